@@ -1,0 +1,87 @@
+#include "support/utLog.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/text/Gbk.h"
+
+namespace mvq {
+
+std::string LogFileName;
+
+namespace {
+
+std::function<std::tm()>& Clock() {
+  static std::function<std::tm()> clock;
+  return clock;
+}
+
+std::tm Now() {
+  if (Clock()) return Clock()();
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return tm;
+}
+
+std::string Format(const std::tm& tm, const char* fmt) {
+  char buf[64];
+  std::strftime(buf, sizeof buf, fmt, &tm);
+  return buf;
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+  throw std::runtime_error("cannot " + what + " the run log " + path + ": " +
+                           std::strerror(errno));
+}
+
+}  // namespace
+
+void SetLogFileForDay(const std::string& dir) {
+  LogFileName = dir + "Mvq" + Format(Now(), "%Y.%m.%d") + ".log";
+}
+
+void SetLogClock(std::function<std::tm()> clock) { Clock() = std::move(clock); }
+
+bool IsFileLocked(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno == EACCES || errno == EBUSY || errno == ETXTBSY;
+  bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);  // closing releases our probe lock
+  return locked;
+}
+
+void WriteLog(const std::string& text) {
+  const std::string& path = LogFileName;
+  struct stat st{};
+  bool exists = ::stat(path.c_str(), &st) == 0;
+  if (exists && IsFileLocked(path)) return;
+
+  std::string line = text::Utf8ToGbk(Format(Now(), "%Y.%m.%d %H:%M:%S ") + text) + "\r\n";
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) Fail("open", path);
+  const char* p = line.data();
+  size_t left = line.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int saved = errno;
+      ::close(fd);
+      errno = saved;
+      Fail("write", path);
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) Fail("close", path);
+}
+
+}  // namespace mvq

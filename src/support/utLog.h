@@ -1,0 +1,28 @@
+#pragma once
+// The run log: one text file per start-up day, one time-stamped line per call, written in
+// GBK bytes and closed after every line so that each line is on disk when the call returns.
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace mvq {
+
+// Full path of the day's log; set once at start-up by SetLogFileForDay.
+extern std::string LogFileName;
+
+// LogFileName := dir + "Mvq" + the clock's date as "YYYY.mm.DD" + ".log"; dir ends with '/'.
+void SetLogFileForDay(const std::string& dir);
+
+// Appends "YYYY.mm.DD hh:nn:ss " + text + CR LF. A log held with an exclusive lock by
+// another process drops the line silently; any other I/O failure throws
+// std::runtime_error naming the path.
+void WriteLog(const std::string& text);
+
+// True when another process holds the file locked (a non-blocking exclusive lock fails).
+bool IsFileLocked(const std::string& path);
+
+// The log's clock, local time; tests inject a fixed one. An empty function restores the
+// system clock.
+void SetLogClock(std::function<std::tm()> clock);
+
+}  // namespace mvq
