@@ -1,0 +1,121 @@
+#include "engine/RowCopy.h"
+
+#include <exception>
+
+#include "engine/utConvertpub.h"
+#include "support/Messages.h"
+#include "support/utProgress.h"
+
+namespace mvq {
+
+namespace {
+
+int32_t ClampCount(int64_t n) {
+  return n > INT32_MAX ? INT32_MAX : n < 0 ? 0 : static_cast<int32_t>(n);
+}
+
+// Counts what reached the target: rows posted, less those a batch later refused.
+struct Tally {
+  int64_t posted = 0;
+  int64_t refused = 0;
+  void Refused(const std::vector<db::RowFailure>& failures) {
+    for (const auto& f : failures) {
+      ++refused;
+      LogRowFailure(f.error.DriverMessage(), f.label);
+    }
+  }
+  int32_t Written() const { return ClampCount(posted - refused); }
+};
+
+// One row into the target inside its own error trap: a refused row is logged and skipped,
+// and its pending insert is dropped so that it never drags the next row down.
+void CopyOneRow(RowSource& source, RowTarget& target, const CopyPlan& plan, Tally& tally) {
+  const auto& fields = source.Fields();
+  std::optional<std::string> label;
+  try {
+    if (!fields.empty()) label = RowLabel(fields[0], source.Value(0));
+    if (!target.appender) throw db::DbError(target.openError);
+    target.appender->Append();
+    for (size_t i = 0; i < fields.size(); ++i) {
+      bool bytes = fields[i].category == db::ftBytes || fields[i].category == db::ftVarBytes;
+      target.appender->SetField(i, plan.bytesAsText1 && bytes ? db::Variant("1") : source.Value(i));
+    }
+    auto failures = target.appender->Post(label);
+    ++tally.posted;
+    tally.Refused(failures);
+  } catch (const std::exception& e) {
+    if (target.appender) target.appender->Cancel();
+    LogRowFailure(e.what(), label);
+  }
+}
+
+// Sends what is queued and commits; refused rows are logged before the commit.
+void FlushAndCommit(RowTarget& target, Tally& tally) {
+  if (target.appender) tally.Refused(target.appender->Flush());
+  target.Commit();
+}
+
+void OpenTarget(RowTarget& target, const CopyPlan& plan) {
+  if (plan.openBeforeBegin) {
+    target.Open();
+    target.Begin();
+  } else {
+    target.Begin();
+    target.Open();
+  }
+}
+
+void CopyLoop(RowSource& source, RowTarget& target, const CopyPlan& plan, Tally& tally) {
+  if (source.AtEnd()) return;
+  for (;;) {
+    CopyOneRow(source, target, plan, tally);
+    bool pageChanged = false;
+    if (plan.order == CopyOrder::ProgressFirst && ProgressStep(1)) return;
+    if (source.Next(pageChanged)) return;
+    if (pageChanged) {
+      FlushAndCommit(target, tally);
+      if (plan.reopenTargetOnNewPage) target.Open();
+      target.Begin();
+    }
+    if (plan.order == CopyOrder::SourceFirst && ProgressStep(1)) return;
+  }
+}
+
+}  // namespace
+
+void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
+                     const std::string& table) {
+  Tally tally;
+  std::exception_ptr error;
+  // A table whose source cannot even be counted still gets its report line, with the
+  // counts of this table rather than the previous one's.
+  ExportTotalRows = 0;
+  ExportStartTick = GetTickCount();
+  bool transacting = false;
+  try {
+    source.Open(table);
+    bool hasRows = BeginTableExport(ClampCount(source.Total()), table);
+    if (hasRows || plan.transactWhenEmpty) {
+      transacting = true;
+      target.columns = source.Fields().size();
+      OpenTarget(target, plan);
+      if (hasRows) CopyLoop(source, target, plan, tally);
+    }
+  } catch (...) {
+    error = std::current_exception();
+  }
+  if (transacting) {
+    // Committed on every way out, so rows written before a cancel or an error stay; a
+    // failure here must not hide the error that ended the loop.
+    try {
+      FlushAndCommit(target, tally);
+    } catch (...) {
+      if (!error) error = std::current_exception();
+    }
+    ProgressClose(false);
+  }
+  ReportTableExport(table, tally.Written(), error != nullptr);
+  if (error) std::rethrow_exception(error);
+}
+
+}  // namespace mvq

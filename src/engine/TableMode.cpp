@@ -1,0 +1,52 @@
+#include "engine/TableMode.h"
+
+#include "engine/StrFormat.h"
+#include "support/utLog.h"
+
+namespace mvq {
+
+const TargetRules kAccessTarget{0,  "删除表%s,%d条记录", true, "删除表%s中记录失败,退出",
+                                0,  "删除成功：表%s",    "删除失败：表%s，退出"};
+// The SQL Server gate answers -1 for a statement it does not count, as "drop table" is;
+// only its failure value -99 is a failed drop.
+const TargetRules kSqlServerTarget{0,  "删除表%s,%d条记录", true, "删除表%s，记录失败,退出",
+                                   -1, "删除成功：表%s",    "删除失败：表%s，退出"};
+// The Oracle gate answers 1 for any successful statement.
+const TargetRules kOracleTarget{1, "删除成功：表%s的记录", false, "删除失败：表%s的记录",
+                                1, "删除成功：表%s",       "删除失败：表%s"};
+const TargetRules kCustomTarget{0, "删除成功：表%s", false, "删除失败：表%s，退出",
+                                0, "删除成功：表%s", "删除失败：表%s，退出"};
+
+std::string BuildClearTableSql(const std::string& tableName, TTableMode mode) {
+  return (mode == tmDropTable ? "drop table " : "delete from ") + tableName;
+}
+
+TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tableName,
+                               TTableMode mode) {
+  if (!target.tableExists(tableName)) return {true, false};
+  const TargetRules& r = *target.rules;
+  const char* name = tableName.c_str();
+
+  if (mode == tmDeleteRecords) {
+    int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
+    if (result >= r.deleteOkFrom) {
+      WriteLog(r.deleteOkHasCount ? StrFormat(r.deleteOk, name, result) : StrFormat(r.deleteOk, name));
+      return {true, true};
+    }
+    WriteLog(StrFormat(r.deleteFailed, name));
+    return {false, true};
+  }
+  if (mode == tmDropTable) {
+    int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
+    if (result >= r.dropOkFrom) {
+      WriteLog(StrFormat(r.dropOk, name));
+      return {true, false};
+    }
+    WriteLog(StrFormat(r.dropFailed, name));
+    return {false, true};
+  }
+  WriteLog(StrFormat("导出失败：因表%s已存在，不再导入", name));
+  return {false, true};
+}
+
+}  // namespace mvq
