@@ -30,6 +30,7 @@ void DropItems(TableList& target, TableList& source, int dropIndex);
 // until then) and the last text searched for.
 class ListSearch {
  public:
+  // The source list (and any list the menu opens on) must outlive the search.
   explicit ListSearch(TableList& sourceList) : sourceList_(sourceList) {}
 
   // The menu opens on this list; answers whether "查找下一个" is enabled.

@@ -16,6 +16,8 @@ enum Page : int32_t { kMainPage = 0, kSettingsPage = 1, kExportPage = 2, kCustom
 
 inline constexpr std::string_view kNextCaption = "下一步";
 inline constexpr std::string_view kExportCaption = "导出";
+// RGtableMode, when shown, is docked at the bottom of the export page with this height.
+inline constexpr int32_t kTableModeHeight = 48;
 
 // The window's state apart from the user's inputs.
 struct WizardView {
