@@ -108,7 +108,7 @@ begin
     if lower(strippedText(defaultText)) = 'null' then
       defaultText := null;
     end if;
-    -- 4. sysdate has no counterpart that Access accepts in a CREATE TABLE.
+    -- 4. sysdate is not carried to Access.
     if lower(strippedText(defaultText)) = 'sysdate' then
       defaultText := null;
     else

@@ -107,6 +107,7 @@ begin
   fetch next from keyList into @keyColumn, @typeName
   while @@fetch_status = 0
   begin
+    -- The key names a renamed column by its new name.
     if lower(@keyColumn) = 'synonym'
       set @keyColumn = 'fzsynonym'
     set @keyColumns = @keyColumns + @keyColumn + ','
