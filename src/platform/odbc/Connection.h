@@ -20,6 +20,8 @@ enum class Dbms { Unknown, SQLite, PostgreSQL, MariaDB, SqlServer, Access, Oracl
 
 // One bound value. Positional when name is empty; with MarkerStyle::Colon a named
 // parameter is matched to ":NAME" in the text (letter case ignored).
+// Long text and bytes are bound whole as long data (SQL_LONGVARCHAR / SQL_LONGVARBINARY):
+// the Oracle gate writes BLOB columns of several megabytes through one such parameter.
 struct Param {
   Variant value;
   std::string name;
