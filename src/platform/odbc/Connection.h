@@ -32,6 +32,7 @@ using Params = std::vector<Param>;
 enum class MarkerStyle {
   Question,  // "?" (ODBC)
   Colon,     // ":1", ":2" by position or ":NAME" by name (Oracle); quotes and comments untouched
+             // and PL/SQL's ":=" is no marker
 };
 
 // Description of one result-set column.
