@@ -233,5 +233,58 @@ TEST_F(CustomGate, AGateWhoseConnectionCouldNotBeMadeFailsItsStatementsWithALogL
             (Lines{"失败-----------因the gate has no database connection:无法执行delete from t"}));
 }
 
+// A connection that never opens and refuses to make queries, as a driver may once its open
+// has failed.
+class RefusingConnection : public db::Connection {
+ public:
+  void Open(const std::string&) override { throw db::DbError("Login timeout expired", "HYT00"); }
+  bool IsOpen() const override { return false; }
+  void Close() override {}
+  int BeginTrans() override { throw db::DbError("Connection is closed"); }
+  void CommitTrans() override {}
+  void RollbackTrans() override {}
+  bool InTransaction() const override { return false; }
+  void SetAutoCommit(bool) override {}
+  int64_t Execute(const std::string&, const db::Params&) override {
+    throw db::DbError("Connection is closed");
+  }
+  std::unique_ptr<db::Query> CreateQuery() override { throw db::DbError("Connection is closed"); }
+  std::unique_ptr<db::Appender> CreateAppender(const std::string&, size_t) override {
+    throw db::DbError("Connection is closed");
+  }
+  Variant CallFunction(const std::string&, const db::Params&) override {
+    throw db::DbError("Connection is closed");
+  }
+  std::vector<db::TableRow> SchemaTables() override { throw db::DbError("Connection is closed"); }
+  std::vector<db::PrimaryKeyRow> SchemaPrimaryKeys() override {
+    throw db::DbError("Connection is closed");
+  }
+  std::vector<db::ProviderTypeRow> SchemaProviderTypes() override {
+    throw db::DbError("Connection is closed");
+  }
+  std::string ProviderName() const override { return {}; }
+  std::string CurrentCatalog() const override { return {}; }
+  db::Dbms dbms() const override { return db::Dbms::Unknown; }
+  void SetMarkerStyle(db::MarkerStyle) override {}
+};
+
+TEST_F(CustomGate, AConnectionThatRefusesQueriesFailsStatementsWithALogLineNotAnError) {
+  auto previous = db::SetConnectionFactory(
+      []() -> std::unique_ptr<db::Connection> { return std::make_unique<RefusingConnection>(); });
+  {
+    TADOConn gate("DRIVER={PostgreSQL Unicode};SERVER=10.255.255.1");
+    EXPECT_FALSE(gate.IsConnected());
+    EXPECT_EQ(gate.ExecuteSql("delete from t"), -1);
+    std::unique_ptr<db::Query> q;
+    EXPECT_NO_THROW(gate.OpenQuery("select * from t", q));
+    EXPECT_FALSE(q->IsOpen());
+    TStringList list;
+    EXPECT_THROW(gate.GetTableList(list), db::DbError) << "schema failures reach the caller";
+  }
+  db::SetConnectionFactory(std::move(previous));
+  EXPECT_EQ(LogLines(), (Lines{"失败-----------因Connection is closed:无法执行delete from t",
+                               "失败-----------因Connection is closed:无法执行select * from t"}));
+}
+
 }  // namespace
 }  // namespace mvq::test

@@ -11,16 +11,16 @@ namespace {
 
 const char* const kNoConnection = "the gate has no database connection";
 
-// The query a gate without a connection hands out: every attempt to run it fails like a
-// statement would, and it stays closed.
-class UnconnectedQuery : public db::Query {
+// The query handed out where no query can be made (no connection, or the connection refused
+// one): every attempt to run it fails like a statement would, with the reason, and it stays
+// closed.
+class UnusableQuery : public db::Query {
  public:
+  explicit UnusableQuery(std::string reason) : reason_(std::move(reason)) {}
   void Open(const std::string&, const db::Params&, db::Fetch) override {
-    throw db::DbError(kNoConnection);
+    throw db::DbError(reason_);
   }
-  int64_t Execute(const std::string&, const db::Params&) override {
-    throw db::DbError(kNoConnection);
-  }
+  int64_t Execute(const std::string&, const db::Params&) override { throw db::DbError(reason_); }
   bool IsOpen() const override { return false; }
   void Close() override {}
   const std::vector<db::FieldDesc>& Fields() const override { return fields_; }
@@ -34,6 +34,7 @@ class UnconnectedQuery : public db::Query {
   [[noreturn]] static void Closed() {
     throw db::DbError("Operation is not allowed when the object is closed.");
   }
+  std::string reason_;
   std::vector<db::FieldDesc> fields_;
 };
 
@@ -131,8 +132,12 @@ void TADODataGate::LogConnectFailure(const std::string& message) {
 }
 
 std::unique_ptr<db::Query> TADODataGate::NewQuery() const {
-  if (!connection_) return std::make_unique<UnconnectedQuery>();
-  return connection_->CreateQuery();
+  if (!connection_) return std::make_unique<UnusableQuery>(kNoConnection);
+  try {
+    return connection_->CreateQuery();
+  } catch (const db::DbError& e) {
+    return std::make_unique<UnusableQuery>(e.DriverMessage());
+  }
 }
 
 void TADODataGate::OpenQuery(const std::string& sql, std::unique_ptr<db::Query>& query,

@@ -91,7 +91,7 @@ class TADODataGate {
   void SetConnectFailed(bool failed) { connectFailed_ = failed; }
   // "失败因" + message + ":无法建立数据连接" + 48 hyphens.
   static void LogConnectFailure(const std::string& message);
-  // A query on AdoConnection; without a connection, one that fails to open.
+  // A query on AdoConnection; where none can be made, one that fails to open with the reason.
   std::unique_ptr<db::Query> NewQuery() const;
   // AdoConnection, or a DbError when the gate has none.
   db::Connection& Connection() const;
