@@ -99,6 +99,12 @@ TEST_F(Builders, EveryMappedCategoryInBothDialects) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(Builders, DecimalsOfUnknownPrecisionOrOverlargeScaleStayValidTypes) {
+  Columns("d", {{"a", db::adDecimal, 0, 0, 2}, {"b", db::adDecimal, 0, 38, 30}});
+  EXPECT_EQ(SqlServer("d"),
+            "create table [d] (\r\n  [a] DECIMAL(28,2),\r\n  [b] DECIMAL(28,28)\r\n)\r\n");
+}
+
 TEST_F(Builders, AOneColumnTableHasThreeLinesAndNoComma) {
   Columns("one", {{"ROWID", db::adInteger}});
   EXPECT_EQ(SqlServer("one"), "create table [one] (\r\n  [ROWID] integer\r\n)\r\n");
