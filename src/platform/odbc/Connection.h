@@ -20,6 +20,8 @@ enum class Dbms { Unknown, SQLite, PostgreSQL, MariaDB, SqlServer, Access, Oracl
 
 // One bound value. Positional when name is empty; with MarkerStyle::Colon a named
 // parameter is matched to ":NAME" in the text (letter case ignored).
+// Long text and bytes are bound whole as long data (SQL_LONGVARCHAR / SQL_LONGVARBINARY):
+// the Oracle gate writes BLOB columns of several megabytes through one such parameter.
 struct Param {
   Variant value;
   std::string name;
@@ -30,6 +32,7 @@ using Params = std::vector<Param>;
 enum class MarkerStyle {
   Question,  // "?" (ODBC)
   Colon,     // ":1", ":2" by position or ":NAME" by name (Oracle); quotes and comments untouched
+             // and PL/SQL's ":=" is no marker
 };
 
 // Description of one result-set column.
@@ -57,6 +60,23 @@ class Query {
   virtual void Open(const std::string& sql, const Params& params = {}, Fetch fetch = Fetch::All) = 0;
   // Runs a statement without a result; rows affected, -1 when the driver does not count.
   virtual int64_t Execute(const std::string& sql, const Params& params = {}) = 0;
+  // Runs a statement without a result once per parameter set, in order; element i holds
+  // the error of set i, or nothing when set i ran. A driver that can send the sets as one
+  // array does; this default runs them one by one.
+  virtual std::vector<std::optional<DbError>> ExecuteBatch(const std::string& sql,
+                                                           const std::vector<Params>& sets) {
+    std::vector<std::optional<DbError>> errors;
+    errors.reserve(sets.size());
+    for (const auto& params : sets) {
+      try {
+        Execute(sql, params);
+        errors.emplace_back();
+      } catch (const DbError& e) {
+        errors.emplace_back(e);
+      }
+    }
+    return errors;
+  }
   virtual bool IsOpen() const = 0;
   virtual void Close() = 0;
   // Columns of the open result; a closed query has none.
@@ -123,7 +143,8 @@ class Connection {
   // Appender for the first columnCount columns of table (the name used verbatim).
   virtual std::unique_ptr<Appender> CreateAppender(const std::string& table,
                                                    size_t columnCount) = 0;
-  // Calls a scalar server function with input values; its result.
+  // Calls a scalar server function with input values; its result, read whole whatever its
+  // length (an Oracle function's LONG text runs past 4,000 characters).
   virtual Variant CallFunction(const std::string& name, const Params& inputs) = 0;
 
   virtual std::vector<TableRow> SchemaTables() = 0;

@@ -1,0 +1,28 @@
+#pragma once
+// The SQL Server connection strings the settings page builds, and the listing queries the
+// steps send.
+#include <string>
+#include <string_view>
+
+#include "shell/FormState.h"
+
+namespace mvq {
+
+inline constexpr std::string_view kOracleTableListSql =
+    "SELECT t.tname FROM TAB T WHERE T.tabtype='TABLE' and (not t.tname like 'BIN$%') order  BY "
+    "TNAME";
+inline constexpr std::string_view kCatalogListSql = "sELECT name FROM   master..sysdatabases";
+
+// The string for the SQL Server gateway, by the authentication the form chose.
+std::string SqlServerConnectionString(const FormState& form);
+
+// The string that lists the server's databases: master, the form's user, no password,
+// whatever the authentication.
+std::string CatalogListConnectionString(const FormState& form);
+
+// A value as it may stand in a connection string: unchanged unless it holds ";" or begins
+// with a quote or with or ends in blanks; then quoted so it cannot end early or add
+// attributes of its own.
+std::string ConnectionStringValue(std::string_view value);
+
+}  // namespace mvq

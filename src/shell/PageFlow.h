@@ -1,0 +1,80 @@
+#pragma once
+// The wizard's pages and its next and back buttons. The work behind next (settings step,
+// custom step, export run) is reached through WizardSteps; the window and the batch runner
+// show what WizardView holds.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "shell/Directions.h"
+#include "shell/FormState.h"
+#include "shell/PageHistory.h"
+
+namespace mvq {
+
+enum Page : int32_t { kMainPage = 0, kSettingsPage = 1, kExportPage = 2, kCustomPage = 3 };
+
+inline constexpr std::string_view kNextCaption = "下一步";
+inline constexpr std::string_view kExportCaption = "导出";
+// RGtableMode, when shown, is docked at the bottom of the export page with this height.
+inline constexpr int32_t kTableModeHeight = 48;
+
+// The window's state apart from the user's inputs.
+struct WizardView {
+  int32_t activePage = kMainPage;
+  std::string caption;
+  std::string nextCaption{kNextCaption};  // btnnextConvert
+  bool nextEnabled = true;                // off while an export runs
+  bool backVisible = false;               // btnup
+  bool tableModeVisible = true;           // RGtableMode
+  std::string sourceListCaption;          // gbold, named after the source
+  SettingsLayout layout = *GetDirection(0).layout;
+};
+
+enum class StepResult { Stayed, ExportPageReady };
+
+// The steps behind next. A step reports problems through the user interface and returns
+// Stayed, or throws ShellError to abandon the press; it releases whatever it opened either way.
+class WizardSteps {
+ public:
+  virtual ~WizardSteps() = default;
+  // Next on the settings page: check, connect, fill lbold and the list caption, release.
+  virtual StepResult SettingsStep() = 0;
+  // Next on the custom page: the same for the two connection strings.
+  virtual StepResult CustomStep() = 0;
+  // Next on the export page.
+  virtual void ExportRun() = 0;
+};
+
+class PageFlow {
+ public:
+  // All three must outlive the flow.
+  PageFlow(FormState& form, WizardView& view, WizardSteps& steps)
+      : form_(form), view_(view), steps_(steps) {}
+
+  // Window creation and first show: empty history, the version caption, page 0.
+  void Start(std::string_view versionText);
+
+  // btnnextConvert: stores the direction, remembers the page it leaves (not the export
+  // page), then moves on or runs the page's step. An error from the step leaves the page
+  // pushed and the back button as it was.
+  void Next();
+  // btnup: back to the last page remembered.
+  void Back();
+  // The custom page's own next button: the custom step alone, without touching the history.
+  void CustomNext();
+  // The custom page's own back button: page 0, history untouched.
+  void CustomBack();
+
+  const PageHistory& History() const { return history_; }
+
+ private:
+  void RunCustomStep();
+
+  FormState& form_;
+  WizardView& view_;
+  WizardSteps& steps_;
+  PageHistory history_;
+};
+
+}  // namespace mvq

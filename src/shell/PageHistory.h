@@ -1,0 +1,30 @@
+#pragma once
+// The pages next has left, for the back button. It holds six entries. Only failed steps
+// pressed again and again can fill it; then the oldest entry above the first is dropped, so
+// the page the walk began on stays reachable by going back.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace mvq {
+
+class PageHistory {
+ public:
+  static constexpr int32_t kCapacity = 6;
+
+  void Push(int32_t page);
+  // The most recent page, removed; -1 when empty.
+  int32_t Pop();
+  void Clear() { top_ = -1; }
+
+  // -1 when empty.
+  int32_t Top() const { return top_; }
+  bool Empty() const { return top_ < 0; }
+  int32_t At(int32_t index) const { return pages_.at(static_cast<size_t>(index)); }
+
+ private:
+  std::array<int32_t, kCapacity> pages_{};
+  int32_t top_ = -1;
+};
+
+}  // namespace mvq

@@ -1,0 +1,76 @@
+#pragma once
+// A test frame that sends the run log to a temporary folder under a fixed clock and records
+// user messages instead of showing them; LogLines() reads the log back without time stamps.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/text/Gbk.h"
+#include "support/Messages.h"
+#include "support/utLog.h"
+
+namespace mvq::test {
+
+class RunLogCapture : public ::testing::Test {
+ protected:
+  static constexpr const char* kStamp = "2024.03.07 09:05:01 ";
+
+  void SetUp() override {
+    char pattern[] = "/tmp/mvq-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    SetLogClock([] {
+      std::tm t{};
+      t.tm_year = 124;
+      t.tm_mon = 2;
+      t.tm_mday = 7;
+      t.tm_hour = 9;
+      t.tm_min = 5;
+      t.tm_sec = 1;
+      return t;
+    });
+    savedLogName_ = LogFileName;
+    SetLogFileForDay(dir + "/");
+    savedHandler_ = SetMessageHandler([this](const std::string& m) { messages.push_back(m); });
+  }
+
+  void TearDown() override {
+    SetMessageHandler(std::move(savedHandler_));
+    SetLogClock({});
+    LogFileName = savedLogName_;
+    std::filesystem::remove_all(dir);
+  }
+
+  // The run log's lines without their time stamp (every line must carry it).
+  std::vector<std::string> LogLines() {
+    std::ifstream in(LogFileName, std::ios::binary);
+    std::string text = mvq::text::GbkToUtf8(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find("\r\n", at);
+      EXPECT_NE(end, std::string::npos) << "a log line without CR LF";
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(at, end - at);
+      EXPECT_EQ(line.rfind(kStamp, 0), 0u) << line;
+      lines.push_back(line.substr(std::string(kStamp).size()));
+      at = end + 2;
+    }
+    return lines;
+  }
+
+  std::string dir;  // a fresh folder, removed after the test
+  std::vector<std::string> messages;
+
+ private:
+  std::string savedLogName_;
+  MessageHandler savedHandler_;
+};
+
+}  // namespace mvq::test

@@ -1,0 +1,95 @@
+#pragma once
+// Shared set-up of the Oracle gateway tests: the scripted connection, an installed driver
+// list with an Oracle driver, and a run log in a temporary file read back line by line.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gates/oracle/utconnection.h"
+#include "platform/oracle/OraDrivers.h"
+#include "platform/text/Gbk.h"
+#include "support/ScriptedConnection.h"
+#include "support/utLog.h"
+
+namespace mvq::test {
+
+inline const char* const kOracleCs =
+    "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
+    "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
+inline const char* const kHostProbe = "query: select utl_inaddr.get_host_address from dual";
+inline const char* const kNameProbe = "query: select name from v$database";
+
+class OracleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world_ = ScriptedWorld::Install();
+    savedLister_ = ora::SetDriverLister([] {
+      return std::vector<std::string>{"SQLite3", "Oracle 21 ODBC driver", "Oracle 19"};
+    });
+    static std::atomic<int> counter{0};
+    log_ = std::filesystem::temp_directory_path() /
+           ("mvq-oracle-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".log");
+    std::filesystem::remove(log_);
+    savedLog_ = LogFileName;
+    LogFileName = log_.string();
+    SetLogClock([] {
+      std::tm tm{};
+      tm.tm_year = 124, tm.tm_mon = 4, tm.tm_mday = 6, tm.tm_hour = 7, tm.tm_min = 8, tm.tm_sec = 9;
+      return tm;
+    });
+  }
+
+  void TearDown() override {
+    SetLogClock(nullptr);
+    LogFileName = savedLog_;
+    std::filesystem::remove(log_);
+    ora::SetDriverLister(std::move(savedLister_));
+  }
+
+  Script& Ora() { return world_->ScriptFor(kOracleCs); }
+
+  std::unique_ptr<TComDBConn> Connect(const std::string& script = "",
+                                      const std::string& dropName = "") {
+    return TComDBConn::ConnectOracle("db1", "ORCL", "scott", "tiger", "1521", script, dropName);
+  }
+
+  // A connected gate whose journal starts after the connect.
+  std::unique_ptr<TComDBConn> Connected() {
+    auto gate = Connect();
+    EXPECT_TRUE(gate->IsConnected());
+    Ora().calls.clear();
+    return gate;
+  }
+
+  // The run log's lines without their time stamp.
+  std::vector<std::string> LogLines() const {
+    std::ifstream in(log_, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = mvq::text::GbkToUtf8(bytes);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      std::string line = text.substr(start, end - start);
+      EXPECT_EQ(line.rfind("2024.05.06 07:08:09 ", 0), 0u) << line;
+      lines.push_back(line.substr(20));
+    }
+    EXPECT_EQ(start, text.size()) << "the log ends inside a line";
+    return lines;
+  }
+
+  std::shared_ptr<ScriptedWorld> world_;
+
+ private:
+  ora::DriverLister savedLister_;
+  std::string savedLog_;
+  std::filesystem::path log_;
+};
+
+}  // namespace mvq::test
