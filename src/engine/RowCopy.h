@@ -37,9 +37,9 @@ class RowTarget {
   // Opens (or, at a new page, reopens) what the rows are appended to; a failure is logged
   // by the gate and every row then fails with its text.
   virtual void Open() = 0;
-  size_t columns = 0;                  // the source's field count, set before Open
-  db::Appender* appender = nullptr;    // null when the target did not open
-  std::string openError;               // why, for the line of every row that then fails
+  size_t columns = 0;                // the source's field count, set before Open
+  db::Appender* appender = nullptr;  // null when the target did not open
+  std::string openError;             // why, for the line of every row that then fails
 };
 
 enum class CopyOrder {

@@ -5,17 +5,32 @@
 
 namespace mvq {
 
-const TargetRules kAccessTarget{0,  "删除表%s,%d条记录", true, "删除表%s中记录失败,退出",
-                                0,  "删除成功：表%s",    "删除失败：表%s，退出"};
+const TargetRules kAccessTarget{0,
+                                "删除表%s,%d条记录",
+                                true,
+                                "删除表%s中记录失败,退出",
+                                0,
+                                "删除成功：表%s",
+                                "删除失败：表%s，退出"};
 // The SQL Server gate answers -1 for a statement it does not count, as "drop table" is;
 // only its failure value -99 is a failed drop.
-const TargetRules kSqlServerTarget{0,  "删除表%s,%d条记录", true, "删除表%s，记录失败,退出",
-                                   -1, "删除成功：表%s",    "删除失败：表%s，退出"};
+const TargetRules kSqlServerTarget{0,
+                                   "删除表%s,%d条记录",
+                                   true,
+                                   "删除表%s，记录失败,退出",
+                                   -1,
+                                   "删除成功：表%s",
+                                   "删除失败：表%s，退出"};
 // The Oracle gate answers 1 for any successful statement.
-const TargetRules kOracleTarget{1, "删除成功：表%s的记录", false, "删除失败：表%s的记录",
+const TargetRules kOracleTarget{1, "删除成功：表%s的记录", false,           "删除失败：表%s的记录",
                                 1, "删除成功：表%s",       "删除失败：表%s"};
-const TargetRules kCustomTarget{0, "删除成功：表%s", false, "删除失败：表%s，退出",
-                                0, "删除成功：表%s", "删除失败：表%s，退出"};
+const TargetRules kCustomTarget{0,
+                                "删除成功：表%s",
+                                false,
+                                "删除失败：表%s，退出",
+                                0,
+                                "删除成功：表%s",
+                                "删除失败：表%s，退出"};
 
 std::string BuildClearTableSql(const std::string& tableName, TTableMode mode) {
   return (mode == tmDropTable ? "drop table " : "delete from ") + tableName;
@@ -30,7 +45,8 @@ TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tab
   if (mode == tmDeleteRecords) {
     int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
     if (result >= r.deleteOkFrom) {
-      WriteLog(r.deleteOkHasCount ? StrFormat(r.deleteOk, name, result) : StrFormat(r.deleteOk, name));
+      WriteLog(r.deleteOkHasCount ? StrFormat(r.deleteOk, name, result)
+                                  : StrFormat(r.deleteOk, name));
       return {true, true};
     }
     WriteLog(StrFormat(r.deleteFailed, name));

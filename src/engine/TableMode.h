@@ -14,8 +14,8 @@ std::string BuildClearTableSql(const std::string& tableName, TTableMode mode);
 
 // How one kind of target reports the delete and the drop.
 struct TargetRules {
-  int32_t deleteOkFrom;       // "delete from" succeeded when the result is at least this
-  const char* deleteOk;       // with the table name, and the row count where it has %d
+  int32_t deleteOkFrom;  // "delete from" succeeded when the result is at least this
+  const char* deleteOk;  // with the table name, and the row count where it has %d
   bool deleteOkHasCount;
   const char* deleteFailed;
   int32_t dropOkFrom;

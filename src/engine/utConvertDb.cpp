@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 #include "engine/Gateways.h"
 #include "engine/RowCopy.h"
@@ -48,27 +49,61 @@ TableTarget CustomTarget() {
 constexpr int32_t kAccessCreateOk = 0, kSqlServerCreateOk = -1, kOracleCreateOk = 1,
                   kCustomCreateOk = 0;
 
+// Both ends of the direction must have been connected by the run before any table goes.
+template <typename Source, typename Target>
+void RequireOpen(const Source& source, const Target& target) {
+  if (!source || !target) throw std::runtime_error("转换的数据连接没有打开");
+}
+
 std::optional<DirectionPlan> PlanFor(int32_t direction) {
   switch (direction) {
+    case 0:
+      RequireOpen(OracleGate, SqlGate);
+      break;
+    case 1:
+      RequireOpen(SqlGate, OracleGate);
+      break;
+    case 2:
+      RequireOpen(OracleGate, MdbGate);
+      break;
+    case 3:
+      RequireOpen(MdbGate, OracleGate);
+      break;
+    case 4:
+      RequireOpen(SqlGate, MdbGate);
+      break;
+    case 5:
+      RequireOpen(MdbGate, SqlGate);
+      break;
+    case 9:
+      RequireOpen(CustomSourceGate, CustomTargetGate);
+      break;
+    default:
+      break;
+  }
+  switch (direction) {
     case 0:  // Oracle -> SQL Server
-      return DirectionPlan{SqlServerTarget(), GetOracleCreateSql, kSqlServerCreateOk,
-                           [](const std::string& t) { CopyRowsOracleToAdo(*OracleGate, *SqlGate, t); }};
+      return DirectionPlan{
+          SqlServerTarget(), GetOracleCreateSql, kSqlServerCreateOk,
+          [](const std::string& t) { CopyRowsOracleToAdo(*OracleGate, *SqlGate, t); }};
     case 1:  // SQL Server -> Oracle
-      return DirectionPlan{OracleTarget(), [](const std::string& t) { return SqlGate->GetTableScript(t); },
-                           kOracleCreateOk,
-                           [](const std::string& t) { CopyRowsAdoToOracle(*SqlGate, *OracleGate, t); }};
+      return DirectionPlan{
+          OracleTarget(), [](const std::string& t) { return SqlGate->GetTableScript(t); },
+          kOracleCreateOk,
+          [](const std::string& t) { CopyRowsAdoToOracle(*SqlGate, *OracleGate, t); }};
     case 2:  // Oracle -> Access
-      return DirectionPlan{AccessTarget(), GetOracleCreateSql, kAccessCreateOk,
-                           [](const std::string& t) { CopyRowsOracleToAdo(*OracleGate, *MdbGate, t); }};
+      return DirectionPlan{
+          AccessTarget(), GetOracleCreateSql, kAccessCreateOk,
+          [](const std::string& t) { CopyRowsOracleToAdo(*OracleGate, *MdbGate, t); }};
     case 3:  // Access -> Oracle
-      return DirectionPlan{OracleTarget(),
-                           [](const std::string& t) { return MdbGate->BuildOracleCreateSql(t); },
-                           kOracleCreateOk,
-                           [](const std::string& t) { CopyRowsAdoToOracle(*MdbGate, *OracleGate, t); }};
+      return DirectionPlan{
+          OracleTarget(), [](const std::string& t) { return MdbGate->BuildOracleCreateSql(t); },
+          kOracleCreateOk,
+          [](const std::string& t) { CopyRowsAdoToOracle(*MdbGate, *OracleGate, t); }};
     case 4:  // SQL Server -> Access
-      return DirectionPlan{AccessTarget(), [](const std::string& t) { return SqlGate->GetTableScript(t); },
-                           kAccessCreateOk,
-                           [](const std::string& t) { CopyRowsAdoToAdo(*SqlGate, *MdbGate, t); }};
+      return DirectionPlan{
+          AccessTarget(), [](const std::string& t) { return SqlGate->GetTableScript(t); },
+          kAccessCreateOk, [](const std::string& t) { CopyRowsAdoToAdo(*SqlGate, *MdbGate, t); }};
     case 5:  // Access -> SQL Server
       return DirectionPlan{SqlServerTarget(),
                            [](const std::string& t) { return MdbGate->BuildCreateSql(t); },

@@ -26,7 +26,8 @@ void ReportTableExport(const std::string& tableName, int32_t exported, bool ende
   WriteLog(StrFormat(pattern, tableName.c_str(), ExportTotalRows, exported, elapsed));
 }
 
-std::optional<std::string> RowLabel(const db::FieldDesc& firstField, const db::Variant& firstValue) {
+std::optional<std::string> RowLabel(const db::FieldDesc& firstField,
+                                    const db::Variant& firstValue) {
   if (firstField.category == db::ftBlob || firstField.category == db::ftMemo) return std::nullopt;
   return firstValue.AsText();
 }

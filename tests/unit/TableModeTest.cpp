@@ -3,15 +3,16 @@
 #include <map>
 
 #include "engine/TableMode.h"
-#include "support/LogCapture.h"
+#include "support/RunLogCapture.h"
 
 namespace mvq {
 namespace {
 
-using test::LogCapture;
 using Lines = std::vector<std::string>;
 
 // A target whose existence answer and statement results are set per test.
+class TableMode : public test::RunLogCapture {};
+
 struct FakeTarget {
   bool exists = true;
   std::map<std::string, int32_t> results;
@@ -25,14 +26,13 @@ struct FakeTarget {
   }
 };
 
-TEST(TableMode, ClearStatementsUseTheNameVerbatim) {
+TEST(TableModeSql, ClearStatementsUseTheNameVerbatim) {
   EXPECT_EQ(BuildClearTableSql("Emp Hist", tmDropTable), "drop table Emp Hist");
   EXPECT_EQ(BuildClearTableSql("scott.EMP", tmDeleteRecords), "delete from scott.EMP");
   EXPECT_EQ(BuildClearTableSql("T", tmSkipExisting), "delete from T");
 }
 
-TEST(TableMode, AbsentTableProceedsSilentlyInEveryMode) {
-  LogCapture log;
+TEST_F(TableMode, AbsentTableProceedsSilentlyInEveryMode) {
   FakeTarget t;
   t.exists = false;
   for (auto mode : {tmSkipExisting, tmDeleteRecords, tmDropTable}) {
@@ -41,21 +41,19 @@ TEST(TableMode, AbsentTableProceedsSilentlyInEveryMode) {
     EXPECT_FALSE(r.exists);
   }
   EXPECT_TRUE(t.executed.empty());
-  EXPECT_TRUE(log.Lines().empty());
+  EXPECT_TRUE(LogLines().empty());
 }
 
-TEST(TableMode, SkipLogsOneLineAndStops) {
-  LogCapture log;
+TEST_F(TableMode, SkipLogsOneLineAndStops) {
   FakeTarget t;
   auto r = ApplyTableMode(t.For(kSqlServerTarget), "EMP", tmSkipExisting);
   EXPECT_FALSE(r.proceed);
   EXPECT_TRUE(r.exists);
-  EXPECT_EQ(log.Lines(), Lines{"导出失败：因表EMP已存在，不再导入"});
+  EXPECT_EQ(LogLines(), Lines{"导出失败：因表EMP已存在，不再导入"});
   EXPECT_TRUE(t.executed.empty());
 }
 
-TEST(TableMode, DeleteLinesFollowEachTargetsConvention) {
-  LogCapture log;
+TEST_F(TableMode, DeleteLinesFollowEachTargetsConvention) {
   FakeTarget t;
   t.results["delete from EMP"] = 12;
   EXPECT_TRUE(ApplyTableMode(t.For(kAccessTarget), "EMP", tmDeleteRecords).proceed);
@@ -67,24 +65,22 @@ TEST(TableMode, DeleteLinesFollowEachTargetsConvention) {
   EXPECT_TRUE(ApplyTableMode(t.For(kOracleTarget), "EMP", tmDeleteRecords).proceed);
   t.results["delete from EMP"] = 5;
   EXPECT_TRUE(ApplyTableMode(t.For(kCustomTarget), "EMP", tmDeleteRecords).exists);
-  EXPECT_EQ(log.Lines(), (Lines{"删除表EMP,12条记录", "删除表EMP,12条记录", "删除表EMP,0条记录",
-                                "删除成功：表EMP的记录", "删除成功：表EMP"}));
+  EXPECT_EQ(LogLines(), (Lines{"删除表EMP,12条记录", "删除表EMP,12条记录", "删除表EMP,0条记录",
+                               "删除成功：表EMP的记录", "删除成功：表EMP"}));
 }
 
-TEST(TableMode, FailedDeleteStopsWithTheTargetsLine) {
-  LogCapture log;
+TEST_F(TableMode, FailedDeleteStopsWithTheTargetsLine) {
   FakeTarget t;
   t.results["delete from EMP"] = -1;
   EXPECT_FALSE(ApplyTableMode(t.For(kAccessTarget), "EMP", tmDeleteRecords).proceed);
   EXPECT_FALSE(ApplyTableMode(t.For(kSqlServerTarget), "EMP", tmDeleteRecords).proceed);
   EXPECT_FALSE(ApplyTableMode(t.For(kOracleTarget), "EMP", tmDeleteRecords).proceed);
   EXPECT_FALSE(ApplyTableMode(t.For(kCustomTarget), "EMP", tmDeleteRecords).proceed);
-  EXPECT_EQ(log.Lines(), (Lines{"删除表EMP中记录失败,退出", "删除表EMP，记录失败,退出",
-                                "删除失败：表EMP的记录", "删除失败：表EMP，退出"}));
+  EXPECT_EQ(LogLines(), (Lines{"删除表EMP中记录失败,退出", "删除表EMP，记录失败,退出",
+                               "删除失败：表EMP的记录", "删除失败：表EMP，退出"}));
 }
 
-TEST(TableMode, DropSucceedsByEachTargetsTestAndAsksForCreation) {
-  LogCapture log;
+TEST_F(TableMode, DropSucceedsByEachTargetsTestAndAsksForCreation) {
   FakeTarget t;
   // SQL Server answers -1 for a drop it does not count: that is success there...
   t.results["drop table EMP"] = -1;
@@ -98,8 +94,8 @@ TEST(TableMode, DropSucceedsByEachTargetsTestAndAsksForCreation) {
   auto failed = ApplyTableMode(t.For(kSqlServerTarget), "EMP", tmDropTable);
   EXPECT_FALSE(failed.proceed);
   EXPECT_TRUE(failed.exists);
-  EXPECT_EQ(log.Lines(), (Lines{"删除成功：表EMP", "删除失败：表EMP，退出", "删除失败：表EMP",
-                                "删除失败：表EMP，退出"}));
+  EXPECT_EQ(LogLines(), (Lines{"删除成功：表EMP", "删除失败：表EMP，退出", "删除失败：表EMP",
+                               "删除失败：表EMP，退出"}));
 }
 
 }  // namespace
