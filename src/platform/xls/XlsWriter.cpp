@@ -148,7 +148,9 @@ class OleStream {
   void Close() {
     if (!gsf_output_close(GSF_OUTPUT(stream_.get()))) Fail(GSF_OUTPUT(stream_.get()));
     if (!gsf_output_close(GSF_OUTPUT(ole_.get()))) Fail(GSF_OUTPUT(ole_.get()));
-    if (!gsf_output_close(GSF_OUTPUT(file_.get()))) Fail(GSF_OUTPUT(file_.get()));
+    // Closing the compound file closes its sink too.
+    GsfOutput* file = GSF_OUTPUT(file_.get());
+    if (!gsf_output_is_closed(file) && !gsf_output_close(file)) Fail(file);
   }
 
  private:
