@@ -37,15 +37,18 @@ uint64_t GetVarint(const uint8_t*& p, const uint8_t* end) {
   throw XlsError(XlsErrorCode::kIo, "Temporary row file is damaged");
 }
 
-// Width in character cells of a number as Excel's General format shows it.
+// Width in character cells of a number as Excel's General format shows it: integers of up
+// to 11 digits in full, anything longer in at most 11 characters (1.23457E+11).
 uint32_t NumberWidth(double v) {
+  const uint32_t sign = v < 0 ? 1 : 0;
   if (v == std::floor(v) && std::fabs(v) < 1e11) {
-    uint32_t n = v < 0 ? 2 : 1;
+    uint32_t n = 1;
     for (double a = std::fabs(v); a >= 10; a /= 10) ++n;
-    return n;
+    return sign + n;
   }
   char buf[32];
-  return static_cast<uint32_t>(std::snprintf(buf, sizeof buf, "%.10g", v));
+  const auto n = static_cast<uint32_t>(std::snprintf(buf, sizeof buf, "%.10g", std::fabs(v)));
+  return sign + std::min<uint32_t>(n, 11);
 }
 
 uint32_t CellWidth(const Cell& c) {
