@@ -50,8 +50,8 @@ void MakeRow(int64_t i, Row& r) {
   r.active = i % 3 == 0;
 }
 
-const char* const kHeader[] = {"ID", "NAME", "CODE", "AMOUNT", "QTY", "CREATED", "UPDATED",
-                               "ACTIVE"};
+const char* const kHeader[] = {"ID",  "NAME",    "CODE",    "AMOUNT",
+                               "QTY", "CREATED", "UPDATED", "ACTIVE"};
 
 void WriteBook(const std::string& path, int64_t rows, int64_t perSheet) {
   Workbook book(FormatOfPath(path));
@@ -92,9 +92,8 @@ std::vector<std::string> WriteCsvPages(const std::string& dir, int64_t rows) {
       MakeRow(i, r);
       std::snprintf(line, sizeof line,
                     "%lld,%s,%s,%.2f,%d,%04d-%02d-%02d,%04d-%02d-%02d %02d:%02d:%02d,%s\n",
-                    static_cast<long long>(r.id), r.name.c_str(), r.code.c_str(), r.amount,
-                    r.qty, r.y, r.m, r.d, r.y, r.m, r.d, r.hh, r.mi, r.ss,
-                    r.active ? "TRUE" : "FALSE");
+                    static_cast<long long>(r.id), r.name.c_str(), r.code.c_str(), r.amount, r.qty,
+                    r.y, r.m, r.d, r.y, r.m, r.d, r.hh, r.mi, r.ss, r.active ? "TRUE" : "FALSE");
       out << line;
     }
   }

@@ -43,14 +43,13 @@ bool ReadersPresent() {
   return present;
 }
 
-#define REQUIRE_READERS()                                                            \
-  do {                                                                               \
-    if (!ReadersPresent()) {                                                         \
-      const char* req = std::getenv("MVQ_REQUIRE_ENGINES");                          \
-      if (req && std::string(req) == "1")                                            \
-        FAIL() << kPython << " lacks xlrd or openpyxl";                              \
+#define REQUIRE_READERS()                                                                    \
+  do {                                                                                       \
+    if (!ReadersPresent()) {                                                                 \
+      const char* req = std::getenv("MVQ_REQUIRE_ENGINES");                                  \
+      if (req && std::string(req) == "1") FAIL() << kPython << " lacks xlrd or openpyxl";    \
       GTEST_SKIP() << kPython << " lacks xlrd or openpyxl (python3-xlrd, python3-openpyxl)"; \
-    }                                                                                \
+    }                                                                                        \
   } while (0)
 
 struct SheetDump {
@@ -86,9 +85,9 @@ std::vector<std::string> Split(const std::string& line) {
 std::vector<SheetDump> ReadBack(const std::string& path, const std::string& reader,
                                 bool widths = false) {
   int status = 0;
-  const std::string out = RunCommand(std::string(kPython) + " " + kScript + " '" + path + "' " + reader +
-                                  (widths ? " widths" : "") + " 2>&1",
-                              &status);
+  const std::string out = RunCommand(std::string(kPython) + " " + kScript + " '" + path + "' " +
+                                         reader + (widths ? " widths" : "") + " 2>&1",
+                                     &status);
   EXPECT_EQ(status, 0) << reader << " failed on " << path << ":\n" << out.substr(0, 2000);
   std::vector<SheetDump> sheets;
   std::istringstream in(out);
@@ -152,8 +151,8 @@ TEST_P(ReadBackTest, SheetOrderHeaderAndTypedValues) {
                                 Cell::Time(12, 30, 0), Cell::Bool(true), Cell()});
   a.AppendRow(std::vector<Cell>{Cell::Number(-7), Cell::Text("O'Brien \"quoted\" <&>"),
                                 Cell::Number(1e300), Cell::Date(1900, 1, 1),
-                                Cell::DateTime(9999, 12, 31, 23, 59, 59), Cell(),
-                                Cell::Bool(false), Cell::Text("line1\nline2\ttab")});
+                                Cell::DateTime(9999, 12, 31, 23, 59, 59), Cell(), Cell::Bool(false),
+                                Cell::Text("line1\nline2\ttab")});
   a.AppendRow(std::vector<Cell>{Cell::Number(123456789012.0), Cell(), Cell::Number(0.1)});
   Worksheet& a1 = book.AddSheet("A1");
   a1.AppendRow(Header());
@@ -206,7 +205,7 @@ TEST_P(ReadBackTest, SheetOrderHeaderAndTypedValues) {
       EXPECT_NEAR(s.widths.at(1) / unit, 21, 0.75);  // O'Brien "quoted" <&> has 20
       EXPECT_NEAR(s.widths.at(4) / unit, 20, 0.75);
       EXPECT_NEAR(s.widths.at(7) / unit, 16, 0.75);
-      EXPECT_TRUE(sheets[1].widths.empty());          // A1 did not ask
+      EXPECT_TRUE(sheets[1].widths.empty());  // A1 did not ask
     }
   }
 }
@@ -289,13 +288,14 @@ TEST_F(XlsReadBack, LongStringsSpanContinueRecords) {
   Worksheet& s = book.AddSheet("LONG");
   std::string cjk;
   for (int i = 0; i < 5000; ++i) cjk += (i % 2 ? "长" : "文");
-  const std::vector<std::string> texts = {std::string(10000, 'a'), cjk,
-                                          std::string(32767, 'z'), "tail"};
+  const std::vector<std::string> texts = {std::string(10000, 'a'), cjk, std::string(32767, 'z'),
+                                          "tail"};
   for (const auto& t : texts) s.AppendRow(std::vector<Cell>{Cell::Text(t)});
   book.Save(path_);
   const auto sheets = ReadBack(path_, "xlrd");
   ASSERT_EQ(sheets.size(), 4u);
-  for (size_t r = 0; r < texts.size(); ++r) EXPECT_EQ(sheets[0].At(static_cast<int>(r), 0), "text:" + texts[r]);
+  for (size_t r = 0; r < texts.size(); ++r)
+    EXPECT_EQ(sheets[0].At(static_cast<int>(r), 0), "text:" + texts[r]);
 }
 
 TEST_F(XlsReadBack, GnumericOpensItWithoutWarnings) {
@@ -303,8 +303,8 @@ TEST_F(XlsReadBack, GnumericOpensItWithoutWarnings) {
   Workbook book(FileFormat::kXls);
   Worksheet& s = book.AddSheet("G");
   s.FitColumnWidths();
-  s.AppendRow(std::vector<Cell>{Cell::Text("ID"), Cell::Text("名称"), Cell::Text("D"),
-                                Cell::Text("B")});
+  s.AppendRow(
+      std::vector<Cell>{Cell::Text("ID"), Cell::Text("名称"), Cell::Text("D"), Cell::Text("B")});
   for (int r = 1; r <= 2000; ++r)
     s.AppendRow(std::vector<Cell>{Cell::Number(r), Cell::Text("名" + std::to_string(r % 300)),
                                   Cell::Date(2024, 2, 1 + r % 28), Cell::Bool(r % 3 == 0)});
@@ -312,10 +312,9 @@ TEST_F(XlsReadBack, GnumericOpensItWithoutWarnings) {
   book.Save(path_);
   const std::string csv = path_ + ".csv";
   int status = 0;
-  const std::string messages =
-      RunCommand("/usr/bin/ssconvert --export-type=Gnumeric_stf:stf_csv '" + path_ + "' '" + csv +
-              "' 2>&1",
-          &status);
+  const std::string messages = RunCommand(
+      "/usr/bin/ssconvert --export-type=Gnumeric_stf:stf_csv '" + path_ + "' '" + csv + "' 2>&1",
+      &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(messages, "");
   std::ifstream in(csv);

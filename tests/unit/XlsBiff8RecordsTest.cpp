@@ -38,8 +38,8 @@ TEST(Biff8Records, BofAndEofMarkEachSubstream) {
   Bytes globals, sheet;
   Bof(globals, Substream::kGlobals);
   Bof(sheet, Substream::kWorksheet);
-  EXPECT_EQ(globals, (Bytes{0x09, 0x08, 0x10, 0x00, 0x00, 0x06, 0x05, 0x00, 0xBB, 0x0D, 0xCC,
-                            0x07, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(globals, (Bytes{0x09, 0x08, 0x10, 0x00, 0x00, 0x06, 0x05, 0x00, 0xBB, 0x0D,
+                            0xCC, 0x07, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00}));
   EXPECT_EQ(sheet[6], 0x10);
   EXPECT_EQ(Make(Eof), (Bytes{0x0A, 0x00, 0x00, 0x00}));
 }
@@ -74,8 +74,8 @@ TEST(Biff8Records, RkTakesOnlyValuesItGivesBackExactly) {
   EXPECT_EQ(DecodeRk(rk), -5);
   ASSERT_TRUE(EncodeRk(1.23, rk));  // 123 / 100
   EXPECT_EQ(rk, (123u << 2) | 3);
-  for (double v : {0.0, -0.0, 0.5, 42.0, -536870912.0, 536870911.0, 19.99, -0.01, 45000.25,
-                   1e300, 3.14159, 1234567890123.0, 0.1, 536870912.0, 2.5e-7}) {
+  for (double v : {0.0, -0.0, 0.5, 42.0, -536870912.0, 536870911.0, 19.99, -0.01, 45000.25, 1e300,
+                   3.14159, 1234567890123.0, 0.1, 536870912.0, 2.5e-7}) {
     Bytes out;
     NumberCell(out, 0, 0, 15, v);
     if (out[0] == 0x7E) {
@@ -120,8 +120,8 @@ TEST(Biff8Records, SheetLayoutRecords) {
 TEST(Biff8Records, BoundSheetNamesAreCompressedUnlessTheyNeedSixteenBits) {
   Bytes out;
   BoundSheet(out, 0x00012345, u"EMP");
-  EXPECT_EQ(out, (Bytes{0x85, 0x00, 0x0B, 0x00, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00,
-                        'E', 'M', 'P'}));
+  EXPECT_EQ(out, (Bytes{0x85, 0x00, 0x0B, 0x00, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 'E',
+                        'M', 'P'}));
   EXPECT_EQ(BoundSheetSize(u"EMP"), out.size());
   out.clear();
   BoundSheet(out, 0x100, u"员工");  // U+5458 U+5DE5
@@ -150,16 +150,17 @@ TEST(Biff8Records, GlobalsRecords) {
                         '-', 'm', 'm', '-', 'd', 'd'}));
   out.clear();
   Font(out, u"Arial", 200, false);
-  EXPECT_EQ(out, (Bytes{0x31, 0x00, 0x15, 0x00, 0xC8, 0x00, 0x00, 0x00, 0xFF, 0x7F, 0x90, 0x01,
-                        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 'A', 'r', 'i', 'a', 'l'}));
+  EXPECT_EQ(out,
+            (Bytes{0x31, 0x00, 0x15, 0x00, 0xC8, 0x00, 0x00, 0x00, 0xFF, 0x7F, 0x90, 0x01, 0x00,
+                   0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 'A',  'r',  'i',  'a',  'l'}));
   out.clear();
   BuiltinStyle(out, 0, 0);
   EXPECT_EQ(out, (Bytes{0x93, 0x02, 0x04, 0x00, 0x00, 0x80, 0x00, 0xFF}));
   out.clear();
   const std::pair<uint32_t, uint16_t> buckets[] = {{0x1000, 12}, {0x30010, 4}};
   ExtSst(out, 8, buckets);
-  EXPECT_EQ(out, (Bytes{0xFF, 0x00, 0x12, 0x00, 0x08, 0x00, 0x00, 0x10, 0, 0, 0x0C, 0x00, 0, 0,
-                        0x10, 0x00, 0x03, 0x00, 0x04, 0x00, 0, 0}));
+  EXPECT_EQ(out, (Bytes{0xFF, 0x00, 0x12, 0x00, 0x08, 0x00, 0x00, 0x10, 0,    0, 0x0C,
+                        0x00, 0,    0,    0x10, 0x00, 0x03, 0x00, 0x04, 0x00, 0, 0}));
 }
 
 TEST(Biff8Records, StyleTableHasExcelsDefaultsAndDateFormats) {
@@ -182,12 +183,12 @@ TEST(Biff8Records, StyleTableHasExcelsDefaultsAndDateFormats) {
   EXPECT_EQ(formats, 3);
   EXPECT_EQ(styles, 6);
   ASSERT_EQ(xfs.size(), 24u);
-  EXPECT_EQ(xfs[0], (Bytes{0, 0, 0, 0, 0xF5, 0xFF, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0,
-                           0x20}));
-  EXPECT_EQ(xfs[kXfGeneral], (Bytes{0, 0, 0, 0, 0x01, 0x00, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                    0, 0xC0, 0x20}));
-  for (auto [xf, format] : {std::pair{kXfDate, kFormatDate}, {kXfDateTime, kFormatDateTime},
-                            {kXfTime, kFormatTime}}) {
+  EXPECT_EQ(xfs[0],
+            (Bytes{0, 0, 0, 0, 0xF5, 0xFF, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+  EXPECT_EQ(xfs[kXfGeneral],
+            (Bytes{0, 0, 0, 0, 0x01, 0x00, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+  for (auto [xf, format] :
+       {std::pair{kXfDate, kFormatDate}, {kXfDateTime, kFormatDateTime}, {kXfTime, kFormatTime}}) {
     EXPECT_EQ(xfs[xf][2] | xfs[xf][3] << 8, format);
     EXPECT_EQ(xfs[xf][4], 0x01);  // a cell XF under style XF 0
     EXPECT_EQ(xfs[xf][9], 0x04);  // its number format differs from the style's

@@ -44,8 +44,12 @@ Bytes ReadWorkbookStream(const std::string& path) {
   return out;
 }
 
-uint16_t U16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-uint32_t U32(const Bytes& b, size_t at) { return U16(b, at) | uint32_t{U16(b, at + 2)} << 16; }
+uint16_t U16(const Bytes& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
+uint32_t U32(const Bytes& b, size_t at) {
+  return U16(b, at) | uint32_t{U16(b, at + 2)} << 16;
+}
 
 struct Rec {
   uint16_t id;
@@ -182,10 +186,10 @@ TEST_F(XlsFile, SubstreamsAndTheirPositionsAgree) {
   }
   EXPECT_EQ(widths, (std::vector<uint16_t>{5 * 256, 9 * 256, 11 * 256, 6 * 256}));
   ASSERT_EQ(cellsRow1.size(), 4u);
-  EXPECT_EQ(cellsRow1[0][0], 0x7E);                            // RK: 1
-  EXPECT_EQ(cellsRow1[1][0], 0xFD);                            // LABELSST
-  EXPECT_EQ(U16(cellsRow1[2], 5), biff8::kXfDate);             // the date's XF
-  EXPECT_EQ(cellsRow1[3][0], 0x05);                            // BOOLERR
+  EXPECT_EQ(cellsRow1[0][0], 0x7E);                 // RK: 1
+  EXPECT_EQ(cellsRow1[1][0], 0xFD);                 // LABELSST
+  EXPECT_EQ(U16(cellsRow1[2], 5), biff8::kXfDate);  // the date's XF
+  EXPECT_EQ(cellsRow1[3][0], 0x05);                 // BOOLERR
   EXPECT_EQ(cellsRow1[3][7], 1);
 }
 

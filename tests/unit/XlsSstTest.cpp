@@ -109,8 +109,8 @@ TEST(Sst, SmallTableBytes) {
   EXPECT_EQ(t.sst.Add("a"), 0u);
   EXPECT_EQ(t.sst.Add("中"), 2u);
   EXPECT_EQ(t.Finish(), (Bytes{0xFC, 0x00, 0x16, 0x00, 0x04, 0, 0, 0, 0x03, 0, 0, 0,  //
-                               0x01, 0x00, 0x00, 'a',                                  //
-                               0x02, 0x00, 0x00, 'b', 'c',                             //
+                               0x01, 0x00, 0x00, 'a',                                 //
+                               0x02, 0x00, 0x00, 'b',  'c',                           //
                                0x01, 0x00, 0x01, 0x2D, 0x4E}));
   EXPECT_EQ(t.sst.Total(), 4u);
   EXPECT_EQ(t.sst.Unique(), 3u);

@@ -67,14 +67,12 @@ TEST(Workbook, DeletingTheActiveSheetActivatesItsRightNeighbour) {
 TEST(Workbook, RefusesNamesExcelRefuses) {
   Workbook book(FileFormat::kXls);
   EXPECT_EQ(ErrorOf([&] { book.AddSheet("SHEET1"); }), XlsErrorCode::kSheetNameDuplicate);
-  EXPECT_EQ(ErrorOf([&] { book.AddSheet(std::string(32, 'a')); }),
-            XlsErrorCode::kSheetNameTooLong);
+  EXPECT_EQ(ErrorOf([&] { book.AddSheet(std::string(32, 'a')); }), XlsErrorCode::kSheetNameTooLong);
   for (const char* bad : {"a[b", "a]b", "a:b", "a*b", "a?b", "a/b", "a\\b"})
     EXPECT_EQ(ErrorOf([&] { book.AddSheet(bad); }), XlsErrorCode::kSheetNameInvalidChar) << bad;
   EXPECT_EQ(ErrorOf([&] { book.AddSheet("'quoted"); }), XlsErrorCode::kSheetNameInvalidChar);
   EXPECT_EQ(ErrorOf([&] { book.AddSheet("history"); }), XlsErrorCode::kSheetNameReserved);
-  EXPECT_EQ(ErrorOf([&] { book.SheetAt(0).SetName("sheet2"); }),
-            XlsErrorCode::kSheetNameDuplicate);
+  EXPECT_EQ(ErrorOf([&] { book.SheetAt(0).SetName("sheet2"); }), XlsErrorCode::kSheetNameDuplicate);
   book.SheetAt(0).SetName("SHEET1");  // its own name in another case is fine
   EXPECT_EQ(book.SheetAt(0).Name(), "SHEET1");
   // 31 Chinese characters are 31 characters, not 93 bytes.
@@ -258,16 +256,15 @@ TEST(Limits, XlsxTakesMoreColumnsButTheSameCellText) {
   s.AppendRow(std::vector<Cell>{Cell::Text(cjk)});
   EXPECT_EQ(s.RowCount(), 3u);
   // A sheet made for .xlsx with more than 256 columns cannot be saved as .xls.
-  EXPECT_EQ(ErrorOf([&] { book.Save("/tmp/mvq-never-written.xls"); }),
-            XlsErrorCode::kColumnLimit);
+  EXPECT_EQ(ErrorOf([&] { book.Save("/tmp/mvq-never-written.xls"); }), XlsErrorCode::kColumnLimit);
 }
 
 TEST(Widths, FollowTheWidestCellOfEachColumn) {
   Workbook book(FileFormat::kXls);
   Worksheet& s = book.AddSheet("W");
   s.FitColumnWidths();
-  s.AppendRow(std::vector<Cell>{Cell::Text("ID"), Cell::Text("NAME"), Cell::Text("D"),
-                                Cell::Text("F")});
+  s.AppendRow(
+      std::vector<Cell>{Cell::Text("ID"), Cell::Text("NAME"), Cell::Text("D"), Cell::Text("F")});
   s.AppendRow(std::vector<Cell>{Cell::Number(1234567), Cell::Text("中文名字"),
                                 Cell::DateTime(2024, 1, 1, 0, 0, 0), Cell::Bool(false)});
   s.AppendRow(std::vector<Cell>{Cell::Number(-2.5), Cell::Text("ab"), Cell::Date(2024, 1, 1)});

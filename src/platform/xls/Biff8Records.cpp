@@ -6,7 +6,9 @@
 namespace mvq::xls::biff8 {
 namespace {
 
-void Put8(Bytes& out, uint8_t v) { out.push_back(v); }
+void Put8(Bytes& out, uint8_t v) {
+  out.push_back(v);
+}
 void Put16(Bytes& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v));
   out.push_back(static_cast<uint8_t>(v >> 8));
@@ -42,7 +44,9 @@ void PutChars(Bytes& out, std::u16string_view s, bool compressed) {
   }
 }
 
-size_t CharBytes(std::u16string_view s) { return s.size() * (AllLatin1(s) ? 1 : 2); }
+size_t CharBytes(std::u16string_view s) {
+  return s.size() * (AllLatin1(s) ? 1 : 2);
+}
 
 // ShortXLUnicodeString: 8-bit count, flag byte, characters.
 void PutShortString(Bytes& out, std::u16string_view s) {
@@ -60,8 +64,7 @@ void PutString(Bytes& out, std::u16string_view s) {
   PutChars(out, s, compressed);
 }
 
-void CellHeader(Bytes& out, uint16_t id, uint16_t size, uint16_t row, uint16_t col,
-                uint16_t xf) {
+void CellHeader(Bytes& out, uint16_t id, uint16_t size, uint16_t row, uint16_t col, uint16_t xf) {
   Header(out, id, size);
   Put16(out, row);
   Put16(out, col);
@@ -90,9 +93,13 @@ void Bof(Bytes& out, Substream type) {
   Put32(out, 0x06);    // lowest BIFF version that reads every record: BIFF8
 }
 
-void Eof(Bytes& out) { Header(out, kEof, 0); }
+void Eof(Bytes& out) {
+  Header(out, kEof, 0);
+}
 
-void InterfaceHdr(Bytes& out) { Record16(out, kInterfaceHdr, 1200); }
+void InterfaceHdr(Bytes& out) {
+  Record16(out, kInterfaceHdr, 1200);
+}
 
 void WriteAccess(Bytes& out, std::u16string_view user) {
   Header(out, kWriteAccess, 112);
@@ -101,7 +108,9 @@ void WriteAccess(Bytes& out, std::u16string_view user) {
   out.resize(start + 112, 0x20);
 }
 
-void CodePage(Bytes& out) { Record16(out, kCodePage, 1200); }
+void CodePage(Bytes& out) {
+  Record16(out, kCodePage, 1200);
+}
 
 void Window1(Bytes& out, uint16_t activeSheet) {
   Header(out, kWindow1, 18);
@@ -158,7 +167,9 @@ void BuiltinStyle(Bytes& out, uint16_t xf, uint8_t builtinId) {
   Put8(out, 0xFF);  // no outline level
 }
 
-size_t BoundSheetSize(std::u16string_view name) { return 4 + 8 + CharBytes(name); }
+size_t BoundSheetSize(std::u16string_view name) {
+  return 4 + 8 + CharBytes(name);
+}
 
 void BoundSheet(Bytes& out, uint32_t bofPosition, std::u16string_view name) {
   Header(out, kBoundSheet, static_cast<uint16_t>(BoundSheetSize(name) - 4));
@@ -201,7 +212,9 @@ void Delta(Bytes& out) {
   PutDouble(out, 0.001);
 }
 
-void DefColWidth(Bytes& out, uint16_t chars) { Record16(out, kDefColWidth, chars); }
+void DefColWidth(Bytes& out, uint16_t chars) {
+  Record16(out, kDefColWidth, chars);
+}
 
 void ColInfo(Bytes& out, uint16_t firstCol, uint16_t lastCol, uint16_t width, uint16_t xf) {
   Header(out, kColInfo, 12);
@@ -231,8 +244,8 @@ void Window2(Bytes& out, bool active) {
   Put16(out, 0);   // left column shown
   Put16(out, 64);  // grid line colour: the default
   Put16(out, 0);
-  Put16(out, 0);   // page break preview zoom: default
-  Put16(out, 0);   // normal view zoom: default
+  Put16(out, 0);  // page break preview zoom: default
+  Put16(out, 0);  // normal view zoom: default
   Put32(out, 0);
 }
 

@@ -76,17 +76,17 @@ void Bof(Bytes& out, Substream type);
 void Eof(Bytes& out);
 
 // ---- workbook globals ----
-void InterfaceHdr(Bytes& out);         // code page of the user interface: UTF-16
+void InterfaceHdr(Bytes& out);                           // code page of the user interface: UTF-16
 void WriteAccess(Bytes& out, std::u16string_view user);  // 112 bytes, space-padded
-void CodePage(Bytes& out);             // 1200: strings are UTF-16
+void CodePage(Bytes& out);                               // 1200: strings are UTF-16
 void Window1(Bytes& out, uint16_t activeSheet);
 void Font(Bytes& out, std::u16string_view name, uint16_t heightTwips, bool bold);
 void Format(Bytes& out, uint16_t index, std::u16string_view code);
 struct XfSpec {
   uint16_t font = 0;
   uint16_t format = 0;
-  bool style = false;           // a style XF; otherwise a cell XF with parent XF 0
-  uint8_t usedAttributes = 0;   // the fAtr* bits (byte at offset 9)
+  bool style = false;          // a style XF; otherwise a cell XF with parent XF 0
+  uint8_t usedAttributes = 0;  // the fAtr* bits (byte at offset 9)
 };
 void Xf(Bytes& out, const XfSpec& xf);
 void BuiltinStyle(Bytes& out, uint16_t xf, uint8_t builtinId);

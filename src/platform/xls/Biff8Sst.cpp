@@ -20,8 +20,7 @@ void Put16(Bytes& out, uint16_t v) {
 
 }  // namespace
 
-SstWriter::SstWriter(TempFile& out, size_t budget)
-    : out_(out), base_(out.Size()), budget_(budget) {
+SstWriter::SstWriter(TempFile& out, size_t budget) : out_(out), base_(out.Size()), budget_(budget) {
   record_.reserve(kMaxRecordData);
   record_.resize(8, 0);  // total and unique counts, written by Finish
 }

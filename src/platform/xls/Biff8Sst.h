@@ -43,10 +43,10 @@ class SstWriter {
   const char* Keep(std::string_view s);
 
   TempFile& out_;
-  uint64_t base_;            // where the SST record starts in out_
-  uint64_t written_ = 0;     // bytes of finished records
+  uint64_t base_;         // where the SST record starts in out_
+  uint64_t written_ = 0;  // bytes of finished records
   bool first_ = true;
-  Bytes record_;             // data of the record being filled
+  Bytes record_;  // data of the record being filled
   uint32_t total_ = 0, unique_ = 0;
   size_t budget_, used_ = 0;
   std::unordered_map<std::string_view, uint32_t> index_;

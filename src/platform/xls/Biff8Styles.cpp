@@ -5,16 +5,22 @@
 namespace mvq::xls::biff8 {
 namespace {
 
-std::u16string Ascii(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Ascii(std::string_view s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 }  // namespace
 
 uint16_t XfFor(CellKind kind) {
   switch (kind) {
-    case CellKind::kDate: return kXfDate;
-    case CellKind::kDateTime: return kXfDateTime;
-    case CellKind::kTime: return kXfTime;
-    default: return kXfGeneral;
+    case CellKind::kDate:
+      return kXfDate;
+    case CellKind::kDateTime:
+      return kXfDateTime;
+    case CellKind::kTime:
+      return kXfTime;
+    default:
+      return kXfGeneral;
   }
 }
 

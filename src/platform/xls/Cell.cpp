@@ -42,8 +42,8 @@ double DateSerial(int year, int month, int day) {
   if (year < 1900 || year > 9999 || !IsCalendarDate(year, month, day)) return -1;
   const int64_t days = DaysFromCivil(year, month, day);
   // Excel counts a 1900-02-29 that never was, so serials before March 1900 are one lower.
-  const int64_t base = (year == 1900 && month <= 2) ? DaysFromCivil(1899, 12, 31)
-                                                    : DaysFromCivil(1899, 12, 30);
+  const int64_t base =
+      (year == 1900 && month <= 2) ? DaysFromCivil(1899, 12, 31) : DaysFromCivil(1899, 12, 30);
   return static_cast<double>(days - base);
 }
 
@@ -88,8 +88,8 @@ Cell Cell::DateTime(int year, int month, int day, int hour, int minute, int seco
   const double serial = DateSerial(year, month, day);
   if (serial < 0) {
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
-                  minute, second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute,
+                  second);
     return Text(buf + FractionText(nanos));
   }
   Cell c;

@@ -56,8 +56,8 @@ void TempFile::Append(const void* data, size_t size) {
 void TempFile::Flush() {
   size_t done = 0;
   while (done < buffer_.size()) {
-    const ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done,
-                               static_cast<off_t>(flushed_));
+    const ssize_t n =
+        ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done, static_cast<off_t>(flushed_));
     if (n < 0) {
       if (errno == EINTR) continue;
       Fail("write");

@@ -101,8 +101,8 @@ char32_t FoldCodePoint(char32_t cp) {
   if (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) return cp + 32;  // Greek capitals
   if (cp >= 0x400 && cp <= 0x40F) return cp + 80;                 // Cyrillic Ѐ..Џ
   if (cp >= 0xFF21 && cp <= 0xFF3A) return cp + 32;               // full-width A..Z
-  if (cp >= 0x100 && cp <= 0x17F && cp != 0x130 && cp != 0x131 && cp != 0x138 &&
-      cp != 0x149 && cp != 0x17F) {
+  if (cp >= 0x100 && cp <= 0x17F && cp != 0x130 && cp != 0x131 && cp != 0x138 && cp != 0x149 &&
+      cp != 0x17F) {
     // Latin Extended-A pairs letters as (even, odd) except in 0x139..0x148 and 0x179..0x17E.
     const bool oddUpper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
     if (oddUpper ? (cp % 2 == 1) : (cp % 2 == 0)) return cp + 1;

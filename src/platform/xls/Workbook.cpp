@@ -16,8 +16,16 @@ namespace mvq::xls {
 namespace {
 
 // Row file encoding: varint payload length, then per cell a tag and its data.
-enum Tag : uint8_t { kTagEmpty, kTagText, kTagNumber, kTagDate, kTagDateTime, kTagTime,
-                     kTagFalse, kTagTrue };
+enum Tag : uint8_t {
+  kTagEmpty,
+  kTagText,
+  kTagNumber,
+  kTagDate,
+  kTagDateTime,
+  kTagTime,
+  kTagFalse,
+  kTagTrue
+};
 
 void PutVarint(std::string& out, uint64_t v) {
   while (v >= 0x80) {
@@ -53,22 +61,30 @@ uint32_t NumberWidth(double v) {
 
 uint32_t CellWidth(const Cell& c) {
   switch (c.kind) {
-    case CellKind::kEmpty: return 0;
+    case CellKind::kEmpty:
+      return 0;
     case CellKind::kText: {
       bool ascii = true;
       for (char ch : c.text) ascii = ascii && static_cast<unsigned char>(ch) < 0x80;
       return static_cast<uint32_t>(ascii ? c.text.size() : DisplayWidth(c.text));
     }
-    case CellKind::kNumber: return NumberWidth(c.number);
-    case CellKind::kDate: return static_cast<uint32_t>(kDateFormat.size());
-    case CellKind::kDateTime: return static_cast<uint32_t>(kDateTimeFormat.size());
-    case CellKind::kTime: return static_cast<uint32_t>(kTimeFormat.size());
-    case CellKind::kBool: return c.number != 0 ? 4 : 5;
+    case CellKind::kNumber:
+      return NumberWidth(c.number);
+    case CellKind::kDate:
+      return static_cast<uint32_t>(kDateFormat.size());
+    case CellKind::kDateTime:
+      return static_cast<uint32_t>(kDateTimeFormat.size());
+    case CellKind::kTime:
+      return static_cast<uint32_t>(kTimeFormat.size());
+    case CellKind::kBool:
+      return c.number != 0 ? 4 : 5;
   }
   return 0;
 }
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+  return "\"" + std::string(s) + "\"";
+}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -85,9 +101,9 @@ FileFormat FormatOfPath(std::string_view path) {
   const std::string ext = dot == std::string_view::npos ? "" : Lower(base.substr(dot));
   if (ext == ".xls") return FileFormat::kXls;
   if (ext == ".xlsx") return FileFormat::kXlsx;
-  throw XlsError(XlsErrorCode::kUnsupportedExtension,
-                 "Cannot write workbook " + Quoted(path) +
-                     ": the file name must end in .xls or .xlsx");
+  throw XlsError(
+      XlsErrorCode::kUnsupportedExtension,
+      "Cannot write workbook " + Quoted(path) + ": the file name must end in .xls or .xlsx");
 }
 
 SheetLimits LimitsOf(FileFormat format) {
@@ -113,8 +129,8 @@ void Worksheet::AppendRow(std::span<const Cell> cells) {
   if (rows_ >= limits.rows)
     throw XlsError(XlsErrorCode::kRowLimit, "Sheet " + Quoted(name_) + ": row " +
                                                 std::to_string(rows_ + 1) + " is past the " +
-                                                std::to_string(limits.rows) + " rows a " +
-                                                ext + " sheet holds");
+                                                std::to_string(limits.rows) + " rows a " + ext +
+                                                " sheet holds");
   size_t used = cells.size();
   while (used > 0 && cells[used - 1].kind == CellKind::kEmpty) --used;
   if (used > limits.columns)
@@ -139,19 +155,23 @@ void Worksheet::AppendRow(std::span<const Cell> cells) {
   for (size_t i = 0; i < used; ++i) {
     const Cell& c = cells[i];
     switch (c.kind) {
-      case CellKind::kEmpty: out += static_cast<char>(kTagEmpty); break;
+      case CellKind::kEmpty:
+        out += static_cast<char>(kTagEmpty);
+        break;
       case CellKind::kText:
         out += static_cast<char>(kTagText);
         PutVarint(out, c.text.size());
         out += c.text;
         break;
-      case CellKind::kBool: out += static_cast<char>(c.number != 0 ? kTagTrue : kTagFalse); break;
+      case CellKind::kBool:
+        out += static_cast<char>(c.number != 0 ? kTagTrue : kTagFalse);
+        break;
       case CellKind::kNumber:
       case CellKind::kDate:
       case CellKind::kDateTime:
       case CellKind::kTime: {
-        const Tag tag = c.kind == CellKind::kNumber ? kTagNumber
-                        : c.kind == CellKind::kDate ? kTagDate
+        const Tag tag = c.kind == CellKind::kNumber     ? kTagNumber
+                        : c.kind == CellKind::kDate     ? kTagDate
                         : c.kind == CellKind::kDateTime ? kTagDateTime
                                                         : kTagTime;
         out += static_cast<char>(tag);
@@ -210,7 +230,8 @@ bool SheetRowReader::Next(std::vector<CellView>& cells) {
     CellView v;
     const uint8_t tag = *p++;
     switch (tag) {
-      case kTagEmpty: break;
+      case kTagEmpty:
+        break;
       case kTagText: {
         v.kind = CellKind::kText;
         const uint64_t n = GetVarint(p, end);

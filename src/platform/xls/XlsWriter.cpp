@@ -28,13 +28,13 @@ void CheckLimits(const Workbook& book) {
   for (size_t i = 0; i < book.Count(); ++i) {
     const Worksheet& s = book.SheetAt(i);
     if (s.RowCount() > limits.rows)
-      throw XlsError(XlsErrorCode::kRowLimit,
-                     "Sheet \"" + s.Name() + "\" has " + std::to_string(s.RowCount()) +
-                         " rows, past the 65536 a .xls sheet holds");
+      throw XlsError(XlsErrorCode::kRowLimit, "Sheet \"" + s.Name() + "\" has " +
+                                                  std::to_string(s.RowCount()) +
+                                                  " rows, past the 65536 a .xls sheet holds");
     if (s.ColumnCount() > limits.columns)
-      throw XlsError(XlsErrorCode::kColumnLimit,
-                     "Sheet \"" + s.Name() + "\" has " + std::to_string(s.ColumnCount()) +
-                         " columns, past the 256 a .xls sheet holds");
+      throw XlsError(XlsErrorCode::kColumnLimit, "Sheet \"" + s.Name() + "\" has " +
+                                                     std::to_string(s.ColumnCount()) +
+                                                     " columns, past the 256 a .xls sheet holds");
   }
 }
 
@@ -73,13 +73,17 @@ void WriteCells(Bytes& out, uint16_t row, const std::vector<CellView>& cells,
     const CellView& v = cells[c];
     const auto col = static_cast<uint16_t>(c);
     switch (v.kind) {
-      case CellKind::kEmpty: break;
+      case CellKind::kEmpty:
+        break;
       case CellKind::kText:
         // Excel keeps no empty text in a cell: an empty string is an empty cell.
         if (!v.text.empty()) biff8::LabelSst(out, row, col, biff8::kXfGeneral, sst.Add(v.text));
         break;
-      case CellKind::kBool: biff8::BoolErr(out, row, col, biff8::kXfGeneral, v.number != 0); break;
-      default: biff8::NumberCell(out, row, col, biff8::XfFor(v.kind), v.number);
+      case CellKind::kBool:
+        biff8::BoolErr(out, row, col, biff8::kXfGeneral, v.number != 0);
+        break;
+      default:
+        biff8::NumberCell(out, row, col, biff8::XfFor(v.kind), v.number);
     }
   }
 }

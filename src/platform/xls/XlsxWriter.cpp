@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "platform/xls/Workbook.h"
@@ -12,8 +13,8 @@ namespace mvq::xls {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, const std::string& what, lxw_error error) {
-  throw XlsError(XlsErrorCode::kXlsxLibrary, "Cannot write workbook \"" + path + "\": " + what +
-                                                 ": " + lxw_strerror(error));
+  throw XlsError(XlsErrorCode::kXlsxLibrary,
+                 "Cannot write workbook \"" + path + "\": " + what + ": " + lxw_strerror(error));
 }
 
 void CheckLimits(const Workbook& book) {
@@ -41,12 +42,17 @@ void WriteXlsx(Workbook& book, const std::string& path) {
   options.constant_memory = LXW_TRUE;
   lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
   if (!wb) Fail(path, "cannot start the workbook", LXW_ERROR_MEMORY_MALLOC_FAILED);
+  // On an error the library still needs workbook_close to free what it holds; the
+  // half-written file it leaves is removed.
   struct Closer {
     lxw_workbook* wb;
+    const std::string& path;
     ~Closer() {
-      if (wb) workbook_close(wb);  // an error path: free what the library holds
+      if (!wb) return;
+      workbook_close(wb);
+      std::remove(path.c_str());
     }
-  } closer{wb};
+  } closer{wb, path};
 
   lxw_format* formats[3];
   const std::string_view codes[3] = {kDateFormat, kDateTimeFormat, kTimeFormat};
@@ -55,7 +61,7 @@ void WriteXlsx(Workbook& book, const std::string& path) {
     format_set_num_format(formats[i], std::string(codes[i]).c_str());
   }
   const auto formatFor = [&](CellKind kind) {
-    return kind == CellKind::kDate ? formats[0]
+    return kind == CellKind::kDate       ? formats[0]
            : kind == CellKind::kDateTime ? formats[1]
                                          : formats[2];
   };
@@ -81,15 +87,21 @@ void WriteXlsx(Workbook& book, const std::string& path) {
         const auto col = static_cast<lxw_col_t>(c);
         lxw_error error = LXW_NO_ERROR;
         switch (v.kind) {
-          case CellKind::kEmpty: break;
+          case CellKind::kEmpty:
+            break;
           case CellKind::kText:
             if (v.text.empty()) break;  // as in .xls: no empty text cells
             text.assign(v.text);
             error = worksheet_write_string(ws, r, col, text.c_str(), nullptr);
             break;
-          case CellKind::kNumber: error = worksheet_write_number(ws, r, col, v.number, nullptr); break;
-          case CellKind::kBool: error = worksheet_write_boolean(ws, r, col, v.number != 0, nullptr); break;
-          default: error = worksheet_write_number(ws, r, col, v.number, formatFor(v.kind));
+          case CellKind::kNumber:
+            error = worksheet_write_number(ws, r, col, v.number, nullptr);
+            break;
+          case CellKind::kBool:
+            error = worksheet_write_boolean(ws, r, col, v.number != 0, nullptr);
+            break;
+          default:
+            error = worksheet_write_number(ws, r, col, v.number, formatFor(v.kind));
         }
         if (error != LXW_NO_ERROR)
           Fail(path, "sheet \"" + sheet.Name() + "\" row " + std::to_string(r + 1), error);
