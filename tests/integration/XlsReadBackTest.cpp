@@ -223,6 +223,29 @@ TEST_P(ReadBackTest, NoTableKeepsTheThreeInitialSheets) {
   }
 }
 
+TEST_P(ReadBackTest, TextsXmlCannotCarryStillReadBack) {
+  REQUIRE_READERS();
+  Workbook book(GetParam());
+  Worksheet& s = book.AddSheet("X");
+  s.AppendRow(std::vector<Cell>{Cell::Text("a\x01"
+                                           "b"),
+                                Cell::Text("bad\xff\xfe"
+                                           "x"),
+                                Cell::Text("_x0041_ a_b \x1f"), Cell::Text("x\xef\xbf\xbey")});
+  const std::string path = Path("xml");
+  book.Save(path);
+  const auto sheets = ReadBack(path, "xlrd");
+  ASSERT_EQ(sheets.size(), 4u);
+  EXPECT_EQ(sheets[0].At(0, 0),
+            "text:a\x01"
+            "b");
+  EXPECT_EQ(sheets[0].At(0, 1), "text:bad\uFFFD\uFFFDx");  // malformed bytes: U+FFFD each
+  EXPECT_EQ(sheets[0].At(0, 2), "text:_x0041_ a_b \x1f");
+  if (GetParam() == FileFormat::kXlsx) {
+    EXPECT_EQ(sheets[0].At(0, 3), "text:x\uFFFDy");  // U+FFFE is no XML character
+  }
+}
+
 TEST_P(ReadBackTest, HundredThousandDistinctStrings) {
   REQUIRE_READERS();
   Workbook book(GetParam());

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/xls/Unicode.h"
 #include "platform/xls/Workbook.h"
 #include "platform/xls/XlsError.h"
 
@@ -15,6 +16,46 @@ namespace {
 [[noreturn]] void Fail(const std::string& path, const std::string& what, lxw_error error) {
   throw XlsError(XlsErrorCode::kXlsxLibrary,
                  "Cannot write workbook \"" + path + "\": " + what + ": " + lxw_strerror(error));
+}
+
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// The text as XML can carry it, the way Excel escapes it: malformed UTF-8 and U+FFFE/FFFF
+// become U+FFFD, control characters other than tab, line feed and carriage return become
+// _xHHHH_, and an underscore that would read as the start of such an escape becomes
+// _x005F_. Without this the sheet's XML is not well-formed and no reader opens the file.
+const char* XmlText(std::string_view text, std::string& out) {
+  bool plain = true;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || c == '_' || (u < 0x20 && c != '\t' && c != '\n' && c != '\r')) {
+      plain = false;
+      break;
+    }
+  }
+  out.clear();
+  if (plain) {
+    out.append(text);
+    return out.c_str();
+  }
+  char esc[8];
+  for (size_t i = 0; i < text.size();) {
+    const size_t at = i;
+    char32_t cp = NextCodePoint(text, i);
+    if (cp == 0xFFFE || cp == 0xFFFF) cp = 0xFFFD;
+    const bool escapeLike = cp == '_' && at + 7 <= text.size() && text[at + 1] == 'x' &&
+                            IsHex(text[at + 2]) && IsHex(text[at + 3]) && IsHex(text[at + 4]) &&
+                            IsHex(text[at + 5]) && text[at + 6] == '_';
+    if (escapeLike || (cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\r')) {
+      std::snprintf(esc, sizeof esc, "_x%04X_", static_cast<unsigned>(cp));
+      out += esc;
+    } else {
+      AppendUtf8(cp, out);
+    }
+  }
+  return out.c_str();
 }
 
 void CheckLimits(const Workbook& book) {
@@ -70,7 +111,7 @@ void WriteXlsx(Workbook& book, const std::string& path) {
   std::string text;
   for (size_t i = 0; i < book.Count(); ++i) {
     const Worksheet& sheet = book.SheetAt(i);
-    lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.Name().c_str());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, XmlText(sheet.Name(), text));
     if (!ws) Fail(path, "sheet \"" + sheet.Name() + "\"", LXW_ERROR_PARAMETER_VALIDATION);
     if (i == book.ActiveIndex()) worksheet_activate(ws);
     if (sheet.FitsColumnWidths()) {
@@ -91,8 +132,7 @@ void WriteXlsx(Workbook& book, const std::string& path) {
             break;
           case CellKind::kText:
             if (v.text.empty()) break;  // as in .xls: no empty text cells
-            text.assign(v.text);
-            error = worksheet_write_string(ws, r, col, text.c_str(), nullptr);
+            error = worksheet_write_string(ws, r, col, XmlText(v.text, text), nullptr);
             break;
           case CellKind::kNumber:
             error = worksheet_write_number(ws, r, col, v.number, nullptr);
