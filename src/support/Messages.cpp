@@ -10,6 +10,10 @@ MessageHandler& Handler() {
   static MessageHandler handler;
   return handler;
 }
+ErrorBoxHandler& ErrorHandler() {
+  static ErrorBoxHandler handler;
+  return handler;
+}
 std::function<uint32_t()>& Ticks() {
   static std::function<uint32_t()> source;
   return source;
@@ -27,6 +31,20 @@ void ShowMessage(const std::string& text) {
 MessageHandler SetMessageHandler(MessageHandler handler) {
   auto previous = std::move(Handler());
   Handler() = std::move(handler);
+  return previous;
+}
+
+void ShowErrorBox(const std::string& text, const std::string& caption) {
+  if (ErrorHandler()) {
+    ErrorHandler()(text, caption);
+  } else {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  }
+}
+
+ErrorBoxHandler SetErrorBoxHandler(ErrorBoxHandler handler) {
+  auto previous = std::move(ErrorHandler());
+  ErrorHandler() = std::move(handler);
   return previous;
 }
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/files/AppDir.h"
 #include "platform/text/Gbk.h"
 
 namespace mvq {
@@ -48,6 +49,8 @@ void SetLogFileForDay(const std::string& dir) {
   LogFileName = dir + "Mvq" + Format(Now(), "%Y.%m.%d") + ".log";
 }
 
+void SetLogFileForDay() { SetLogFileForDay(AppDataDir()); }
+
 void SetLogClock(std::function<std::tm()> clock) { Clock() = std::move(clock); }
 
 bool IsFileLocked(const std::string& path) {
@@ -60,7 +63,7 @@ bool IsFileLocked(const std::string& path) {
 
 void WriteLog(const std::string& text) {
   const std::string& path = LogFileName;
-  struct stat st{};
+  struct stat st {};
   bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && IsFileLocked(path)) return;
 

@@ -12,6 +12,8 @@ extern std::string LogFileName;
 
 // LogFileName := dir + "Mvq" + the clock's date as "YYYY.mm.DD" + ".log"; dir ends with '/'.
 void SetLogFileForDay(const std::string& dir);
+// The same in AppDataDir(): next to the executable when writable, else the user's data dir.
+void SetLogFileForDay();
 
 // Appends "YYYY.mm.DD hh:nn:ss " + text + CR LF. A log held with an exclusive lock by
 // another process drops the line silently; any other I/O failure throws

@@ -1,0 +1,60 @@
+#include "platform/desktop/TopWindows.h"
+
+#include "platform/text/Gbk.h"
+
+namespace mvq {
+
+namespace {
+
+WindowRegistry*& Registry() {
+  static WindowRegistry* registry = nullptr;
+  return registry;
+}
+
+// UTF-8 bytes of ASCII letters never occur inside a multi-byte character, so folding
+// them leaves the other characters alone.
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// The part of a title a 255-character buffer holds: 254 bytes of GBK, whole characters.
+std::string TitleBufferPart(const std::string& title) {
+  constexpr size_t kMaxBytes = 254;
+  if (title.size() <= kMaxBytes) return title;  // GBK is never longer than UTF-8
+  std::string out;
+  size_t gbkBytes = 0;
+  for (size_t i = 0; i < title.size();) {
+    unsigned char c = static_cast<unsigned char>(title[i]);
+    size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (len > title.size() - i) len = title.size() - i;
+    size_t width = text::Utf8ToGbk(title.substr(i, len)).size();
+    if (gbkBytes + width > kMaxBytes) break;
+    gbkBytes += width;
+    out.append(title, i, len);
+    i += len;
+  }
+  return out;
+}
+
+}  // namespace
+
+WindowRegistry* SetWindowRegistry(WindowRegistry* registry) {
+  WindowRegistry* previous = Registry();
+  Registry() = registry;
+  return previous;
+}
+
+void CloseWindowsByTitle(const std::string& text) {
+  WindowRegistry* registry = Registry();
+  if (!registry || text.empty()) return;
+  std::string needle = AsciiLower(text);
+  // A snapshot: closing one window may reorder or remove others.
+  for (WindowId window : registry->TopLevelWindows()) {
+    std::string title = AsciiLower(TitleBufferPart(registry->WindowTitle(window)));
+    if (title.find(needle) != std::string::npos) registry->CloseWindow(window);
+  }
+}
+
+}  // namespace mvq

@@ -1,0 +1,53 @@
+#include "support/NamedComponent.h"
+
+namespace mvq {
+
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+NamedComponent* FindByName(const std::vector<NamedComponent*>& list, std::string_view name) {
+  if (name.empty()) return nullptr;
+  for (NamedComponent* c : list)
+    if (c && SameText(c->Name(), name)) return c;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string NamedComponent::GetPropertyText(const std::string& name) const {
+  throw PropertyError("property " + name + " of " + Name() + " cannot be read");
+}
+
+void NamedComponent::SetPropertyText(const std::string& name, const std::string& /*value*/) {
+  throw PropertyError("property " + name + " of " + Name() + " cannot be set");
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+std::optional<std::string> PublishedName(const NamedComponent& component, std::string_view name) {
+  for (const std::string& p : component.PublishedProperties())
+    if (SameText(p, name)) return p;
+  return std::nullopt;
+}
+
+bool HasProperty(const NamedComponent& component, std::string_view name) {
+  return PublishedName(component, name).has_value();
+}
+
+NamedComponent* FindOwned(const NamedComponent& owner, std::string_view name) {
+  return FindByName(owner.OwnedComponents(), name);
+}
+
+NamedComponent* FindChild(const NamedComponent& parent, std::string_view name) {
+  return FindByName(parent.ChildControls(), name);
+}
+
+}  // namespace mvq
