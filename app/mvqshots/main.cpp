@@ -57,34 +57,36 @@ int main(int argc, char** argv) {
   options.settingsPath = mvq::S(scratch.filePath("mvqshots.set"));
   mvq::TFrmoracletoaccess window(std::move(options));
   window.show();
-  auto& form = window.Form();
   bool ok = Save(&window, out, "page0-directions.png");
 
-  form.RGmy = 0;
-  window.ShowState();
+  window.ChangeForm([](mvq::FormState& form) { form.RGmy = 0; });
   window.btnnextConvertClick();
   ok = Save(&window, out, "page1-oracle-sqlserver.png") && ok;
   window.btnupClick();
-  form.RGmy = 2;
-  form.edtDB = "ORCL";
-  form.edtuser = "scott";
-  form.edtpassword = "tiger";
-  window.ShowState();
+  window.ChangeForm([](mvq::FormState& form) {
+    form.RGmy = 2;
+    form.edtDB = "ORCL";
+    form.edtuser = "scott";
+    form.edtpassword = "tiger";
+  });
   window.btnnextConvertClick();
   ok = Save(&window, out, "page1-oracle-access.png") && ok;
 
   window.btnnextConvertClick();
-  for (int i : {0, 2, 4}) form.lbold.SetSelected(i, true);
-  window.ShowState();
+  window.ChangeForm([](mvq::FormState& form) {
+    for (int i : {0, 2, 4}) form.lbold.SetSelected(i, true);
+  });
   window.btnaddClick();
   ok = Save(&window, out, "page2-tables.png") && ok;
 
   window.btnupClick();
   window.btnupClick();
-  form.RGmy = mvq::kCustomDirection;
-  form.edtSrc = "DRIVER=SQLite3;Database=/data/source.db";
-  form.edtDest = "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;DATABASE=target;UID=mvq;PWD=secret";
-  window.ShowState();
+  window.ChangeForm([](mvq::FormState& form) {
+    form.RGmy = mvq::kCustomDirection;
+    form.edtSrc = "DRIVER=SQLite3;Database=/data/source.db";
+    form.edtDest =
+        "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;DATABASE=target;UID=mvq;PWD=secret";
+  });
   window.btnnextConvertClick();
   ok = Save(&window, out, "page3-custom.png") && ok;
 

@@ -143,7 +143,8 @@ void ConnectionDialog::TableEdited() {
   for (int row = 0; row < tblFields_->rowCount(); ++row) {
     const QTableWidgetItem* key = tblFields_->item(row, 0);
     const QTableWidgetItem* value = tblFields_->item(row, 1);
-    attributes_.push_back({key ? S(key->text()) : std::string(), value ? S(value->text()) : std::string()});
+    attributes_.push_back(
+        {key ? S(key->text()) : std::string(), value ? S(value->text()) : std::string()});
   }
   const std::string text = ConnectionString();
   edtConnection_->setText(Q(text));
@@ -169,7 +170,8 @@ void ConnectionDialog::DriverChosen(int index) {
     found = true;
     ++it;
   }
-  if (!found && !name.empty()) attributes_.insert(attributes_.begin(), {"DRIVER", DriverValue(name)});
+  if (!found && !name.empty())
+    attributes_.insert(attributes_.begin(), {"DRIVER", DriverValue(name)});
   const std::string text = ConnectionString();
   updating_ = true;
   ShowAttributes();

@@ -84,8 +84,8 @@ std::unique_ptr<ProgressWindow> TMyProgressUi::CreateWindow(int levels, bool wit
 
 bool TMyProgressUi::Confirm(const std::string& text, const std::string& caption) {
   if (confirm_) return confirm_(text, caption);
-  QMessageBox box(QMessageBox::Question, Q(caption), Q(text),
-                  QMessageBox::Ok | QMessageBox::Cancel, OpenProgressWindow());
+  QMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
+                  OpenProgressWindow());
   box.setDefaultButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
 }

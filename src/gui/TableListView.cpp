@@ -73,15 +73,20 @@ void TableListView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TableListView::dropEvent(QDropEvent* event) {
-  if (!event->mimeData()->hasFormat(kDragFormat)) {
+  if (!DropAt(event->mimeData(), event->position().toPoint())) {
     event->ignore();
     return;
   }
-  const QString source = QString::fromUtf8(event->mimeData()->data(kDragFormat));
-  const QModelIndex at = indexAt(event->position().toPoint());
   event->setDropAction(Qt::CopyAction);  // tells the dragging view to remove nothing
   event->accept();
+}
+
+bool TableListView::DropAt(const QMimeData* data, QPoint position) {
+  if (!data || !data->hasFormat(kDragFormat)) return false;
+  const QString source = QString::fromUtf8(data->data(kDragFormat));
+  const QModelIndex at = indexAt(position);
   emit itemsDropped(source, at.isValid() ? at.row() : -1);
+  return true;
 }
 
 }  // namespace mvq

@@ -21,6 +21,10 @@ class TableListView : public QListWidget {
   // Takes what the user changed back into the list: selection, focus item, top item.
   void ReadList(TableList& list) const;
 
+  // A drop of this drag's data at a point of the list's viewport: announced with the item
+  // under the point. False for data that is not a list's drag.
+  bool DropAt(const QMimeData* data, QPoint position);
+
  signals:
   // Items of the list named sourceName were dropped here; dropIndex is the item under the
   // drop point, -1 when the point is not on an item.

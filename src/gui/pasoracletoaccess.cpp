@@ -124,8 +124,8 @@ QGroupBox* NewRadioGroup(const char* name, const char* caption, const QStringLis
 QFont WindowFont() {
   const QStringList installed = QFontDatabase::families();
   QString family;
-  for (const char* wanted : {"宋体", "SimSun", "NSimSun", "WenQuanYi Micro Hei",
-                             "Noto Sans CJK SC", "Noto Serif CJK SC", "AR PL UMing CN"}) {
+  for (const char* wanted : {"宋体", "SimSun", "NSimSun", "WenQuanYi Micro Hei", "Noto Sans CJK SC",
+                             "Noto Serif CJK SC", "AR PL UMing CN"}) {
     if (installed.contains(QString::fromUtf8(wanted))) {
       family = QString::fromUtf8(wanted);
       break;
@@ -154,8 +154,8 @@ TFrmoracletoaccess::TFrmoracletoaccess(WindowOptions options) : options_(std::mo
 
   // Notices raised below the shell come to this window's boxes.
   previousMessage_ = SetMessageHandler([this](const std::string& text) { ui_->Message(text); });
-  previousErrorBox_ = SetErrorBoxHandler(
-      [this](const std::string& text, const std::string& caption) {
+  previousErrorBox_ =
+      SetErrorBoxHandler([this](const std::string& text, const std::string& caption) {
         ui_->ShowErrorBox(caption, text);
       });
   registry_ = std::make_unique<WidgetWindowRegistry>();
@@ -315,8 +315,9 @@ QWidget* TFrmoracletoaccess::BuildSettingsPage() {
   connect(btnmdb, &QPushButton::clicked, this, [this] { BrowseClick(edtfilename, kMdbFilter); });
   connect(btnexcel, &QPushButton::clicked, this,
           [this] { BrowseClick(edtxlsfilename, kXlsFilter); });
-  for (QWidget* watched : {static_cast<QWidget*>(edtsqlpassword), static_cast<QWidget*>(edtfilename),
-                           static_cast<QWidget*>(edtxlsfilename)}) {
+  for (QWidget* watched :
+       {static_cast<QWidget*>(edtsqlpassword), static_cast<QWidget*>(edtfilename),
+        static_cast<QWidget*>(edtxlsfilename)}) {
     watched->installEventFilter(this);
   }
   return tscover;
@@ -350,7 +351,8 @@ QWidget* TFrmoracletoaccess::BuildExportPage() {
   newLayout->addWidget(lbnew);
 
   const QStringList modes{"1、不处理", "2、删除记录，导入数据", "3、删除表，导入数据"};
-  RGtableMode = NewRadioGroup("RGtableMode", "存在的表处理方式", modes, 3, RGtableModeButtons, page);
+  RGtableMode =
+      NewRadioGroup("RGtableMode", "存在的表处理方式", modes, 3, RGtableModeButtons, page);
   RGtableMode->setFixedHeight(kTableModeHeight);
 
   // The two lists share what the button panel leaves, half each.
@@ -464,7 +466,8 @@ void TFrmoracletoaccess::BuildPopupMenu() {
     action->setShortcut(QKeySequence(entry.key));
     // The shortcuts work anywhere in the window, whether or not the menu was ever opened.
     action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, [this, handler = entry.handler] { (this->*handler)(); });
+    connect(action, &QAction::triggered, this,
+            [this, handler = entry.handler] { (this->*handler)(); });
     popupMenu_->addAction(action);
     addAction(action);
     if (entry.handler == &TFrmoracletoaccess::miFindNextClick) miFindNext = action;
@@ -479,6 +482,12 @@ void TFrmoracletoaccess::Act(const std::function<void()>& handler) {
   ShowState();
 }
 
+void TFrmoracletoaccess::ChangeForm(const std::function<void(FormState& form)>& change) {
+  ReadControls();
+  change(form_);
+  ShowState();
+}
+
 void TFrmoracletoaccess::ReadControls() {
   if (RGmyButtons->checkedId() >= 0) form_.RGmy = RGmyButtons->checkedId();
   form_.edtsqlserverdb = S(edtsqlserverdb->text());
@@ -488,7 +497,8 @@ void TFrmoracletoaccess::ReadControls() {
   CatalogBox& catalog = form_.edtsqlCatalog;
   catalog.text = S(edtsqlCatalog->currentText());
   catalog.items.clear();
-  for (int i = 0; i < edtsqlCatalog->count(); ++i) catalog.items.push_back(S(edtsqlCatalog->itemText(i)));
+  for (int i = 0; i < edtsqlCatalog->count(); ++i)
+    catalog.items.push_back(S(edtsqlCatalog->itemText(i)));
   // A name typed over the chosen item chooses none.
   const int index = edtsqlCatalog->currentIndex();
   catalog.itemIndex =
@@ -545,7 +555,8 @@ void TFrmoracletoaccess::ShowState() {
       edtsqlCatalog->addItems(items);
     }
     edtsqlCatalog->setCurrentIndex(catalog.itemIndex);
-    if (edtsqlCatalog->currentText() != Q(catalog.text)) edtsqlCatalog->setEditText(Q(catalog.text));
+    if (edtsqlCatalog->currentText() != Q(catalog.text))
+      edtsqlCatalog->setEditText(Q(catalog.text));
   }
   SetIfChanged(edtcomputer, form_.edtcomputer);
   SetIfChanged(edtDB, form_.edtDB);

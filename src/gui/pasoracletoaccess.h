@@ -50,10 +50,10 @@ using StepsFactory = std::function<std::unique_ptr<WizardSteps>(WizardContext& c
 using ConnectionEditor = std::function<std::string(QWidget* parent, const std::string& initial)>;
 
 struct WindowOptions {
-  StepsFactory steps;            // required
-  UserInterface* ui = nullptr;   // null: the window's own message boxes and dialogs
-  std::string settingsPath;      // empty: the settings file next to the executable
-  std::string executablePath;    // empty: the running executable (help file, version)
+  StepsFactory steps;               // required
+  UserInterface* ui = nullptr;      // null: the window's own message boxes and dialogs
+  std::string settingsPath;         // empty: the settings file next to the executable
+  std::string executablePath;       // empty: the running executable (help file, version)
   ConnectionEditor editConnection;  // empty: the connection string dialog
   // The progress window's cancel question; empty: a question box.
   std::function<bool(const std::string& text, const std::string& caption)> confirm;
@@ -69,14 +69,15 @@ class TFrmoracletoaccess : public QWidget {
   explicit TFrmoracletoaccess(WindowOptions options);
   ~TFrmoracletoaccess() override;
 
-  FormState& Form() { return form_; }
+  const FormState& Form() const { return form_; }
   const WizardView& View() const { return view_; }
   const PageHistory& History() const { return flow_->History(); }
   UserInterface& Ui() { return *ui_; }
   QMenu* PopupMenu() const { return popupMenu_; }
 
-  // The controls drawn again from the form and view state (after changing Form()).
-  void ShowState();
+  // Changes the form state from outside a handler (a batch of settings, a test): the
+  // controls are read first and drawn again afterwards.
+  void ChangeForm(const std::function<void(FormState& form)>& change);
 
   // The handlers, also reachable by the buttons, menu and lists.
   void btnnextConvertClick();
@@ -119,6 +120,8 @@ class TFrmoracletoaccess : public QWidget {
   // handler runs with errors shown in the error box, and the controls are drawn again.
   void Act(const std::function<void()>& handler);
   void ReadControls();
+  // The controls drawn from the form and view state.
+  void ShowState();
   void ShowLists();
   void ShowLayout();
   TableListView* ListNamed(const QString& name) const;
