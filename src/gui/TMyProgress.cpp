@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStyle>
 
 #include "gui/QtUserInterface.h"
 
@@ -23,7 +22,6 @@ constexpr int kWindowTop = 200;
 TMyProgress::TMyProgress(int levels, bool withCancel)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("TMyProgress");
-  setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle("进度");
   setFixedSize(kClientWidth, 35 * levels + 61);
   for (int i = 0; i < levels; ++i) {

@@ -64,6 +64,7 @@ void TableListView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TableListView::dragMoveEvent(QDragMoveEvent* event) {
+  QListWidget::dragMoveEvent(event);  // scrolls a long list when the pointer nears its edge
   // Anywhere on the list, from either list, this one included.
   if (event->mimeData()->hasFormat(kDragFormat)) {
     event->acceptProposedAction();

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QRadioButton>
+#include <QTest>
 
 #include "WindowFixture.h"
 #include "support/utFzStream.h"
@@ -13,6 +14,13 @@ namespace mvq::test {
 namespace {
 
 using Strings = std::vector<std::string>;
+
+// Types text key by key; QTest::keyClicks cannot send Chinese characters.
+void Type(QWidget* widget, const QString& text) {
+  widget->setFocus();
+  for (const QChar c : text)
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
 
 Strings Records(const std::string& path) {
   TFzReadStream read(OpenSettingsInput(path), path);
@@ -31,7 +39,7 @@ TEST_F(WindowTest, EverySavedControlComesBackAtTheNextStart) {
   Find<QComboBox>("edtsqlCatalog")->setCurrentIndex(1);
   Find<QRadioButton>("RBConnw")->click();
   Edit("edtcomputer")->setText("10.0.0.5");
-  Edit("edtDB")->setText("ORCL");
+  Type(Edit("edtDB"), "库ORCL");
   Edit("edtport")->setText("1522");
   Edit("edtuser")->setText("scott");
   Edit("edtpassword")->setText("tiger");
@@ -108,7 +116,7 @@ TEST_F(WindowTest, EverySavedControlComesBackAtTheNextStart) {
   // Saved by its index into a list that is empty at start: the name does not come back.
   EXPECT_EQ(Find<QComboBox>("edtsqlCatalog")->currentText(), "");
   EXPECT_EQ(Edit("edtcomputer")->text(), "10.0.0.5");
-  EXPECT_EQ(Edit("edtDB")->text(), "ORCL");
+  EXPECT_EQ(Edit("edtDB")->text().toStdString(), "库ORCL");
   EXPECT_EQ(Edit("edtport")->text(), "1522");
   EXPECT_EQ(Edit("edtuser")->text(), "scott");
   EXPECT_EQ(Edit("edtpassword")->text(), "tiger");
