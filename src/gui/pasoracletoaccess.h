@@ -72,7 +72,6 @@ class TFrmoracletoaccess : public QWidget {
   const FormState& Form() const { return form_; }
   const WizardView& View() const { return view_; }
   const PageHistory& History() const { return flow_->History(); }
-  UserInterface& Ui() { return *ui_; }
   QMenu* PopupMenu() const { return popupMenu_; }
 
   // Changes the form state from outside a handler (a batch of settings, a test): the
