@@ -1,6 +1,114 @@
 #include "shell/ConnectionStrings.h"
 
 namespace mvq {
+namespace {
+
+std::string Trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(" \t");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The positions of the ";" that end attributes: those outside {...} and quotes. Inside
+// braces "}}" stands for one "}", inside quotes a doubled quote for one quote.
+std::vector<size_t> Separators(std::string_view text) {
+  std::vector<size_t> at;
+  char closing = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (closing) {
+      if (c == closing) {
+        if (i + 1 < text.size() && text[i + 1] == closing) {
+          ++i;
+        } else {
+          closing = 0;
+        }
+      }
+    } else if (c == '{') {
+      closing = '}';
+    } else if (c == '"' || c == '\'') {
+      // Quotes open only at the start of a value.
+      const size_t before = text.find_last_not_of(" \t", i == 0 ? 0 : i - 1);
+      if (i == 0 || before == std::string_view::npos || text[before] == '=') closing = c;
+    } else if (c == ';') {
+      at.push_back(i);
+    }
+  }
+  return at;
+}
+
+}  // namespace
+
+std::vector<ConnectionAttribute> SplitConnectionString(std::string_view text) {
+  std::vector<ConnectionAttribute> attributes;
+  size_t start = 0;
+  std::vector<size_t> ends = Separators(text);
+  ends.push_back(text.size());
+  for (size_t end : ends) {
+    const std::string_view part = text.substr(start, end - start);
+    start = end + 1;
+    const size_t eq = part.find('=');
+    ConnectionAttribute attribute;
+    attribute.key = Trim(part.substr(0, eq));
+    if (eq != std::string_view::npos) attribute.value = std::string(part.substr(eq + 1));
+    if (attribute.key.empty() && attribute.value.empty()) continue;
+    attributes.push_back(std::move(attribute));
+  }
+  return attributes;
+}
+
+std::string JoinConnectionString(const std::vector<ConnectionAttribute>& attributes) {
+  const bool oleDb = !AttributeValue(attributes, "Provider").empty();
+  std::string text;
+  for (const ConnectionAttribute& a : attributes) {
+    if (a.key.empty()) continue;
+    std::string value = a.value;
+    if (!Separators(value).empty()) {
+      if (oleDb) {
+        value = ConnectionStringValue(value);
+      } else {
+        std::string braced = "{";
+        for (char c : value) {
+          braced += c;
+          if (c == '}') braced += '}';
+        }
+        value = braced + "}";
+      }
+    }
+    if (!text.empty()) text += ';';
+    text += a.key + "=" + value;
+  }
+  return text;
+}
+
+std::string AttributeValue(const std::vector<ConnectionAttribute>& attributes,
+                           std::string_view key) {
+  for (const ConnectionAttribute& a : attributes) {
+    if (SameKey(a.key, key)) return a.value;
+  }
+  return {};
+}
+
+bool CarriesPassword(std::string_view connectionString) {
+  std::string lower(connectionString);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower.find("password=") != std::string::npos || lower.find("pwd=") != std::string::npos;
+}
 
 std::string ConnectionStringValue(std::string_view value) {
   const bool needsQuotes = value.find(';') != std::string_view::npos ||

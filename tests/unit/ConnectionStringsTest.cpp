@@ -58,5 +58,43 @@ TEST(ConnectionStrings, ValuesThatWouldBreakTheStringAreQuoted) {
   EXPECT_NE(text.find(";Password=\"x;Initial Catalog=other\";"), std::string::npos) << text;
 }
 
+TEST(ConnectionStrings, APasswordIsFoundInEitherSpellingAndAnyLetterCase) {
+  EXPECT_TRUE(CarriesPassword("Provider=SQLOLEDB.1;Password=x;User ID=sa"));
+  EXPECT_TRUE(CarriesPassword("DRIVER={PostgreSQL Unicode};UID=u;pwd=secret"));
+  EXPECT_TRUE(CarriesPassword("DSN=a;PASSWORD=;"));
+  EXPECT_FALSE(CarriesPassword("DRIVER=SQLite3;Database=/tmp/a.db"));
+  EXPECT_FALSE(CarriesPassword("DSN=a;Password"));
+  EXPECT_FALSE(CarriesPassword(""));
+}
+
+TEST(ConnectionStrings, AttributesSplitOutsideBracesAndQuotesAndJoinBackUnchanged) {
+  using A = std::vector<ConnectionAttribute>;
+  const std::string odbc = "DRIVER={PostgreSQL Unicode};SERVER=h;PWD={a;b}}c};Database=x";
+  EXPECT_EQ(SplitConnectionString(odbc), (A{{"DRIVER", "{PostgreSQL Unicode}"},
+                                            {"SERVER", "h"},
+                                            {"PWD", "{a;b}}c}"},
+                                            {"Database", "x"}}));
+  EXPECT_EQ(JoinConnectionString(SplitConnectionString(odbc)), odbc);
+
+  const std::string oleDb = "Provider=SQLOLEDB.1;Password=\"p;w\";Data Source= 'x;y' ;";
+  EXPECT_EQ(SplitConnectionString(oleDb),
+            (A{{"Provider", "SQLOLEDB.1"}, {"Password", "\"p;w\""}, {"Data Source", " 'x;y' "}}));
+  // Quotes open a value only at its start; blanks and empty parts are no attributes.
+  EXPECT_EQ(SplitConnectionString(" UID = o'k;;PWD"), (A{{"UID", " o'k"}, {"PWD", ""}}));
+  EXPECT_TRUE(SplitConnectionString("").empty());
+  EXPECT_EQ(AttributeValue(SplitConnectionString(odbc), "driver"), "{PostgreSQL Unicode}");
+  EXPECT_EQ(AttributeValue(SplitConnectionString(odbc), "UID"), "");
+}
+
+TEST(ConnectionStrings, AValueThatWouldSplitItsAttributeIsEnclosed) {
+  EXPECT_EQ(JoinConnectionString({{"DRIVER", "SQLite3"}, {"Database", "/a;b}.db"}}),
+            "DRIVER=SQLite3;Database={/a;b}}.db}");
+  EXPECT_EQ(JoinConnectionString({{"Provider", "SQLOLEDB.1"}, {"Password", "x;y"}}),
+            "Provider=SQLOLEDB.1;Password=\"x;y\"");
+  EXPECT_EQ(JoinConnectionString({{"", "lost"}, {"DSN", "a"}}), "DSN=a");
+  const std::string joined = JoinConnectionString({{"DSN", "a"}, {"PWD", "x;UID=admin"}});
+  EXPECT_EQ(SplitConnectionString(joined).size(), 2u) << joined;
+}
+
 }  // namespace
 }  // namespace mvq
