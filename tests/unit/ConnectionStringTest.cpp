@@ -49,12 +49,16 @@ TEST(ConnectionStringParse, RefusesTextThatIsNotAConnectionString) {
 }
 
 TEST(ConnectionStringParse, FormatsValuesSoThatTheyParseBack) {
-  std::vector<Attribute> attrs = {{"DRIVER", "PostgreSQL Unicode"}, {"PWD", "a;b}c"}, {"UID", "u"}};
+  std::vector<Attribute> attrs = {{"DRIVER", "PostgreSQL Unicode"},
+                                  {"PWD", "a;b}c"},
+                                  {"UID", "u v"},
+                                  {"X", "{x}"},
+                                  {"Y", " y"}};
   std::string text = FormatConnectionString(attrs);
-  EXPECT_EQ(text, "DRIVER={PostgreSQL Unicode};PWD={a;b}}c};UID=u");
+  EXPECT_EQ(text, "DRIVER={PostgreSQL Unicode};PWD={a;b}}c};UID=u v;X={{x}}};Y={ y}");
   auto back = ParseConnectionString(text);
-  ASSERT_EQ(back.size(), 3u);
-  EXPECT_EQ(back[1].value, "a;b}c");
+  ASSERT_EQ(back.size(), 5u);
+  for (size_t i = 0; i < back.size(); ++i) EXPECT_EQ(back[i].value, attrs[i].value);
   EXPECT_EQ(AttributeValue(text, "pwd"), "a;b}c");
   EXPECT_EQ(AttributeValue(text, "nothere"), std::nullopt);
 }
@@ -92,9 +96,9 @@ TEST(ConnectionStringTranslate, AccessFilesGoToMicrosoftsDriverElseMdbTools) {
   const std::string jet =
       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/data/客户 2024.mdb;Persist Security Info=True";
   EXPECT_EQ(TranslateConnectionString(jet, kFreeTdsOnly),
-            "DRIVER=MDBTools;DBQ={/data/客户 2024.mdb}");
+            "DRIVER=MDBTools;DBQ=/data/客户 2024.mdb");
   EXPECT_EQ(TranslateConnectionString(jet, kMicrosoft),
-            "DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ={/data/客户 2024.mdb}");
+            "DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=/data/客户 2024.mdb");
 }
 
 TEST(ConnectionStringTranslate, MissingDriversAndUnknownProvidersAreErrors) {

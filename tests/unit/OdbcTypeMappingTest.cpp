@@ -81,7 +81,9 @@ TEST(OdbcTypeMapping, ProviderTypesGetOneDbTypePerFamily) {
 
 TEST(OdbcTypeMapping, ValuesTravelInTheirOwnClass) {
   EXPECT_EQ(ValueClassOf(SQL_BIT, false), ValueClass::Bool);
-  EXPECT_EQ(ValueClassOf(SQL_BIGINT, false), ValueClass::Int);
+  EXPECT_EQ(ValueClassOf(SQL_INTEGER, false), ValueClass::Int);
+  EXPECT_EQ(ValueClassOf(SQL_INTEGER, true), ValueClass::BigInt);
+  EXPECT_EQ(ValueClassOf(SQL_BIGINT, false), ValueClass::BigInt);
   // An unsigned bigint may not fit a signed one: its text stays exact.
   EXPECT_EQ(ValueClassOf(SQL_BIGINT, true), ValueClass::Decimal);
   EXPECT_EQ(ValueClassOf(SQL_NUMERIC, false), ValueClass::Decimal);

@@ -201,7 +201,12 @@ std::string FormatConnectionString(const std::vector<Attribute>& attributes) {
   for (const auto& a : attributes) {
     if (!out.empty()) out += ';';
     out += a.key + '=';
-    const bool brace = a.value.find_first_of(";{}= ") != std::string::npos;
+    // Braces only where the syntax needs them: some drivers (MDBTools) read their own
+    // entries and do not know braces. Driver names with blanks get them by convention.
+    const bool brace = a.value.find(';') != std::string::npos ||
+                       (!a.value.empty() && a.value.front() == '{') ||
+                       (!a.value.empty() && (a.value.front() == ' ' || a.value.back() == ' ')) ||
+                       (SameKey(a.key, "Driver") && a.value.find(' ') != std::string::npos);
     if (!brace) {
       out += a.value;
       continue;

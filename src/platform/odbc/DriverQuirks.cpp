@@ -111,8 +111,11 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.providerName = "SQLOLEDB";
       break;
     case Dbms::Access:
-      q.noPrimaryKeyCall = true;
-      q.noBlockFetch = true;
+      if (DriverNeedsNarrowCalls(DriverOf(connectionString))) {  // MDBTools
+        q.noPrimaryKeyCall = true;
+        q.noBlockFetch = true;
+        q.textSizeInBytes = true;
+      }
       q.batchRows = 1;
       q.quoteOpen = "[";
       q.quoteClose = "]";

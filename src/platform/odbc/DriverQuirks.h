@@ -61,6 +61,8 @@ struct Quirks {
   bool noPrimaryKeyCall = false;
   // MDBTools: no row arrays (SQL_ATTR_ROW_ARRAY_SIZE fails) and no writes at all.
   bool noBlockFetch = false;
+  // MDBTools: text columns report their size in bytes, twice their length in characters.
+  bool textSizeInBytes = false;
   // A failed statement leaves the transaction unusable until rolled back (plain
   // PostgreSQL). psqlODBC wraps every statement in a savepoint of its own, so with its
   // default protocol a failed row does not abort the transaction.

@@ -1,5 +1,7 @@
 #include "platform/odbc/OdbcConnection.h"
 
+#include <filesystem>
+
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/OdbcAppender.h"
 #include "platform/odbc/OdbcQuery.h"
@@ -9,6 +11,17 @@
 namespace mvq::db {
 
 namespace {
+
+// The message for a driver that refuses a connection and says nothing (MDBTools only
+// prints to stdout).
+std::string SilentRefusal(const std::string& odbc) {
+  std::string file =
+      AttributeValue(odbc, "DBQ").value_or(AttributeValue(odbc, "Database").value_or(""));
+  std::error_code ignored;
+  if (!file.empty() && !std::filesystem::exists(file, ignored))
+    return "the database file " + file + " does not exist";
+  return "the driver " + DriverOf(odbc) + " refused the connection without giving a reason";
+}
 
 class OdbcConnection : public Connection {
  public:
@@ -70,7 +83,11 @@ void OdbcConnection::Open(const std::string& connectionString) {
   SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0);
   SQLRETURN rc = session->calls.DriverConnect(dbc, odbc);
-  if (!SQL_SUCCEEDED(rc)) session->calls.Throw(SQL_HANDLE_DBC, dbc, "connecting");
+  if (!SQL_SUCCEEDED(rc)) {
+    auto records = session->calls.Diagnostics(SQL_HANDLE_DBC, dbc);
+    if (records.empty()) records.push_back({"08001", 0, SilentRefusal(odbc)});
+    throw DbError(std::move(records));
+  }
   session->open = true;
   const OdbcCalls& calls = session->calls;
   session->dbms = DetectDbms(calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""),

@@ -51,6 +51,8 @@ size_t BoundWidth(const ResultColumn& c) {
     case ValueClass::Bool:
       return 1;
     case ValueClass::Int:
+      return sizeof(SQLINTEGER);
+    case ValueClass::BigInt:
       return sizeof(SQLBIGINT);
     case ValueClass::Double:
       return sizeof(double);
@@ -76,6 +78,8 @@ SQLSMALLINT ReadCType(ValueClass v) {
     case ValueClass::Bool:
       return SQL_C_BIT;
     case ValueClass::Int:
+      return SQL_C_SLONG;
+    case ValueClass::BigInt:
       return SQL_C_SBIGINT;
     case ValueClass::Double:
       return SQL_C_DOUBLE;
@@ -102,6 +106,11 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
     case ValueClass::Bool:
       return Variant(data[0] != 0);
     case ValueClass::Int: {
+      SQLINTEGER n;
+      std::memcpy(&n, data, sizeof n);
+      return Variant(static_cast<int64_t>(n));
+    }
+    case ValueClass::BigInt: {
       SQLBIGINT n;
       std::memcpy(&n, data, sizeof n);
       return Variant(static_cast<int64_t>(n));
@@ -169,7 +178,8 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
     c.isUnsigned =
         calls.ColumnNumber(stmt.get(), i, SQL_DESC_UNSIGNED).value_or(SQL_FALSE) == SQL_TRUE;
     // Character types report "unsigned" on some drivers; only numbers can be unsigned.
-    if (ValueClassOf(c.sqlType, false) != ValueClass::Int && c.sqlType != SQL_BIGINT)
+    if (c.sqlType != SQL_TINYINT && c.sqlType != SQL_SMALLINT && c.sqlType != SQL_INTEGER &&
+        c.sqlType != SQL_BIGINT)
       c.isUnsigned = false;
     c.desc.name = d.name;
     c.desc.typeName = calls.ColumnText(stmt.get(), i, SQL_DESC_TYPE_NAME);
@@ -201,6 +211,8 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
     c.valueClass = ValueClassOf(c.sqlType, c.isUnsigned);
     c.desc.adoType = AdoTypeOf(c.sqlType, c.isUnsigned);
     c.desc.definedSize = static_cast<int64_t>(c.size);
+    if (quirks.textSizeInBytes && (c.sqlType == SQL_VARCHAR || c.sqlType == SQL_CHAR))
+      c.desc.definedSize /= 2;
     c.desc.precision = PrecisionOf(c.sqlType, c.size);
     c.desc.scale = (c.sqlType == SQL_NUMERIC || c.sqlType == SQL_DECIMAL) ? c.digits : 0;
     c.desc.category =

@@ -159,11 +159,12 @@ ValueClass ValueClassOf(int sqlType, bool isUnsigned) {
       return ValueClass::Bool;
     case SQL_TINYINT:
     case SQL_SMALLINT:
-    case SQL_INTEGER:
       return ValueClass::Int;
+    case SQL_INTEGER:
+      return isUnsigned ? ValueClass::BigInt : ValueClass::Int;
     // An unsigned bigint may exceed the signed range; its text stays exact.
     case SQL_BIGINT:
-      return isUnsigned ? ValueClass::Decimal : ValueClass::Int;
+      return isUnsigned ? ValueClass::Decimal : ValueClass::BigInt;
     case SQL_REAL:
     case SQL_FLOAT:
     case SQL_DOUBLE:

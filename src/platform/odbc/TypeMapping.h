@@ -19,7 +19,9 @@ std::optional<int> DbTypeOf(int sqlType, bool isUnsigned);
 bool IsFixedLengthType(int sqlType);
 
 // How this layer moves values of a column: the C type it reads and binds them as.
-enum class ValueClass { Bool, Int, Double, Decimal, Text, Bytes, Date, Time, Timestamp };
+// Int travels as a 32-bit integer (every driver reads those; MDBTools has no 64-bit C type),
+// BigInt as a 64-bit one.
+enum class ValueClass { Bool, Int, BigInt, Double, Decimal, Text, Bytes, Date, Time, Timestamp };
 ValueClass ValueClassOf(int sqlType, bool isUnsigned);
 
 // Types whose values may be long (memo, blob) and are read in pieces.
