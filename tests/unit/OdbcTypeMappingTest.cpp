@@ -175,7 +175,10 @@ TEST(DriverQuirks, PsqlOdbcKeepsTheTransactionAliveUnlessItsProtocolSaysOtherwis
 TEST(DriverQuirks, DriversAreSpokenToInTheirWorkingWidth) {
   EXPECT_TRUE(DriverNeedsNarrowCalls("MDBTools"));
   EXPECT_TRUE(DriverNeedsNarrowCalls("/usr/lib/x86_64-linux-gnu/odbc/libmdbodbcW.so"));
-  EXPECT_FALSE(DriverNeedsNarrowCalls("SQLite3"));
+  EXPECT_TRUE(DriverNeedsNarrowCalls("SQLite3"));
+  EXPECT_TRUE(DriverNeedsNarrowCalls("sqlite3odbc.so"));
+  EXPECT_FALSE(DriverNeedsNarrowCalls("PostgreSQL Unicode"));
+  EXPECT_FALSE(DriverNeedsNarrowCalls("libmaodbc.so"));
   EXPECT_EQ(WorkingDriverFor("SQLite"), "SQLite3");
   EXPECT_EQ(WorkingDriverFor("SQLite3"), std::nullopt);
 }

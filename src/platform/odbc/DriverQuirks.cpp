@@ -21,7 +21,7 @@ bool Contains(std::string_view haystack, std::string_view lowerNeedle) {
 }
 
 bool IsSqliteDriver(std::string_view d) {
-  return Lower(d) == "sqlite3" || Contains(d, "libsqlite3odbc");
+  return Lower(d) == "sqlite3" || Contains(d, "sqlite3odbc");
 }
 bool IsPsqlOdbcDriver(std::string_view d) {
   return Lower(d).starts_with("postgresql") || Contains(d, "psqlodbc");
@@ -41,7 +41,8 @@ std::optional<std::string> WorkingDriverFor(std::string_view driver) {
 }
 
 bool DriverNeedsNarrowCalls(std::string_view driver) {
-  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc");
+  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc") || IsSqliteDriver(driver) ||
+         Lower(driver) == "sqlite";
 }
 
 std::vector<DriverOption> DefaultDriverOptions(std::string_view driver) {

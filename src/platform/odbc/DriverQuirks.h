@@ -18,9 +18,11 @@ namespace mvq::db {
 // instead: "SQLite" is registered but broken, "SQLite3" works.
 std::optional<std::string> WorkingDriverFor(std::string_view driver);
 
-// MDBTools: its Unicode build lacks the wide catalog calls (SQLTablesW, ...), and its ANSI
-// build, called through the wide entry points, gets file names mangled by the driver
-// manager. Both builds work when spoken to with narrow calls carrying UTF-8.
+// Drivers that take UTF-8 through the narrow calls and must not get the wide ones: the
+// driver manager would turn wide text into the process locale's code page, which mangles
+// Chinese statements and file names. sqliteodbc has no wide entry points at all; MDBTools'
+// ANSI build has none, and its Unicode build lacks the wide catalog calls (SQLTablesW).
+// driver: the DRIVER entry, or SQL_DRIVER_NAME once connected.
 bool DriverNeedsNarrowCalls(std::string_view driver);
 
 // Options that keep a driver's memory bounded while reading large results, or that make it

@@ -89,9 +89,13 @@ void OdbcConnection::Open(const std::string& connectionString) {
     throw DbError(std::move(records));
   }
   session->open = true;
+  const std::string driverName =
+      session->calls.InfoText(dbc, SQL_DRIVER_NAME).value_or(DriverOf(odbc));
+  // A data source name hides the driver until now.
+  if (!session->calls.narrow() && DriverNeedsNarrowCalls(driverName))
+    session->calls = OdbcCalls(true);
   const OdbcCalls& calls = session->calls;
-  session->dbms = DetectDbms(calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""),
-                             calls.InfoText(dbc, SQL_DRIVER_NAME).value_or(DriverOf(odbc)));
+  session->dbms = DetectDbms(calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""), driverName);
   session->quirks = QuirksFor(session->dbms, odbc);
   if (!session->quirks.quoteOpen.empty()) {
     session->quoteOpen = session->quirks.quoteOpen;

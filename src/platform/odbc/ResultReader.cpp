@@ -313,47 +313,47 @@ bool ResultReader::FetchRow(std::vector<std::vector<Variant>>& out) {
   row.reserve(columns_.size());
   for (size_t i = 0; i < columns_.size(); ++i) {
     const auto column = static_cast<SQLUSMALLINT>(i + 1);
-    row.push_back(columns_[i].longData ? ReadLong(column, columns_[i])
-                                       : ReadFixed(column, columns_[i]));
+    const ValueClass v = columns_[i].valueClass;
+    // Text, bytes and decimals are read in pieces whatever their declared size.
+    const bool pieces = v == ValueClass::Text || v == ValueClass::Bytes || v == ValueClass::Decimal;
+    row.push_back(pieces ? ReadInPieces(column, columns_[i]) : ReadFixed(column, columns_[i]));
   }
   out.push_back(std::move(row));
   return true;
 }
 
 Variant ResultReader::ReadFixed(SQLUSMALLINT column, const ResultColumn& c) {
-  std::vector<char> buffer(BoundWidth(c), '\0');
+  const size_t width = BoundWidth(c);
+  if (scratch_.size() < width) scratch_.resize(width);
   SQLLEN length = 0;
-  SQLRETURN rc = SQLGetData(stmt_.get(), column, ReadCType(c.valueClass), buffer.data(),
-                            static_cast<SQLLEN>(buffer.size()), &length);
+  SQLRETURN rc = SQLGetData(stmt_.get(), column, ReadCType(c.valueClass), scratch_.data(),
+                            static_cast<SQLLEN>(width), &length);
   stmt_.Check(rc, "reading a value");
-  if (rc == SQL_SUCCESS_WITH_INFO && length != SQL_NULL_DATA &&
-      (length == SQL_NO_TOTAL || static_cast<size_t>(length) >= buffer.size()) &&
-      (c.valueClass == ValueClass::Text || c.valueClass == ValueClass::Decimal ||
-       c.valueClass == ValueClass::Bytes))
-    return ReadLong(column, c);  // cannot happen for a correct size; read the rest anyway
-  return Convert(c, buffer.data(), length);
+  return Convert(c, scratch_.data(), length);
 }
 
-Variant ResultReader::ReadLong(SQLUSMALLINT column, const ResultColumn& c) {
+Variant ResultReader::ReadInPieces(SQLUSMALLINT column, const ResultColumn& c) {
   const SQLSMALLINT cType = ReadCType(c.valueClass);
   const size_t terminator = cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : cType == SQL_C_CHAR ? 1 : 0;
-  std::vector<char> piece(kPieceBytes);
+  if (scratch_.size() < kPieceBytes) scratch_.resize(kPieceBytes);
   std::string data;
   bool any = false;
   for (;;) {
     SQLLEN length = 0;
-    SQLRETURN rc = SQLGetData(stmt_.get(), column, cType, piece.data(),
-                              static_cast<SQLLEN>(piece.size()), &length);
+    SQLRETURN rc = SQLGetData(stmt_.get(), column, cType, scratch_.data(),
+                              static_cast<SQLLEN>(kPieceBytes), &length);
     if (rc == SQL_NO_DATA) break;
     stmt_.Check(rc, "reading a long value");
     if (length == SQL_NULL_DATA) return any ? Convert(c, data.data(), 0) : Variant();
     any = true;
-    const size_t room = piece.size() - terminator;
+    const size_t room = kPieceBytes - terminator;
     if (length == SQL_NO_TOTAL || static_cast<size_t>(length) > room) {
-      data.append(piece.data(), room);
+      data.append(scratch_.data(), room);
       continue;
     }
-    data.append(piece.data(), static_cast<size_t>(length));
+    // A value that fits the first piece is converted straight from it.
+    if (data.empty()) return Convert(c, scratch_.data(), length);
+    data.append(scratch_.data(), static_cast<size_t>(length));
     break;
   }
   return Convert(c, data.data(), static_cast<SQLLEN>(data.size()));

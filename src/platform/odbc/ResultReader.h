@@ -35,7 +35,7 @@ class ResultReader {
   void SetUpBlocks(size_t blockRows);
   bool FetchBound(std::vector<std::vector<Variant>>& out);
   bool FetchRow(std::vector<std::vector<Variant>>& out);
-  Variant ReadLong(SQLUSMALLINT column, const ResultColumn& c);
+  Variant ReadInPieces(SQLUSMALLINT column, const ResultColumn& c);
   Variant ReadFixed(SQLUSMALLINT column, const ResultColumn& c);
 
   Statement& stmt_;
@@ -51,6 +51,7 @@ class ResultReader {
     size_t width = 0;
   };
   std::vector<Buffer> buffers_;
+  std::vector<char> scratch_;  // for values read with SQLGetData
 };
 
 }  // namespace mvq::db
