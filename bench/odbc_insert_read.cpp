@@ -1,9 +1,13 @@
 // Inserts and reads rows through the ODBC layer on SQLite, PostgreSQL and MariaDB, side by
 // side: batched appends (parameter arrays) against row-by-row appends, and streaming reads
 // with and without the drivers' bounded-memory options. Prints rows/s and the peak resident
-// memory of each phase. See README.md.
+// memory of each phase; every phase runs in a child process of its own, so that its peak is
+// its own. See README.md.
 //
 //   odbc_insert_read [rows=1000000] [row-by-row rows=rows]
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,11 +28,6 @@ struct Engine {
   std::string name, connectionString, unboundedOptions, blobType, timestampType;
 };
 
-// Resets the peak resident size so that the next phase measures its own.
-void ResetPeak() {
-  std::ofstream("/proc/self/clear_refs") << "5";
-}
-
 long PeakKb() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -44,7 +43,6 @@ struct Result {
 };
 
 Result Measure(const std::function<long long()>& phase) {
-  ResetPeak();
   auto start = std::chrono::steady_clock::now();
   long long rows = phase();
   Result r;
@@ -66,7 +64,8 @@ long long Insert(mvq::db::Connection& conn, const std::string& table, long long 
     app->SetField(1, "客户" + std::to_string(i));
     app->SetField(2,
                   mvq::db::Decimal{std::to_string(i % 100000) + "." + std::to_string(10 + i % 90)});
-    app->SetField(3, mvq::db::DateTime{{2024, static_cast<uint16_t>(1 + i % 12), static_cast<uint16_t>(1 + i % 28)},
+    app->SetField(3, mvq::db::DateTime{{2024, static_cast<uint16_t>(1 + i % 12),
+                                        static_cast<uint16_t>(1 + i % 28)},
                                        {static_cast<uint16_t>(i % 24), 30, 15},
                                        static_cast<uint32_t>(i % 1000) * 1000000});
     app->SetField(4, "note " + std::to_string(i * 7));
@@ -94,6 +93,28 @@ void Print(const std::string& engine, const std::string& phase, const Result& r)
   std::fflush(stdout);
 }
 
+// Runs one phase in a child process: connect, work, print one line.
+void RunPhase(const Engine& e, const std::string& phase, const std::string& connectionString,
+              const std::function<long long(mvq::db::Connection&)>& work) {
+  std::fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int code = 0;
+    try {
+      auto conn = mvq::db::NewConnection();
+      conn->Open(connectionString);
+      Print(e.name, phase, Measure([&] { return work(*conn); }));
+    } catch (const mvq::db::DbError& err) {
+      std::printf("%-11s %-34s failed: %s\n", e.name.c_str(), phase.c_str(), err.what());
+      code = 1;
+    }
+    std::fflush(stdout);
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,34 +133,30 @@ int main(int argc, char** argv) {
 
   std::printf("%-11s %-34s %9s %9s %11s %8s\n", "engine", "phase", "rows", "seconds", "rows/s",
               "peak MB");
+  const std::string table = "mvq_bench";
   for (const auto& e : engines) {
-    try {
-      auto conn = mvq::db::NewConnection();
-      conn->Open(e.connectionString);
-      const std::string table = "mvq_bench";
-      auto create = [&] {
-        conn->Execute("drop table if exists " + table);
-        conn->Execute("create table " + table +
-                      " (id bigint primary key, name varchar(50), amount numeric(12,2), created " +
-                      e.timestampType + ", note varchar(100))");
-      };
-      create();
-      Print(e.name, "insert, arrays of 1000",
-            Measure([&] { return Insert(*conn, table, rows, 1000); }));
-      Print(e.name, "read, streaming", Measure([&] { return Read(*conn, table); }));
-      if (!e.unboundedOptions.empty()) {
-        auto plain = mvq::db::NewConnection();
-        plain->Open(e.connectionString + e.unboundedOptions);
-        Print(e.name, "read, streaming" + e.unboundedOptions,
-              Measure([&] { return Read(*plain, table); }));
-      }
-      create();
-      Print(e.name, "insert, row by row",
-            Measure([&] { return Insert(*conn, table, singleRows, 1); }));
-      conn->Execute("drop table " + table);
-    } catch (const mvq::db::DbError& err) {
-      std::printf("%-11s failed: %s\n", e.name.c_str(), err.what());
-    }
+    auto create = [&](mvq::db::Connection& conn) {
+      conn.Execute("drop table if exists " + table);
+      conn.Execute("create table " + table +
+                   " (id bigint primary key, name varchar(50), amount numeric(12,2), created " +
+                   e.timestampType + ", note varchar(100))");
+    };
+    RunPhase(e, "insert, batches of 1000", e.connectionString, [&](mvq::db::Connection& conn) {
+      create(conn);
+      return Insert(conn, table, rows, 1000);
+    });
+    RunPhase(e, "read, streaming", e.connectionString,
+             [&](mvq::db::Connection& conn) { return Read(conn, table); });
+    if (!e.unboundedOptions.empty())
+      RunPhase(e, "read, streaming" + e.unboundedOptions, e.connectionString + e.unboundedOptions,
+               [&](mvq::db::Connection& conn) { return Read(conn, table); });
+    RunPhase(e, "insert, row by row (batches of 1)", e.connectionString,
+             [&](mvq::db::Connection& conn) {
+               create(conn);
+               long long n = Insert(conn, table, singleRows, 1);
+               conn.Execute("drop table " + table);
+               return n;
+             });
   }
   std::filesystem::remove_all(dir);
   return 0;

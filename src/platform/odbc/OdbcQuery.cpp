@@ -44,13 +44,13 @@ OdbcQuery::~OdbcQuery() = default;
 
 void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) {
   Close();
-  SQLRETURN rc = SQL_SUCCESS;
-  stmt_ = RunStatement(session_, sql, params, buffers_, &rc);
-  std::vector<ResultColumn> columns = DescribeResult(*stmt_);
-  for (const auto& c : columns) fields_.push_back(c.desc);
-  streaming_ = fetch == Fetch::Stream;
-  reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
   try {
+    SQLRETURN rc = SQL_SUCCESS;
+    stmt_ = RunStatement(session_, sql, params, buffers_, &rc);
+    std::vector<ResultColumn> columns = DescribeResult(*stmt_);
+    for (const auto& c : columns) fields_.push_back(c.desc);
+    streaming_ = fetch == Fetch::Stream;
+    reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
     if (streaming_) {
       FillBlock();
     } else {
