@@ -188,6 +188,7 @@ TEST_P(OdbcStatements, AppenderMisuseIsAnErrorNotACrash) {
   app->Cancel();
   EXPECT_THROW(app->Post(), db::DbError);
   EXPECT_THROW(conn().CreateAppender(table_, 3), db::DbError);
+  EXPECT_THROW(conn().CreateAppender(table_, 0), db::DbError);
   EXPECT_THROW(conn().CreateAppender(UniqueTable("missing"), 1), db::DbError);
 }
 

@@ -54,6 +54,7 @@ void SetAppenderBatchRows(size_t rows) {
 OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& table,
                            size_t columnCount)
     : session_(std::move(session)) {
+  if (columnCount == 0) throw DbError("an appender needs at least one column");
   {
     Statement probe(session_);
     probe.Check(session_->calls.ExecDirect(probe.get(), "select * from " + table + " where 1=2"),
