@@ -300,8 +300,24 @@ TEST_P(OdbcStatements, ScalarFunctionsAreCalledWithTheirArguments) {
                    "(x varchar(100), n int) returns varchar(400) return repeat(x, n)");
   }
   EXPECT_EQ(conn().CallFunction(f, {{Variant("张ab")}, {Variant(2)}}).AsText(), "张ab张ab");
+  // The call is written by the layer: the caller's marker style plays no part.
+  conn().SetMarkerStyle(db::MarkerStyle::Colon);
+  EXPECT_EQ(conn().CallFunction(f, {{Variant("x")}, {Variant(3)}}).AsText(), "xxx");
+  EXPECT_TRUE(conn().CallFunction(f, {{Variant()}, {Variant(3)}}).IsNull());
   conn().Execute("drop function " + f +
                  (engine().dbms == db::Dbms::PostgreSQL ? "(varchar, int)" : ""));
+}
+
+TEST_P(OdbcStatements, DecimalPrecisionFollowsATableCreatedAnew) {
+  auto describe = [&] {
+    auto q = conn().CreateQuery();
+    q->Open("select n from " + table_);
+    return std::make_pair(q->Fields()[0].precision, q->Fields()[0].scale);
+  };
+  RecreateTable(conn(), table_, "n numeric(10,2)");
+  EXPECT_EQ(describe(), std::make_pair(10, 2));
+  RecreateTable(conn(), table_, "n numeric(14,4)");
+  EXPECT_EQ(describe(), std::make_pair(14, 4));
 }
 
 MVQ_INSTANTIATE_ENGINE_TESTS(OdbcStatements);

@@ -57,6 +57,10 @@ std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
   return info.param.name;
 }
 
+void PrintTo(const Engine& engine, std::ostream* os) {
+  *os << engine.name;
+}
+
 bool EnginesRequired() {
   return Env("MVQ_REQUIRE_ENGINES") == "1";
 }

@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,9 @@ struct Engine {
   // declared lengths are enforced (SQLite stores any length in a varchar(5)).
   bool enforcesLengths = true;
 };
+
+// Test output names the engine, not its bytes.
+void PrintTo(const Engine& engine, std::ostream* os);
 
 // SQLite, PostgreSQL, MariaDB, in that order.
 const std::vector<Engine>& AllEngines();

@@ -191,25 +191,24 @@ void OdbcConnection::RollbackTrans() {
 
 Variant OdbcConnection::CallFunction(const std::string& name, const Params& inputs) {
   const auto& session = Opened();
+  const OdbcCalls& calls = session->calls;
   std::string markers;
   for (size_t i = 0; i < inputs.size(); ++i) markers += i ? ", ?" : "?";
+  // The text is built here with "?" markers, whatever style the caller writes in.
+  Statement stmt(session);
+  ParamBuffers buffers;
   if (!session->quirks.callsFunctionsWithEscape) {
     std::string sql = "select " + name + "(" + markers + ")" + session->quirks.selectFunctionSuffix;
-    OdbcQuery query(session);
-    MarkerStyle style = session->markers;
-    session->markers = MarkerStyle::Question;
-    try {
-      query.Open(sql, inputs, Fetch::All);
-    } catch (...) {
-      session->markers = style;
-      throw;
-    }
-    session->markers = style;
-    return query.Eof() ? Variant() : query.Value(0);
+    stmt.Check(calls.Prepare(stmt.get(), sql), sql);
+    buffers.Bind(stmt.get(), inputs, calls, session->Binding(),
+                 session->quirks.describeNullParameters);
+    stmt.Check(SQLExecute(stmt.get()), sql);
+    std::vector<std::vector<Variant>> rows;
+    ResultReader reader(stmt, DescribeResult(stmt), 1);
+    reader.FetchBlock(rows);
+    return rows.empty() || rows[0].empty() ? Variant() : rows[0][0];
   }
   // The ODBC call escape with a return value: "{? = call name(?, ...)}".
-  Statement stmt(session);
-  const OdbcCalls& calls = session->calls;
   std::string sql = "{? = call " + name + "(" + markers + ")}";
   stmt.Check(calls.Prepare(stmt.get(), sql), sql);
   constexpr SQLULEN kReturnChars = 8000;
@@ -219,7 +218,6 @@ Variant OdbcConnection::CallFunction(const std::string& name, const Params& inpu
                               kReturnChars, 0, result.data(),
                               static_cast<SQLLEN>(result.size() * sizeof(SQLWCHAR)), &resultLength),
              "binding the return value");
-  ParamBuffers buffers;
   buffers.Bind(stmt.get(), inputs, calls, session->Binding(),
                session->quirks.describeNullParameters, 2);
   stmt.Check(SQLExecute(stmt.get()), sql);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 #include "platform/odbc/WideText.h"
 
@@ -169,6 +170,7 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
   Session& session = stmt.session();
   const Quirks& quirks = session.quirks;
   std::vector<ResultColumn> columns;
+  std::map<std::string, std::map<std::string, std::string>> declaredTypes;  // by table
   for (SQLUSMALLINT i = 1; i <= count; ++i) {
     ColumnDescription d = calls.DescribeColumn(stmt.get(), i);
     ResultColumn c;
@@ -193,7 +195,10 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
         std::string table = calls.ColumnText(stmt.get(), i, SQL_DESC_BASE_TABLE_NAME);
         std::string column = calls.ColumnText(stmt.get(), i, SQL_DESC_BASE_COLUMN_NAME);
         if (!table.empty() && !column.empty()) {
-          std::string declared = session.DeclaredType(table, column);
+          auto known = declaredTypes.find(table);
+          if (known == declaredTypes.end())
+            known = declaredTypes.emplace(table, session.DeclaredTypes(table)).first;
+          std::string declared = known->second.count(column) ? known->second.at(column) : "";
           if (auto dec = ParseDeclaredDecimal(declared)) {
             c.sqlType = SQL_NUMERIC;
             c.size = static_cast<SQLULEN>(dec->precision);

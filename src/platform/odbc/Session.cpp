@@ -61,31 +61,26 @@ std::string Session::SavepointSql(const std::string& pattern, const std::string&
   return sql;
 }
 
-std::string Session::DeclaredType(const std::string& table, const std::string& column) {
-  auto found = declaredTypes_.find(table);
-  if (found == declaredTypes_.end()) {
-    std::map<std::string, std::string> types;
-    try {
-      Statement stmt(shared_from_this());
-      if (SQL_SUCCEEDED(calls.Columns(stmt.get(), table, "%"))) {
-        while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
-          // SQLColumns takes a pattern ("_" matches any character): keep this table's rows.
-          char owner[512] = {}, name[512] = {}, type[512] = {};
-          SQLLEN ownerLength = 0, nameLength = 0, typeLength = 0;
-          SQLGetData(stmt.get(), 3, SQL_C_CHAR, owner, sizeof owner, &ownerLength);
-          SQLGetData(stmt.get(), 4, SQL_C_CHAR, name, sizeof name, &nameLength);
-          SQLGetData(stmt.get(), 6, SQL_C_CHAR, type, sizeof type, &typeLength);
-          if (ownerLength > 0 && table == owner && nameLength > 0 && typeLength > 0)
-            types[name] = type;
-        }
+std::map<std::string, std::string> Session::DeclaredTypes(const std::string& table) {
+  std::map<std::string, std::string> types;
+  try {
+    Statement stmt(shared_from_this());
+    if (SQL_SUCCEEDED(calls.Columns(stmt.get(), table, "%"))) {
+      while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+        // SQLColumns takes a pattern ("_" matches any character): keep this table's rows.
+        char owner[512] = {}, name[512] = {}, type[512] = {};
+        SQLLEN ownerLength = 0, nameLength = 0, typeLength = 0;
+        SQLGetData(stmt.get(), 3, SQL_C_CHAR, owner, sizeof owner, &ownerLength);
+        SQLGetData(stmt.get(), 4, SQL_C_CHAR, name, sizeof name, &nameLength);
+        SQLGetData(stmt.get(), 6, SQL_C_CHAR, type, sizeof type, &typeLength);
+        if (ownerLength > 0 && table == owner && nameLength > 0 && typeLength > 0)
+          types[name] = type;
       }
-    } catch (const DbError&) {
-      // No declared types: the reported types stand.
     }
-    found = declaredTypes_.emplace(table, std::move(types)).first;
+  } catch (const DbError&) {
+    // No declared types: the reported types stand.
   }
-  auto type = found->second.find(column);
-  return type == found->second.end() ? std::string() : type->second;
+  return types;
 }
 
 std::string Session::Quote(const std::string& identifier) const {

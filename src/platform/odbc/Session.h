@@ -66,14 +66,14 @@ class Session : public std::enable_shared_from_this<Session> {
   // The statement text of a savepoint operation ("" when the engine has none).
   std::string SavepointSql(const std::string& pattern, const std::string& name) const;
   bool HasSavepoints() const { return !quirks.savepoint.empty(); }
-  // The declared type text of a column (SQLite keeps decimals' precision only there).
-  std::string DeclaredType(const std::string& table, const std::string& column);
+  // The declared type text of each column of a table, by column name (SQLite keeps decimals'
+  // precision only there). Asked afresh each time: a table may be created anew.
+  std::map<std::string, std::string> DeclaredTypes(const std::string& table);
   std::string Quote(const std::string& identifier) const;
   BindOptions Binding() const { return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters}; }
 
  private:
   int savepointCounter_ = 0;
-  std::map<std::string, std::map<std::string, std::string>> declaredTypes_;
 };
 
 }  // namespace mvq::db
