@@ -155,9 +155,24 @@ TEST_F(AccessFixture, OpensAFileInAFolderWithAChineseName) {
   EXPECT_EQ(q->Value(0).AsText(), "男");
 }
 
+TEST_F(AccessFixture, RefusedStatementsAreErrorsAndPrintNothing) {
+  auto conn = db::NewConnection();
+  conn->Open(JetString(path_));
+  ::testing::internal::CaptureStderr();
+  // MDBTools' parser knows no ORDER BY and cannot write.
+  EXPECT_THROW(conn->CreateQuery()->Open("select * from Users order by UserId"), db::DbError);
+  EXPECT_THROW(conn->Execute("create table t (a int)"), db::DbError);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  auto q = conn->CreateQuery();
+  q->Open("select top 2 UserName from Users");
+  EXPECT_EQ(q->RecordCount(), 2);
+}
+
 TEST_F(AccessFixture, AMissingFileIsReportedByItsPath) {
   TempDir dir;
+  ::testing::internal::CaptureStderr();
   auto e = OpenFails(JetString(dir.File("absent.mdb")));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_NE(e.DriverMessage().find("absent.mdb"), std::string::npos) << e.DriverMessage();
 }
 

@@ -48,6 +48,17 @@ TEST(ConnectionStringParse, RefusesTextThatIsNotAConnectionString) {
   }
 }
 
+TEST(ConnectionStringParse, AMalformedStringIsNotRepeatedInItsError) {
+  // The shell inserts passwords as typed: one with a ';' breaks the string.
+  try {
+    ParseConnectionString("Provider=SQLOLEDB.1;User ID=sa;Password=se;cret99");
+    ADD_FAILURE() << "accepted";
+  } catch (const DbError& e) {
+    EXPECT_EQ(std::string(e.what()).find("cret99"), std::string::npos) << e.what();
+    EXPECT_EQ(std::string(e.what()).find("se;"), std::string::npos) << e.what();
+  }
+}
+
 TEST(ConnectionStringParse, FormatsValuesSoThatTheyParseBack) {
   std::vector<Attribute> attrs = {{"DRIVER", "PostgreSQL Unicode"},
                                   {"PWD", "a;b}c"},

@@ -179,6 +179,8 @@ TEST(DriverQuirks, DriversAreSpokenToInTheirWorkingWidth) {
   EXPECT_TRUE(DriverNeedsNarrowCalls("sqlite3odbc.so"));
   EXPECT_FALSE(DriverNeedsNarrowCalls("PostgreSQL Unicode"));
   EXPECT_FALSE(DriverNeedsNarrowCalls("libmaodbc.so"));
+  EXPECT_TRUE(DriverPrintsItsErrors("MDBTools"));
+  EXPECT_FALSE(DriverPrintsItsErrors("SQLite3"));
   EXPECT_EQ(WorkingDriverFor("SQLite"), "SQLite3");
   EXPECT_EQ(WorkingDriverFor("SQLite3"), std::nullopt);
 }

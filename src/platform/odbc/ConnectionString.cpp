@@ -46,9 +46,10 @@ bool Installed(const std::vector<std::string>& drivers, std::string_view name) {
                      [&](const std::string& d) { return SameKey(d, name); });
 }
 
-[[noreturn]] void Malformed(std::string_view text, std::string_view why) {
-  throw DbError("malformed connection string (" + std::string(why) + "): " + std::string(text),
-                "08001");
+// The text itself stays out of the message: it may hold a password, and the message goes to
+// the run log.
+[[noreturn]] void Malformed(std::string_view why) {
+  throw DbError("malformed connection string (" + std::string(why) + ")", "08001");
 }
 
 bool IsTrue(std::string_view v) {
@@ -142,17 +143,17 @@ std::vector<Attribute> ParseConnectionString(std::string_view text) {
     size_t eq = text.find('=', i);
     size_t semi = text.find(';', i);
     if (semi != std::string_view::npos && (eq == std::string_view::npos || semi < eq)) {
-      if (!Trim(text.substr(i, semi - i)).empty()) Malformed(text, "an entry without '='");
+      if (!Trim(text.substr(i, semi - i)).empty()) Malformed("an entry without '='");
       i = semi + 1;
       continue;
     }
     if (eq == std::string_view::npos) {
-      if (!Trim(text.substr(i)).empty()) Malformed(text, "an entry without '='");
+      if (!Trim(text.substr(i)).empty()) Malformed("an entry without '='");
       break;
     }
     Attribute a;
     a.key = Trim(text.substr(i, eq - i));
-    if (a.key.empty()) Malformed(text, "an entry without a key");
+    if (a.key.empty()) Malformed("an entry without a key");
     i = eq + 1;
     while (i < text.size() && text[i] == ' ') ++i;
     if (i < text.size() && (text[i] == '{' || text[i] == '"')) {
@@ -172,9 +173,9 @@ std::vector<Attribute> ParseConnectionString(std::string_view text) {
         }
         a.value += text[i++];
       }
-      if (!closed) Malformed(text, close == '}' ? "an unclosed '{'" : "an unclosed quote");
+      if (!closed) Malformed(close == '}' ? "an unclosed '{'" : "an unclosed quote");
       while (i < text.size() && text[i] == ' ') ++i;
-      if (i < text.size() && text[i] != ';') Malformed(text, "text after a closing brace");
+      if (i < text.size() && text[i] != ';') Malformed("text after a closing brace");
     } else {
       size_t end = text.find(';', i);
       if (end == std::string_view::npos) end = text.size();

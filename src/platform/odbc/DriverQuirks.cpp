@@ -45,6 +45,10 @@ bool DriverNeedsNarrowCalls(std::string_view driver) {
          Lower(driver) == "sqlite";
 }
 
+bool DriverPrintsItsErrors(std::string_view driver) {
+  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc");
+}
+
 std::vector<DriverOption> DefaultDriverOptions(std::string_view driver) {
   if (IsSqliteDriver(driver)) return {{"StepAPI", "1"}};
   if (IsPsqlOdbcDriver(driver))

@@ -25,6 +25,11 @@ std::optional<std::string> WorkingDriverFor(std::string_view driver);
 // driver: the DRIVER entry, or SQL_DRIVER_NAME once connected.
 bool DriverNeedsNarrowCalls(std::string_view driver);
 
+// MDBTools prints its parser's errors ("syntax error", "File not found") on standard error
+// besides failing the call; its statement and connect calls run with standard error sent to
+// /dev/null, so that the command-line front end shows each error once, in its own words.
+bool DriverPrintsItsErrors(std::string_view driver);
+
 // Options that keep a driver's memory bounded while reading large results, or that make it
 // report types truly, added when the connection string does not set them itself:
 //  - sqliteodbc and psqlODBC hold a whole result in memory unless told to step

@@ -1,5 +1,9 @@
 #include "platform/odbc/OdbcCalls.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "platform/odbc/WideText.h"
@@ -32,6 +36,33 @@ struct EnvironmentHolder {
   ~EnvironmentHolder() {
     if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
   }
+};
+
+// Sends standard error to /dev/null while it lives (when asked to).
+class QuietStderr {
+ public:
+  explicit QuietStderr(bool active) {
+    if (!active) return;
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ < 0 || null < 0 || dup2(null, STDERR_FILENO) < 0) {
+      if (saved_ >= 0) close(saved_);
+      saved_ = -1;
+    }
+    if (null >= 0) close(null);
+  }
+  ~QuietStderr() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = -1;
 };
 
 std::optional<std::u16string> WideOrNull(const std::optional<std::string>& s) {
@@ -134,6 +165,7 @@ void OdbcCalls::Throw(SQLSMALLINT type, SQLHANDLE handle, std::string_view what)
 }
 
 SQLRETURN OdbcCalls::DriverConnect(SQLHDBC dbc, const std::string& connectionString) const {
+  QuietStderr quiet(quiet_);
   if (narrow_) {
     std::string cs = connectionString;
     return SQLDriverConnect(dbc, nullptr, N(cs), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -143,6 +175,7 @@ SQLRETURN OdbcCalls::DriverConnect(SQLHDBC dbc, const std::string& connectionStr
 }
 
 SQLRETURN OdbcCalls::Prepare(SQLHSTMT stmt, const std::string& sql) const {
+  QuietStderr quiet(quiet_);
   if (narrow_) {
     std::string s = sql;
     return SQLPrepare(stmt, N(s), static_cast<SQLINTEGER>(s.size()));
@@ -152,6 +185,7 @@ SQLRETURN OdbcCalls::Prepare(SQLHSTMT stmt, const std::string& sql) const {
 }
 
 SQLRETURN OdbcCalls::ExecDirect(SQLHSTMT stmt, const std::string& sql) const {
+  QuietStderr quiet(quiet_);
   if (narrow_) {
     std::string s = sql;
     return SQLExecDirect(stmt, N(s), static_cast<SQLINTEGER>(s.size()));

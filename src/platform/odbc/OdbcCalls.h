@@ -54,8 +54,11 @@ struct ColumnDescription {
 // Text-carrying calls in the chosen character width.
 class OdbcCalls {
  public:
-  explicit OdbcCalls(bool narrow = false) : narrow_(narrow) {}
+  // narrow: UTF-8 through the narrow calls; quiet: the driver's statement and connect calls
+  // run with standard error sent to /dev/null.
+  explicit OdbcCalls(bool narrow = false, bool quiet = false) : narrow_(narrow), quiet_(quiet) {}
   bool narrow() const { return narrow_; }
+  bool quiet() const { return quiet_; }
 
   // Every diagnostic record of the handle, in order.
   std::vector<Diagnostic> Diagnostics(SQLSMALLINT type, SQLHANDLE handle) const;
@@ -83,6 +86,7 @@ class OdbcCalls {
 
  private:
   bool narrow_;
+  bool quiet_;
 };
 
 // Installed driver names as the driver manager lists them.

@@ -13,7 +13,7 @@ namespace mvq::db {
 namespace {
 
 // The message for a driver that refuses a connection and says nothing (MDBTools only
-// prints to stdout).
+// prints to standard error).
 std::string SilentRefusal(const std::string& odbc) {
   std::string file =
       AttributeValue(odbc, "DBQ").value_or(AttributeValue(odbc, "Database").value_or(""));
@@ -76,7 +76,8 @@ void OdbcConnection::Open(const std::string& connectionString) {
   const std::string odbc = TranslateConnectionString(connectionString, InstalledDriverNames());
   auto session = std::make_shared<Session>();
   session->markers = session_->markers;
-  session->calls = OdbcCalls(DriverNeedsNarrowCalls(DriverOf(odbc)));
+  const std::string driver = DriverOf(odbc);
+  session->calls = OdbcCalls(DriverNeedsNarrowCalls(driver), DriverPrintsItsErrors(driver));
   session->connectionString = odbc;
   session->dbc = Handle(SQL_HANDLE_DBC, Environment());
   SQLHDBC dbc = session->dbc.get();
@@ -93,7 +94,7 @@ void OdbcConnection::Open(const std::string& connectionString) {
       session->calls.InfoText(dbc, SQL_DRIVER_NAME).value_or(DriverOf(odbc));
   // A data source name hides the driver until now.
   if (!session->calls.narrow() && DriverNeedsNarrowCalls(driverName))
-    session->calls = OdbcCalls(true);
+    session->calls = OdbcCalls(true, DriverPrintsItsErrors(driverName));
   const OdbcCalls& calls = session->calls;
   session->dbms = DetectDbms(calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""), driverName);
   session->quirks = QuirksFor(session->dbms, odbc);
