@@ -308,6 +308,40 @@ TEST_P(OdbcStatements, ScalarFunctionsAreCalledWithTheirArguments) {
                  (engine().dbms == db::Dbms::PostgreSQL ? "(varchar, int)" : ""));
 }
 
+TEST_P(OdbcStatements, ValuesLongerThanTheirReportedSizeReadWhole) {
+  // Unsized columns: psqlODBC reports varchar as 255 characters and numeric as 28 digits;
+  // SQLite stores any length whatever the declaration. MariaDB needs sizes.
+  const std::string columns = engine().dbms == db::Dbms::MariaDB
+                                  ? "v varchar(3000), n decimal(65,0)"
+                              : engine().dbms == db::Dbms::PostgreSQL ? "v varchar, n numeric"
+                                                                      : "v varchar(5), n numeric";
+  RecreateTable(conn(), table_, columns);
+  auto text = [](int i) {
+    std::string s;
+    for (int k = 0; k < 300 + i; ++k) s += "张";
+    return s;
+  };
+  const std::string big = "12345678901234567890123456789012345678901234567890123456789012345";
+  conn().BeginTrans();
+  for (int i = 0; i < 50; ++i)
+    conn().Execute("insert into " + table_ + " values (?, ?, ?)",
+                   {{Variant(i)}, {Variant(text(i))}, {Variant(db::Decimal{big})}});
+  conn().CommitTrans();
+  for (auto fetch : {db::Fetch::All, db::Fetch::Stream}) {
+    auto q = conn().CreateQuery();
+    q->Open("select v, n from " + table_ + " order by id", {}, fetch);
+    std::vector<size_t> lengths;
+    for (; !q->Eof(); q->Next()) {
+      EXPECT_EQ(q->Value(0).AsText(), text(static_cast<int>(lengths.size())));
+      if (engine().keepsLongDecimals) {
+        EXPECT_EQ(q->Value(1).AsText(), big);
+      }
+      lengths.push_back(q->Value(0).AsText().size());
+    }
+    EXPECT_EQ(lengths.size(), 50u);
+  }
+}
+
 TEST_P(OdbcStatements, DecimalPrecisionFollowsATableCreatedAnew) {
   auto describe = [&] {
     auto q = conn().CreateQuery();

@@ -98,6 +98,10 @@ void OdbcConnection::Open(const std::string& connectionString) {
   const OdbcCalls& calls = session->calls;
   session->dbms = DetectDbms(calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""), driverName);
   session->quirks = QuirksFor(session->dbms, odbc);
+  SQLUINTEGER getData = 0;
+  if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)))
+    session->canReadBoundColumnsOfARowset =
+        (getData & SQL_GD_BLOCK) != 0 && (getData & SQL_GD_BOUND) != 0;
   if (!session->quirks.quoteOpen.empty()) {
     session->quoteOpen = session->quirks.quoteOpen;
     session->quoteClose = session->quirks.quoteClose;

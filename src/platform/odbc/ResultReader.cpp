@@ -154,11 +154,16 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
   return Variant();
 }
 
-// Truncation in a bound buffer would lose data silently: refuse instead.
-void RefuseTruncation(Statement& stmt) {
-  for (const auto& d : stmt.calls().Diagnostics(SQL_HANDLE_STMT, stmt.get()))
-    if (d.sqlState == "01004")
-      throw DbError("a value did not fit the buffer its column's declared size asked for", "01004");
+// Bytes of a value that fit a bound element: text buffers keep room for their terminator.
+size_t Room(const ResultColumn& c, size_t width) {
+  switch (c.valueClass) {
+    case ValueClass::Text:
+      return width - sizeof(SQLWCHAR);
+    case ValueClass::Decimal:
+      return width - 1;
+    default:
+      return width;
+  }
 }
 
 }  // namespace
@@ -288,7 +293,6 @@ bool ResultReader::FetchBound(std::vector<std::vector<Variant>>& out) {
     return false;
   }
   stmt_.Check(rc, "fetching rows");
-  if (rc == SQL_SUCCESS_WITH_INFO) RefuseTruncation(stmt_);
   for (SQLULEN r = 0; r < fetched_; ++r) {
     if (rowStatus_[r] == SQL_ROW_ERROR) stmt_.calls().Throw(SQL_HANDLE_STMT, stmt_.get(), "a row");
     if (rowStatus_[r] == SQL_ROW_NOROW || rowStatus_[r] == SQL_ROW_DELETED) continue;
@@ -297,9 +301,13 @@ bool ResultReader::FetchBound(std::vector<std::vector<Variant>>& out) {
     for (size_t i = 0; i < columns_.size(); ++i) {
       const Buffer& b = buffers_[i];
       SQLLEN length = b.indicators[r];
-      if (length != SQL_NULL_DATA && (length < 0 || static_cast<size_t>(length) > b.width))
-        throw DbError("a value did not fit the buffer its column's declared size asked for",
-                      "01004");
+      if (length != SQL_NULL_DATA &&
+          (length < 0 || static_cast<size_t>(length) > Room(columns_[i], b.width))) {
+        // Longer than the driver said its column could be (psqlODBC gives an unsized
+        // varchar 255 characters): read this value whole.
+        row.push_back(ReadTruncated(r, i));
+        continue;
+      }
       row.push_back(Convert(columns_[i], b.data.data() + r * b.width, length));
     }
     out.push_back(std::move(row));
@@ -325,6 +333,18 @@ bool ResultReader::FetchRow(std::vector<std::vector<Variant>>& out) {
   }
   out.push_back(std::move(row));
   return true;
+}
+
+Variant ResultReader::ReadTruncated(SQLULEN row, size_t column) {
+  if (!stmt_.session().canReadBoundColumnsOfARowset)
+    throw DbError(
+        "a value is longer than its column's declared size, and the driver cannot "
+        "read it again",
+        "01004");
+  stmt_.Check(
+      SQLSetPos(stmt_.get(), static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE),
+      "positioning on a row");
+  return ReadInPieces(static_cast<SQLUSMALLINT>(column + 1), columns_[column]);
 }
 
 Variant ResultReader::ReadFixed(SQLUSMALLINT column, const ResultColumn& c) {

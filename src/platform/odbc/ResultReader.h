@@ -36,6 +36,8 @@ class ResultReader {
   bool FetchBound(std::vector<std::vector<Variant>>& out);
   bool FetchRow(std::vector<std::vector<Variant>>& out);
   Variant ReadInPieces(SQLUSMALLINT column, const ResultColumn& c);
+  // A bound value that did not fit: row and column (0-based) of the current block.
+  Variant ReadTruncated(SQLULEN row, size_t column);
   Variant ReadFixed(SQLUSMALLINT column, const ResultColumn& c);
 
   Statement& stmt_;

@@ -52,6 +52,9 @@ class Session : public std::enable_shared_from_this<Session> {
   Quirks quirks;
   std::string quoteOpen = "\"", quoteClose = "\"";
   MarkerStyle markers = MarkerStyle::Question;
+  // SQLGetData works on bound columns of a row positioned in a block (SQL_GD_BLOCK and
+  // SQL_GD_BOUND): a value too long for its bound buffer can be read again.
+  bool canReadBoundColumnsOfARowset = false;
   int transactionLevel = 0;
   std::vector<PendingRows*> pending;
 
