@@ -145,6 +145,18 @@ TEST_P(OdbcStatements, FailingRowsInsideATransactionLeaveItUsable) {
   EXPECT_EQ(Count(*other), 1200 - 3 + 1);
 }
 
+TEST_P(OdbcStatements, AppendingWithAutocommitOffLeavesTheCallersWorkUncommitted) {
+  conn().SetAutoCommit(false);
+  conn().Execute("insert into " + table_ + " values (5000, 'mine')");
+  auto app = conn().CreateAppender(table_, 2);
+  EXPECT_EQ(AppendRows(*app, 30, {20}, {}), (std::vector<std::string>{"row 20"}));
+  auto other = Connect();
+  EXPECT_EQ(Count(*other), 0);  // nothing committed behind the caller's back
+  conn().Execute("insert into " + table_ + " values (5001, 'still open')");
+  conn().SetAutoCommit(true);  // the driver commits on switching autocommit back on
+  EXPECT_EQ(Count(*other), 29 + 2);
+}
+
 TEST_P(OdbcStatements, RowByRowBatchesIsolateFailuresToo) {
   db::SetAppenderBatchRows(1);
   auto app = conn().CreateAppender(table_, 2);

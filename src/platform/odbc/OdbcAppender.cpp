@@ -167,7 +167,8 @@ void OdbcAppender::Savepoint(const std::string& pattern, const std::string& name
 void OdbcAppender::SendChunk(size_t begin, size_t end, std::vector<RowFailure>& failures) {
   Session& s = *session_;
   const Quirks& q = s.quirks;
-  const bool ownTransaction = s.transactionLevel == 0;
+  // With autocommit off the caller's work is under way: only savepoints may be used then.
+  const bool ownTransaction = s.autoCommit;
   const bool array = useArrays_ && end - begin > 1;
   // One row in autocommit commits or fails by itself, and in a transaction the row guards
   // itself where a failure would spoil the transaction.

@@ -41,6 +41,7 @@ void Session::SetAutoCommit(bool on) {
                                        on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
                                    SQL_IS_UINTEGER);
   calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), "setting autocommit");
+  autoCommit = on;
 }
 
 void Session::EndTransaction(bool commit) {

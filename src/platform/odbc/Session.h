@@ -56,6 +56,7 @@ class Session : public std::enable_shared_from_this<Session> {
   // SQL_GD_BOUND): a value too long for its bound buffer can be read again.
   bool canReadBoundColumnsOfARowset = false;
   int transactionLevel = 0;
+  bool autoCommit = true;  // false inside BeginTrans, or after SetAutoCommit(false)
   std::vector<PendingRows*> pending;
 
   // Throws DbError unless the connection is open.
