@@ -79,7 +79,7 @@ struct Quirks {
   bool describeNullParameters = false;
   // Savepoint statements; empty when the engine has none (then batches go row by row).
   std::string savepoint, rollbackToSavepoint, releaseSavepoint;  // "%s" is the name
-  // Rows per parameter array.
+  // Rows per batch: one parameter array, in one transaction or under one savepoint.
   size_t batchRows = 1000;
   // Calling a scalar function: "{? = call f(?)}" or "select f(?)" (+ suffix).
   bool callsFunctionsWithEscape = false;
