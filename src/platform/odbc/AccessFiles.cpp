@@ -7,31 +7,15 @@
 #include <vector>
 
 #include "platform/odbc/DbError.h"
+#include "platform/odbc/Drivers.h"
 
 namespace mvq::db {
 
 std::optional<std::string> AccessCreatingDriver() {
-  SQLHENV env = SQL_NULL_HENV;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return std::nullopt;
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  std::optional<std::string> found;
-  SQLCHAR description[512];
-  SQLCHAR attributes[2048];
-  SQLSMALLINT descriptionLength = 0, attributesLength = 0;
-  SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  while (
-      SQL_SUCCEEDED(SQLDrivers(env, direction, description, sizeof description, &descriptionLength,
-                               attributes, sizeof attributes, &attributesLength))) {
-    direction = SQL_FETCH_NEXT;
-    std::string name(reinterpret_cast<char*>(description));
-    // "Microsoft Access Driver (*.mdb)" and "Microsoft Access Driver (*.mdb, *.accdb)".
-    if (name.rfind("Microsoft Access Driver", 0) == 0) {
-      found = name;
-      break;
-    }
-  }
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
-  return found;
+  // "Microsoft Access Driver (*.mdb)" and "Microsoft Access Driver (*.mdb, *.accdb)".
+  for (const auto& name : InstalledOdbcDrivers())
+    if (name.rfind("Microsoft Access Driver", 0) == 0) return name;
+  return std::nullopt;
 }
 
 void CreateAccessFile(const std::string& driver, const std::string& path) {

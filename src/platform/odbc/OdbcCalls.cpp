@@ -319,18 +319,4 @@ SQLRETURN OdbcCalls::TypeInfo(SQLHSTMT stmt) const {
   return narrow_ ? SQLGetTypeInfo(stmt, SQL_ALL_TYPES) : SQLGetTypeInfoW(stmt, SQL_ALL_TYPES);
 }
 
-std::vector<std::string> InstalledDriverNames() {
-  std::vector<std::string> names;
-  SQLHENV env = Environment();
-  SQLCHAR name[512], attributes[2048];
-  SQLSMALLINT nameLength = 0, attributesLength = 0;
-  SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  while (SQL_SUCCEEDED(SQLDrivers(env, direction, name, sizeof name, &nameLength, attributes,
-                                  sizeof attributes, &attributesLength))) {
-    names.emplace_back(reinterpret_cast<const char*>(name));
-    direction = SQL_FETCH_NEXT;
-  }
-  return names;
-}
-
 }  // namespace mvq::db

@@ -89,7 +89,5 @@ class OdbcCalls {
   bool quiet_;
 };
 
-// Installed driver names as the driver manager lists them.
-std::vector<std::string> InstalledDriverNames();
 
 }  // namespace mvq::db

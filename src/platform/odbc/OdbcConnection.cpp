@@ -1,5 +1,7 @@
 #include "platform/odbc/OdbcConnection.h"
 
+#include "platform/odbc/Drivers.h"
+
 #include <filesystem>
 
 #include "platform/odbc/ConnectionString.h"
@@ -73,7 +75,7 @@ class OdbcConnection : public Connection {
 
 void OdbcConnection::Open(const std::string& connectionString) {
   Close();
-  const std::string odbc = TranslateConnectionString(connectionString, InstalledDriverNames());
+  const std::string odbc = TranslateConnectionString(connectionString, InstalledOdbcDrivers());
   auto session = std::make_shared<Session>();
   session->markers = session_->markers;
   const std::string driver = DriverOf(odbc);

@@ -1,12 +1,10 @@
 #include "platform/oracle/OraDrivers.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
 #include <cctype>
 
 #include "platform/odbc/DbError.h"
+#include "platform/odbc/Drivers.h"
 
 namespace mvq::ora {
 
@@ -15,27 +13,6 @@ namespace {
 DriverLister& Lister() {
   static DriverLister lister;
   return lister;
-}
-
-std::vector<std::string> AskDriverManager() {
-  SQLHENV env = SQL_NULL_HENV;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
-    throw db::DbError("cannot allocate an ODBC environment to list the installed drivers");
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  std::vector<std::string> names;
-  SQLCHAR name[512];
-  SQLCHAR attributes[2048];
-  SQLSMALLINT nameLength = 0, attributesLength = 0;
-  SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  for (;;) {
-    SQLRETURN rc = SQLDrivers(env, direction, name, sizeof name, &nameLength, attributes,
-                              sizeof attributes, &attributesLength);
-    if (!SQL_SUCCEEDED(rc)) break;  // SQL_NO_DATA after the last one
-    names.emplace_back(reinterpret_cast<const char*>(name));
-    direction = SQL_FETCH_NEXT;
-  }
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
-  return names;
 }
 
 bool ContainsOracle(const std::string& name) {
@@ -49,7 +26,7 @@ bool ContainsOracle(const std::string& name) {
 
 std::vector<std::string> InstalledDrivers() {
   if (Lister()) return Lister()();
-  return AskDriverManager();
+  return db::InstalledOdbcDrivers();
 }
 
 DriverLister SetDriverLister(DriverLister lister) {
