@@ -2,6 +2,14 @@
 
 namespace mvq {
 
+bool CarriesPassword(std::string_view connectionString) {
+  std::string lower(connectionString);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower.find("password=") != std::string::npos || lower.find("pwd=") != std::string::npos;
+}
+
 std::string ConnectionStringValue(std::string_view value) {
   const bool needsQuotes = value.find(';') != std::string_view::npos ||
                            (!value.empty() && (value.front() == '"' || value.front() == '\'' ||

@@ -20,6 +20,13 @@ std::string SqlServerConnectionString(const FormState& form);
 // whatever the authentication.
 std::string CatalogListConnectionString(const FormState& form);
 
+// Whether a connection string edited on the custom page keeps its password: it holds
+// "Password=" or the ODBC spelling "PWD=", letter case ignored.
+bool CarriesPassword(std::string_view connectionString);
+
+// The message shown when it does not.
+inline constexpr std::string_view kSavePasswordHint = "请将\"允许保存密码\"设置为选中";
+
 // A value as it may stand in a connection string: unchanged unless it holds ";" or begins
 // with a quote or with or ends in blanks; then quoted so it cannot end early or add
 // attributes of its own.

@@ -2,14 +2,17 @@
 
 #include <charconv>
 
+#include "shell/Directions.h"
+#include "support/utFzStream.h"
+
 namespace mvq {
 namespace {
 
-[[noreturn]] void Unconvertible(const std::string& name, std::string_view value) {
-  throw SettingsValueError("设置文件中" + name + "的值无效:" + std::string(value));
+[[noreturn]] void Unconvertible(const std::string& name, const std::string& value) {
+  throw PropertyError("设置文件中" + name + "的值无效:" + value);
 }
 
-int32_t ParseInt(const std::string& name, std::string_view value) {
+int32_t ParseInt(const std::string& name, const std::string& value) {
   int32_t number = 0;
   const char* end = value.data() + value.size();
   const auto [ptr, ec] = std::from_chars(value.data(), end, number);
@@ -17,9 +20,9 @@ int32_t ParseInt(const std::string& name, std::string_view value) {
   return number;
 }
 
-bool ParseBool(const std::string& name, std::string_view value) {
-  if (SameName(value, "True")) return true;
-  if (SameName(value, "False")) return false;
+bool ParseBool(const std::string& name, const std::string& value) {
+  if (SameText(value, "True")) return true;
+  if (SameText(value, "False")) return false;
   Unconvertible(name, value);
 }
 
@@ -27,46 +30,53 @@ std::string BoolText(bool value) {
   return value ? "True" : "False";
 }
 
-// A component that saves and restores exactly one property.
+// A control that publishes exactly one of the properties the file saves.
 class Component : public NamedComponent {
  public:
-  Component(std::string name, std::string_view property)
-      : name_(std::move(name)), property_(property) {}
-  const std::string& Name() const override { return name_; }
-  std::string_view SavedProperty() const override { return property_; }
-  bool ApplyValue(std::string_view property, std::string_view value) override {
-    if (!SameName(property, property_)) return false;
+  Component(std::string name, std::string property, ComponentKind kind = ComponentKind::Other)
+      : name_(std::move(name)), property_(std::move(property)), kind_(kind) {}
+  std::string Name() const override { return name_; }
+  ComponentKind Kind() const override { return kind_; }
+  std::vector<std::string> PublishedProperties() const override { return {property_}; }
+  std::string GetPropertyText(const std::string& name) const override {
+    if (!SameText(name, property_)) NamedComponent::GetPropertyText(name);
+    return Value();
+  }
+  void SetPropertyText(const std::string& name, const std::string& value) override {
+    if (!SameText(name, property_)) NamedComponent::SetPropertyText(name, value);
     Apply(value);
-    return true;
   }
 
  protected:
-  virtual void Apply(std::string_view value) = 0;
+  virtual std::string Value() const = 0;
+  virtual void Apply(const std::string& value) = 0;
 
  private:
   std::string name_;
-  std::string_view property_;
+  std::string property_;
+  ComponentKind kind_;
 };
 
 class TextField : public Component {
  public:
   TextField(std::string name, std::string& text)
       : Component(std::move(name), "Text"), text_(text) {}
-  std::string SavedValue() const override { return text_; }
 
  private:
-  void Apply(std::string_view value) override { text_ = value; }
+  std::string Value() const override { return text_; }
+  void Apply(const std::string& value) override { text_ = value; }
   std::string& text_;
 };
 
+// Check boxes and the popup menu's entries.
 class CheckBox : public Component {
  public:
   CheckBox(std::string name, bool& checked)
-      : Component(std::move(name), "checked"), checked_(checked) {}
-  std::string SavedValue() const override { return BoolText(checked_); }
+      : Component(std::move(name), "Checked"), checked_(checked) {}
 
  private:
-  void Apply(std::string_view value) override { checked_ = ParseBool(Name(), value); }
+  std::string Value() const override { return BoolText(checked_); }
+  void Apply(const std::string& value) override { checked_ = ParseBool(Name(), value); }
   bool& checked_;
 };
 
@@ -75,11 +85,11 @@ class CheckBox : public Component {
 class AuthButton : public Component {
  public:
   AuthButton(std::string name, SqlAuth& auth, SqlAuth mine)
-      : Component(std::move(name), "checked"), auth_(auth), mine_(mine) {}
-  std::string SavedValue() const override { return BoolText(auth_ == mine_); }
+      : Component(std::move(name), "Checked"), auth_(auth), mine_(mine) {}
 
  private:
-  void Apply(std::string_view value) override {
+  std::string Value() const override { return BoolText(auth_ == mine_); }
+  void Apply(const std::string& value) override {
     const SqlAuth other = mine_ == SqlAuth::Windows ? SqlAuth::SqlServer : SqlAuth::Windows;
     auth_ = ParseBool(Name(), value) ? mine_ : other;
   }
@@ -92,11 +102,11 @@ class AuthButton : public Component {
 class RadioGroup : public Component {
  public:
   RadioGroup(std::string name, int32_t& index, int32_t count)
-      : Component(std::move(name), "itemindex"), index_(index), count_(count) {}
-  std::string SavedValue() const override { return std::to_string(index_); }
+      : Component(std::move(name), "ItemIndex"), index_(index), count_(count) {}
 
  private:
-  void Apply(std::string_view value) override {
+  std::string Value() const override { return std::to_string(index_); }
+  void Apply(const std::string& value) override {
     const int32_t index = ParseInt(Name(), value);
     if (index >= 0 && index < count_) index_ = index;
   }
@@ -104,86 +114,64 @@ class RadioGroup : public Component {
   int32_t count_;
 };
 
-class ComboBox : public Component {
+// The database name: saved by its item index, so a name typed by hand is not kept.
+class ComboBox : public NamedComponent {
  public:
-  ComboBox(std::string name, CatalogBox& box)
-      : Component(std::move(name), "itemindex"), box_(box) {}
-  std::string SavedValue() const override { return std::to_string(box_.itemIndex); }
+  ComboBox(std::string name, CatalogBox& box) : name_(std::move(name)), box_(box) {}
+  std::string Name() const override { return name_; }
+  ComponentKind Kind() const override { return ComponentKind::ComboBox; }
+  std::vector<std::string> PublishedProperties() const override { return {"ItemIndex", "Text"}; }
+  std::string GetPropertyText(const std::string& name) const override {
+    if (SameText(name, "Text")) return box_.text;
+    if (SameText(name, "ItemIndex")) return std::to_string(box_.itemIndex);
+    return NamedComponent::GetPropertyText(name);
+  }
+  void SetPropertyText(const std::string& name, const std::string& value) override {
+    if (SameText(name, "Text")) {
+      box_.text = value;
+    } else if (SameText(name, "ItemIndex")) {
+      box_.SetItemIndex(ParseInt(name_, value));
+    } else {
+      NamedComponent::SetPropertyText(name, value);
+    }
+  }
 
  private:
-  void Apply(std::string_view value) override { box_.SetItemIndex(ParseInt(Name(), value)); }
+  std::string name_;
   CatalogBox& box_;
 };
 
-class ListBox : public Component {
+class ListBox : public NamedComponent {
  public:
-  ListBox(std::string name, TableList& list) : Component(std::move(name), "items"), list_(list) {}
-  std::string SavedValue() const override { return JoinListItems(list_.Texts()); }
+  ListBox(std::string name, TableList& list) : name_(std::move(name)), list_(list) {}
+  std::string Name() const override { return name_; }
+  ComponentKind Kind() const override { return ComponentKind::ListBox; }
+  std::vector<std::string> Items() const override { return list_.Texts(); }
+  // The list's whole text replaced: each line goes to its sorted place.
+  void SetItems(const std::vector<std::string>& items) override { list_.SetTexts(items); }
 
  private:
-  void Apply(std::string_view value) override { list_.SetTexts(SplitListItems(value)); }
+  std::string name_;
   TableList& list_;
 };
 
 }  // namespace
 
-std::string JoinListItems(const std::vector<std::string>& items) {
-  std::string joined;
-  for (const std::string& item : items) joined += item + "\r\n";
-  // Line breaks inside an item become "<Br>" too, as in the saved text of the whole list.
-  std::string value;
-  for (size_t i = 0; i < joined.size(); ++i) {
-    if (joined[i] == '\r' && i + 1 < joined.size() && joined[i + 1] == '\n') {
-      value += "<Br>";
-      ++i;
-    } else {
-      value += joined[i];
-    }
-  }
-  return value;
-}
-
-std::vector<std::string> SplitListItems(std::string_view value) {
-  std::vector<std::string> items;
-  std::string item;
-  bool open = false;  // an item has begun and is not yet ended by a break
-  for (size_t i = 0; i < value.size();) {
-    size_t breakLength = 0;
-    if (value.size() - i >= 4 && SameName(value.substr(i, 4), "<Br>")) {
-      breakLength = 4;
-    } else if (value[i] == '\r') {
-      breakLength = i + 1 < value.size() && value[i + 1] == '\n' ? 2 : 1;
-    } else if (value[i] == '\n') {
-      breakLength = 1;
-    }
-    if (breakLength) {
-      items.push_back(std::move(item));
-      item.clear();
-      open = false;
-      i += breakLength;
-    } else {
-      item += value[i++];
-      open = true;
-    }
-  }
-  if (open) items.push_back(std::move(item));
-  return items;
-}
-
 FormComponents::FormComponents(FormState& f) {
+  auto add = [&](std::unique_ptr<NamedComponent> c) { components_.push_back(std::move(c)); };
   auto text = [&](const char* name, std::string& field) {
-    components_.push_back(std::make_unique<TextField>(name, field));
+    add(std::make_unique<TextField>(name, field));
   };
   auto check = [&](std::string name, bool& field) {
-    components_.push_back(std::make_unique<CheckBox>(std::move(name), field));
+    add(std::make_unique<CheckBox>(std::move(name), field));
   };
-  components_.push_back(std::make_unique<RadioGroup>("RGmy", f.RGmy, 10));
+  add(std::make_unique<RadioGroup>("RGmy", f.RGmy, kDirectionCount));
   text("edtsqlpassword", f.edtsqlpassword);
   text("edtsqluser", f.edtsqluser);
   text("edtsqlserverdb", f.edtsqlserverdb);
-  components_.push_back(std::make_unique<ComboBox>("edtsqlCatalog", f.edtsqlCatalog));
-  components_.push_back(std::make_unique<AuthButton>("RBConnw", f.sqlAuth, SqlAuth::Windows));
-  components_.push_back(std::make_unique<AuthButton>("RBConnS", f.sqlAuth, SqlAuth::SqlServer));
+  add(std::make_unique<ComboBox>("edtsqlCatalog", f.edtsqlCatalog));
+  add(std::make_unique<AuthButton>("RBConnw", f.sqlAuth, SqlAuth::Windows));
+  add(std::make_unique<AuthButton>("RBConnS", f.sqlAuth, SqlAuth::SqlServer));
   text("edtpassword", f.edtpassword);
   text("edtuser", f.edtuser);
   text("edtDB", f.edtDB);
@@ -193,9 +181,9 @@ FormComponents::FormComponents(FormState& f) {
   text("edtmdbpassword", f.edtmdbpassword);
   text("edtxlsfilename", f.edtxlsfilename);
   check("chkexcel", f.chkexcel);
-  components_.push_back(std::make_unique<ListBox>("lbold", f.lbold));
-  components_.push_back(std::make_unique<ListBox>("lbnew", f.lbnew));
-  components_.push_back(std::make_unique<RadioGroup>("RGtableMode", f.RGtableMode, 3));
+  add(std::make_unique<ListBox>("lbold", f.lbold));
+  add(std::make_unique<ListBox>("lbnew", f.lbnew));
+  add(std::make_unique<RadioGroup>("RGtableMode", f.RGtableMode, 3));
   text("edtDest", f.edtDest);
   text("edtSrc", f.edtSrc);
   for (size_t i = 0; i < f.N.size(); ++i) check("N" + std::to_string(i + 1), f.N[i]);
@@ -204,11 +192,24 @@ FormComponents::FormComponents(FormState& f) {
 
 FormComponents::~FormComponents() = default;
 
-std::vector<NamedComponent*> FormComponents::Components() {
+std::vector<NamedComponent*> FormComponents::OwnedComponents() const {
   std::vector<NamedComponent*> view;
   view.reserve(components_.size());
   for (const auto& component : components_) view.push_back(component.get());
   return view;
+}
+
+std::vector<NamedComponent*> FormApplication::OwnedComponents() const {
+  return {&window_};
+}
+
+void SaveFormState(FormState& form, const std::string& path) {
+  SaveAppSettings(FormApplication(form), path);
+}
+
+void LoadFormState(FormState& form, const std::string& path) {
+  FormApplication application(form);
+  LoadAppSettings(application, path);
 }
 
 }  // namespace mvq

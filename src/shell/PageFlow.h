@@ -44,6 +44,9 @@ class WizardSteps {
   virtual StepResult CustomStep() = 0;
   // Next on the export page.
   virtual void ExportRun() = 0;
+  // Leaving the SQL Server password field: fills edtsqlCatalog's items with the server's
+  // databases, quietly doing nothing when it cannot connect.
+  virtual void FillCatalogList() {}
 };
 
 class PageFlow {

@@ -58,5 +58,14 @@ TEST(ConnectionStrings, ValuesThatWouldBreakTheStringAreQuoted) {
   EXPECT_NE(text.find(";Password=\"x;Initial Catalog=other\";"), std::string::npos) << text;
 }
 
+TEST(ConnectionStrings, APasswordIsFoundInEitherSpellingAndAnyLetterCase) {
+  EXPECT_TRUE(CarriesPassword("Provider=SQLOLEDB.1;Password=x;User ID=sa"));
+  EXPECT_TRUE(CarriesPassword("DRIVER={PostgreSQL Unicode};UID=u;pwd=secret"));
+  EXPECT_TRUE(CarriesPassword("DSN=a;PASSWORD=;"));
+  EXPECT_FALSE(CarriesPassword("DRIVER=SQLite3;Database=/tmp/a.db"));
+  EXPECT_FALSE(CarriesPassword("DSN=a;Password"));
+  EXPECT_FALSE(CarriesPassword(""));
+}
+
 }  // namespace
 }  // namespace mvq

@@ -1,59 +1,84 @@
+// The wizard's form state through the settings file's walk: which lines the main window
+// writes, in which order, and how the lines come back.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "shell/FormComponents.h"
+#include "support/utFzStream.h"
 
 namespace mvq {
 namespace {
 
 using Lines = std::vector<std::string>;
 
+const std::string kStar(28, '*');
+const std::string kDash(18, '-');
+const std::string kBars(21, '|');
+
+// The property lines of the saved file, between the window's name and its sections.
 Lines Save(FormState& form) {
-  FormComponents tree(form);
-  return SavedPropertyLines(tree);
+  TFzAppSaveSet save{FormApplication(form)};
+  TFzReadStream read(MemoryInput(save.Bytes()), "mem");
+  Lines records;
+  while (!read.AtEnd()) records.push_back(read.ReadString());
+  EXPECT_GE(records.size(), 5u);
+  EXPECT_EQ(records[0], kStar);
+  EXPECT_EQ(records[1], "Frmoracletoaccess");
+  EXPECT_EQ(Lines(records.end() - 3, records.end()), (Lines{kDash, kDash, kBars}));
+  return Lines(records.begin() + 2, records.end() - 3);
+}
+
+std::string FileOf(const Lines& lines) {
+  TFzWriteStream write;
+  write.WriteString(kStar);
+  write.WriteString("Frmoracletoaccess");
+  for (const std::string& line : lines) write.WriteString(line);
+  write.WriteString(kDash);
+  write.WriteString(kDash);
+  write.WriteString(kBars);
+  return write.Bytes();
 }
 
 void Restore(FormState& form, const Lines& lines) {
-  FormComponents tree(form);
-  for (const std::string& line : lines) ApplyPropertyLine(tree, line);
+  FormApplication application(form);
+  TFzAppGetSet load(application, MemoryInput(FileOf(lines)), "mem");
 }
 
 TEST(FormComponents, DefaultsAreSavedInTheFilesOrder) {
   FormState form;
-  FormComponents tree(form);
-  EXPECT_EQ(tree.Name(), "Frmoracletoaccess");
-  EXPECT_EQ(SavedPropertyLines(tree), (Lines{"RGmy,itemindex,0",
-                                             "edtsqlpassword,Text,",
-                                             "edtsqluser,Text,sa",
-                                             "edtsqlserverdb,Text,",
-                                             "edtsqlCatalog,itemindex,-1",
-                                             "RBConnw,checked,False",
-                                             "RBConnS,checked,True",
-                                             "edtpassword,Text,",
-                                             "edtuser,Text,",
-                                             "edtDB,Text,",
-                                             "edtcomputer,Text,127.0.0.1",
-                                             "edtport,Text,1521",
-                                             "edtfilename,Text,c:\\1.mdb",
-                                             "edtmdbpassword,Text,",
-                                             "edtxlsfilename,Text,c:\\1.xls",
-                                             "chkexcel,checked,False",
-                                             "lbold,items,",
-                                             "lbnew,items,",
-                                             "RGtableMode,itemindex,0",
-                                             "edtDest,Text,",
-                                             "edtSrc,Text,",
-                                             "N1,checked,False",
-                                             "N2,checked,False",
-                                             "N3,checked,False",
-                                             "N4,checked,False",
-                                             "N5,checked,False",
-                                             "N6,checked,False",
-                                             "N7,checked,False",
-                                             "N8,checked,False",
-                                             "miFindNext,checked,False"}));
+  EXPECT_EQ(Save(form), (Lines{"RGmy,itemindex,0",
+                               "edtsqlpassword,Text,",
+                               "edtsqluser,Text,sa",
+                               "edtsqlserverdb,Text,",
+                               "edtsqlCatalog,itemindex,-1",
+                               "RBConnw,checked,False",
+                               "RBConnS,checked,True",
+                               "edtpassword,Text,",
+                               "edtuser,Text,",
+                               "edtDB,Text,",
+                               "edtcomputer,Text,127.0.0.1",
+                               "edtport,Text,1521",
+                               "edtfilename,Text,c:\\1.mdb",
+                               "edtmdbpassword,Text,",
+                               "edtxlsfilename,Text,c:\\1.xls",
+                               "chkexcel,checked,False",
+                               "lbold,items,",
+                               "lbnew,items,",
+                               "RGtableMode,itemindex,0",
+                               "edtDest,Text,",
+                               "edtSrc,Text,",
+                               "N1,checked,False",
+                               "N2,checked,False",
+                               "N3,checked,False",
+                               "N4,checked,False",
+                               "N5,checked,False",
+                               "N6,checked,False",
+                               "N7,checked,False",
+                               "N8,checked,False",
+                               "miFindNext,checked,False"}));
 }
 
 TEST(FormComponents, EverySavedFieldComesBack) {
@@ -99,21 +124,10 @@ TEST(FormComponents, AListComesBackSortedWhateverOrderADropGaveIt) {
   form.lbnew.Insert(0, "Z");
   form.lbnew.Insert(1, "A");
   const Lines saved = Save(form);
-  EXPECT_EQ(saved[17], "lbnew,items,Z<Br>A<Br>");
+  EXPECT_EQ(saved.at(17), "lbnew,items,Z<Br>A<Br>");
   FormState restored;
   Restore(restored, saved);
   EXPECT_EQ(restored.lbnew.Texts(), (std::vector<std::string>{"A", "Z"}));
-}
-
-TEST(FormComponents, ListItemsAreJoinedWithBreakMarks) {
-  EXPECT_EQ(JoinListItems({"A", "B"}), "A<Br>B<Br>");
-  EXPECT_EQ(JoinListItems({}), "");
-  EXPECT_EQ(SplitListItems("A<Br>B<Br>"), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(SplitListItems("A<bR>B"), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(SplitListItems("A<Br><Br>B"), (std::vector<std::string>{"A", "", "B"}));
-  EXPECT_EQ(SplitListItems("A\r\nB\nC\rD"), (std::vector<std::string>{"A", "B", "C", "D"}));
-  EXPECT_EQ(SplitListItems("<Br"), (std::vector<std::string>{"<Br"}));
-  EXPECT_TRUE(SplitListItems("").empty());
 }
 
 TEST(FormComponents, LinesAreSplitAtTheFirstTwoCommas) {
@@ -140,16 +154,15 @@ TEST(FormComponents, TheLaterAuthenticationLineWins) {
 }
 
 TEST(FormComponents, UnconvertibleValuesThrowAfterEarlierLinesApplied) {
-  FormState form;
-  FormComponents tree(form);
-  ApplyPropertyLine(tree, "edtuser,Text,scott");
-  EXPECT_THROW(ApplyPropertyLine(tree, "RGmy,itemindex,abc"), SettingsValueError);
-  EXPECT_THROW(ApplyPropertyLine(tree, "RGtableMode,itemindex,"), SettingsValueError);
-  EXPECT_THROW(ApplyPropertyLine(tree, "RGmy,itemindex,3x"), SettingsValueError);
-  EXPECT_THROW(ApplyPropertyLine(tree, "chkexcel,checked,yes"), SettingsValueError);
-  EXPECT_THROW(ApplyPropertyLine(tree, "edtsqlCatalog,itemindex,one"), SettingsValueError);
-  EXPECT_EQ(form.edtuser, "scott");
-  EXPECT_EQ(form.RGmy, 0);
+  for (const char* bad : {"RGmy,itemindex,abc", "RGtableMode,itemindex,", "RGmy,itemindex,3x",
+                          "chkexcel,checked,yes", "edtsqlCatalog,itemindex,one"}) {
+    FormState form;
+    EXPECT_THROW(Restore(form, {"edtuser,Text,scott", bad, "edtDB,Text,late"}), SettingsError)
+        << bad;
+    EXPECT_EQ(form.edtuser, "scott");
+    EXPECT_EQ(form.edtDB, "");
+    EXPECT_EQ(form.RGmy, 0);
+  }
 }
 
 TEST(FormComponents, ChoicesOutsideTheItemsAreNotTaken) {
@@ -174,6 +187,27 @@ TEST(CatalogBox, ADatabaseListChoosesItsFirstName) {
   box.SetItems({});
   EXPECT_EQ(box.itemIndex, -1);
   EXPECT_EQ(box.text, "master");
+}
+
+}  // namespace
+}  // namespace mvq
+
+namespace mvq {
+namespace {
+
+TEST(FormComponents, TheStateGoesThroughARealFileAndAMissingFileChangesNothing) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("mvq.set");
+  FormState form;
+  LoadFormState(form, path);
+  EXPECT_EQ(form.edtsqluser, "sa");
+  form.edtSrc = "DRIVER=SQLite3;Database=/tmp/a.db";
+  form.lbnew.SetTexts({"EMP"});
+  SaveFormState(form, path);
+  FormState restored;
+  LoadFormState(restored, path);
+  EXPECT_EQ(restored.edtSrc, form.edtSrc);
+  EXPECT_EQ(restored.lbnew.Texts(), Lines{"EMP"});
 }
 
 }  // namespace
