@@ -90,14 +90,16 @@ class TerminalWindow : public ProgressWindow {
     lastDraw_ = now;
     std::string bars;
     for (int p : percent_) {
-      constexpr int kWidth = 20;
+      constexpr int kWidth = 12;
       const int filled = p * kWidth / 100;
       bars += "[" + std::string(static_cast<size_t>(filled), '#') +
               std::string(static_cast<size_t>(kWidth - filled), '.') + "] " + std::to_string(p) +
               "% ";
     }
     const size_t columns = static_cast<size_t>(TerminalColumns()) - 1;
-    std::string line = FitColumns(bars + caption_, columns);
+    std::string line = bars + caption_;
+    // A cut caption says so: a number cut short would read as another number.
+    if (DisplayWidth(line) > columns) line = FitColumns(line, columns - 3) + "...";
     std::fprintf(stderr, "\r\033[K%s", line.c_str());
     std::fflush(stderr);
     g_lineDrawn = true;

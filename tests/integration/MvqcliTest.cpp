@@ -314,6 +314,21 @@ TEST_F(Mvqcli, ASettingsFileTheWindowSavedIsReplayed) {
   EXPECT_EQ(missing.code, 2);
 }
 
+TEST_F(Mvqcli, AnErrorThatEndsTheRunExitsWithFourAfterTheSummary) {
+  const std::string src = SqliteCs("src.db");
+  {
+    Db s(src);
+    // Listed by the catalog, but the statements carry names verbatim: reading it fails.
+    s.Exec("create table \"a b\" (x integer)");
+    s.Exec("create table ok (x integer)");
+  }
+  Result r = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--all"});
+  EXPECT_EQ(r.code, 4) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.err, "error: ")) << r.err;
+  EXPECT_TRUE(Contains(r.out, "error        a b  ")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "not exported ok")) << r.out;
+}
+
 TEST_F(Mvqcli, CtrlCIsTheConfirmedCancelButton) {
   const std::string src = SqliteCs("big.db");
   {
