@@ -34,7 +34,7 @@ void ReleaseQuietly(const std::function<void()>& release) noexcept {
     release();
   } catch (const std::exception& e) {
     try {
-      WriteLog(std::string("释放数据连接失败:") + e.what());
+      WriteLog(std::string("清理时出错:") + e.what());
     } catch (...) {
     }
   } catch (...) {

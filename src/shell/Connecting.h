@@ -65,7 +65,7 @@ void ReleaseCustomGateways();
 template <typename Body, typename Release>
 auto WithRelease(Body&& body, Release&& release) -> decltype(body());
 
-// Release while an error passes: its own failure becomes a run-log line.
+// Clean-up while an error passes: its own failure becomes a run-log line ("清理时出错:").
 void ReleaseQuietly(const std::function<void()>& release) noexcept;
 
 template <typename Body, typename Release>

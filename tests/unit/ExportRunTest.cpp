@@ -50,6 +50,7 @@ class PumpingProgressUi : public ProgressUi {
 struct WorkbookRecord {
   Lines calls;
   std::string failOn, cancelOn;
+  bool closeFails = false;
 };
 
 class RecordingWorkbook : public WorkbookExport {
@@ -63,7 +64,10 @@ class RecordingWorkbook : public WorkbookExport {
     if (table == r_.failOn) throw std::runtime_error("sheet name refused: " + table);
     WriteLog("导出成功:表" + table + "，全部完成,用时0ms");
   }
-  void Close() override { r_.calls.push_back("close"); }
+  void Close() override {
+    r_.calls.push_back("close");
+    if (r_.closeFails) throw std::runtime_error("disk full");
+  }
 
  private:
   WorkbookRecord& r_;
@@ -295,6 +299,28 @@ TEST_F(ExportRun, AWriterErrorStillSavesTheWorkbookAndReleases) {
   EXPECT_FALSE(GetProgressState().windowOpen);
   EXPECT_TRUE(view.nextEnabled);
   EXPECT_TRUE(SlotsEmpty());
+}
+
+TEST_F(ExportRun, ASaveThatFailsAfterAnErrorIsLoggedAndTheFirstErrorIsShown) {
+  OnExportPage(8, {"A"});
+  workbook.failOn = "A";
+  workbook.closeFails = true;
+
+  PressNext();
+
+  EXPECT_EQ(ui.calls, (Lines{OpenLog(), "error: sheet name refused: A."}));
+  EXPECT_EQ(LogLines().back(), "清理时出错:disk full");
+  EXPECT_TRUE(SlotsEmpty());
+}
+
+TEST_F(ExportRun, ASaveThatFailsAfterASuccessfulLoopIsTheRunsError) {
+  OnExportPage(8, {"A"});
+  workbook.closeFails = true;
+
+  PressNext();
+
+  EXPECT_EQ(ui.calls, (Lines{OpenLog(), "error: disk full."}));
+  EXPECT_EQ(steps->LastRun().error, "disk full");
 }
 
 TEST_F(ExportRun, AWorkbookThatCannotBeOpenedEndsTheRunAfterTheCleanUp) {
