@@ -356,6 +356,86 @@ TEST_F(Mvqcli, CtrlCIsTheConfirmedCancelButton) {
   EXPECT_TRUE(Contains(out, "not exported t3")) << out;
 }
 
+// --- Workbooks ----------------------------------------------------------------------------
+
+// The sheets of a workbook as the system Python's readers see them: one line per sheet in
+// tab order, "name|rows|header cells..." (rows counting the header).
+std::optional<Lines> ReadWorkbook(const fs::path& book, const fs::path& scratch) {
+  const bool xlsx = book.extension() == ".xlsx";
+  const fs::path script = scratch / "read_book.py";
+  std::ofstream(script) << (xlsx ? R"(import sys, openpyxl
+b = openpyxl.load_workbook(sys.argv[1], read_only=True)
+for ws in b.worksheets:
+    rows = list(ws.iter_rows(values_only=True))
+    print(ws.title, len(rows), *(rows[0] if rows else []), sep='|')
+)"
+                                 : R"(import sys, xlrd
+b = xlrd.open_workbook(sys.argv[1])
+for s in b.sheets():
+    print(s.name, s.nrows, *(s.row_values(0) if s.nrows else []), sep='|')
+)");
+  const std::string command = "/usr/bin/python3 " + script.string() + " '" + book.string() + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return std::nullopt;
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  if (pclose(pipe) != 0) return std::nullopt;
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool HasWorkbookReaders() {
+  return std::system("/usr/bin/python3 -c 'import xlrd, openpyxl' >/dev/null 2>&1") == 0;
+}
+
+class MvqcliWorkbook : public Mvqcli {
+ protected:
+  void SetUp() override {
+    Mvqcli::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    if (!HasWorkbookReaders()) Unavailable("python3-xlrd and python3-openpyxl are not installed");
+  }
+
+  // Whether the run said that the build has no workbook writer.
+  static bool WriterMissing(const Result& r) { return Contains(r.err, "此版本不能写Excel文件"); }
+};
+
+TEST_F(MvqcliWorkbook, TheAccessFixtureBecomesAnXlsWorkbook) {
+  const std::string mdb = std::string(MVQ_FIXTURE_DIR) + "/node-adodb.mdb";
+  if (!fs::exists(mdb)) return Unavailable("no Access fixture at " + mdb + " (scripts/fixtures)");
+  const fs::path book = dir / "users.xls";
+
+  Result r = Run({"--direction", "8", "--mdb", mdb, "--xls", book.string(), "--all"});
+  if (WriterMissing(r)) GTEST_SKIP() << "this build has no workbook writer";
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "exported     Users  导出成功:表Users")) << r.out;
+  auto sheets = ReadWorkbook(book, dir);
+  ASSERT_TRUE(sheets);
+  EXPECT_EQ(*sheets, Lines{"Users|4|UserId|UserName|UserSex|UserBirthday|UserMarried"});
+
+  Result again = Run({"--direction", "8", "--mdb", mdb, "--xls", book.string(), "--all"});
+  EXPECT_EQ(again.code, 2);
+  EXPECT_TRUE(Contains(again.err, "文件" + book.string() + "已存在")) << again.err;
+}
+
+TEST_F(MvqcliWorkbook, TheCustomSourceBecomesAnXlsxWorkbook) {
+  const std::string src = PeopleSource();
+  const fs::path book = dir / "people.xlsx";
+
+  Result r = Run({"--direction", "9", "--source", src, "--xls", book.string(), "--all"});
+  if (WriterMissing(r)) GTEST_SKIP() << "this build has no workbook writer";
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  auto sheets = ReadWorkbook(book, dir);
+  ASSERT_TRUE(sheets);
+  // Each new sheet goes in front: the last table written comes first.
+  EXPECT_EQ(*sheets, (Lines{"订单|3|编号|金额", "people|4|id|name|born|photo"}));
+}
+
 // --- PostgreSQL ---------------------------------------------------------------------------
 
 TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
