@@ -186,9 +186,6 @@ void Texpexcel::ExportCustomTable(const std::string& tableName) {
 bool Texpexcel::WriteSheetFromDataSet(db::Query& dataSet, const std::string& sheetName,
                                       int64_t maxRows) {
   RequireOpen(dataSet);
-  xls::Worksheet& sheet = NewSheet(sheetName);
-  const uint32_t start = GetTickCount();
-
   std::vector<size_t> kept;
   std::vector<xls::Cell> row;
   const auto& fields = dataSet.Fields();
@@ -197,6 +194,8 @@ bool Texpexcel::WriteSheetFromDataSet(db::Query& dataSet, const std::string& she
     kept.push_back(i);
     row.push_back(xls::Cell::Text(fields[i].name));
   }
+  xls::Worksheet& sheet = NewSheet(sheetName, kept.size());
+  const uint32_t start = GetTickCount();
   sheet.AppendRow(row);
 
   CutCounter cuts;
@@ -222,11 +221,11 @@ bool Texpexcel::WriteSheetFromAdoQuery(db::Query& query, const std::string& shee
 bool Texpexcel::WriteSheetFromRecordset(db::Query& recordset, const std::string& sheetName,
                                         bool withFieldNames, int64_t maxRows) {
   RequireOpen(recordset);
-  xls::Worksheet& sheet = NewSheet(sheetName);
+  const auto& fields = recordset.Fields();
+  xls::Worksheet& sheet = NewSheet(sheetName, fields.size());
   const uint32_t start = GetTickCount();
   sheet.FitColumnWidths();
 
-  const auto& fields = recordset.Fields();
   std::vector<xls::Cell> row(fields.size());
   if (withFieldNames) {
     for (size_t i = 0; i < fields.size(); ++i) row[i] = xls::Cell::Text(fields[i].name);
@@ -275,8 +274,15 @@ std::string Texpexcel::UsableSheetName(const std::string& wanted, const std::str
   return usable;
 }
 
-xls::Worksheet& Texpexcel::NewSheet(const std::string& sheetName) {
-  return Writable().AddSheet(UsableSheetName(sheetName, ""));
+xls::Worksheet& Texpexcel::NewSheet(const std::string& sheetName, size_t columns) {
+  xls::Workbook& book = Writable();
+  // Refused before the sheet exists, so that no empty sheet is left behind.
+  const uint32_t limit = xls::LimitsOf(book.Format()).columns;
+  if (columns > limit)
+    throw xls::XlsError(xls::XlsErrorCode::kColumnLimit,
+                        StrFormat("表%s有%d列,超过工作表的%d列", sheetName.c_str(),
+                                  static_cast<int>(columns), static_cast<int>(limit)));
+  return book.AddSheet(UsableSheetName(sheetName, ""));
 }
 
 void Texpexcel::RequireOpen(const db::Query& query) {

@@ -81,7 +81,8 @@ class Texpexcel {
   // wanted + suffix when Excel takes it and no sheet has it, else a valid unique name
   // close to it, announced in the run log.
   std::string UsableSheetName(const std::string& wanted, const std::string& suffix);
-  xls::Worksheet& NewSheet(const std::string& sheetName);
+  // A new sheet for `columns` columns; XlsError when the format's sheets hold fewer.
+  xls::Worksheet& NewSheet(const std::string& sheetName, size_t columns);
   static void RequireOpen(const db::Query& query);
   // The workbook while sheets may still be added; std::logic_error after Close.
   xls::Workbook& Writable();

@@ -418,6 +418,30 @@ TEST_F(ExpExcel, NamesExcelRefusesAreMadeValidAndUniqueAndTheLogSaysWhere) {
       << "the initial sheets go, the renamed table's sheet stays";
 }
 
+TEST_F(ExpExcel, ATableWiderThanASheetIsRefusedWithoutLeavingAnEmptySheet) {
+  OpenCustom();
+  std::vector<Column> columns;
+  std::vector<Variant> row;
+  for (int i = 1; i <= 257; ++i) {
+    columns.push_back({"C" + std::to_string(i), db::adInteger});
+    row.push_back(int64_t{i});
+  }
+  Src().On("select * from WIDE").Rows(columns, {row});
+  Texpexcel xls(Path("wide.xls"));
+  try {
+    xls.ExportTable("WIDE");
+    ADD_FAILURE() << "257 columns went into a .xls sheet";
+  } catch (const xls::XlsError& e) {
+    EXPECT_EQ(e.code(), xls::XlsErrorCode::kColumnLimit);
+    EXPECT_STREQ(e.what(), "表WIDE有257列,超过工作表的256列");
+  }
+  EXPECT_EQ(xls.Workbook().Count(), 3u);
+
+  Texpexcel xlsx(Path("wide.xlsx"));
+  xlsx.ExportTable("WIDE");
+  EXPECT_EQ(xlsx.Workbook().Sheet("WIDE").ColumnCount(), 257u);
+}
+
 // ---- the workbook's life --------------------------------------------------------------------
 
 TEST_F(ExpExcel, WithoutATableTheThreeInitialSheetsAreSaved) {
