@@ -16,7 +16,6 @@ namespace mvq {
 
 namespace {
 
-constexpr size_t kMaxRecordBytes = 65535 / 2;  // text bytes one record can carry
 constexpr int32_t kFontRecordSize = 60;
 constexpr size_t kFaceNameBytes = 32;
 
@@ -86,7 +85,7 @@ TFzWriteStream::TFzWriteStream(std::string path) : path_(std::move(path)) {}
 
 void TFzWriteStream::WriteString(const std::string& text) {
   std::string gbk = text::Utf8ToGbk(text);
-  gbk.resize(GbkPrefix(gbk, kMaxRecordBytes));
+  gbk.resize(GbkPrefix(gbk, kMaxStringBytes));
   std::string hex = EncodeText(gbk);
   bytes_ += static_cast<char>(hex.size() & 0xFF);
   bytes_ += static_cast<char>(hex.size() >> 8);

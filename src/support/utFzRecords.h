@@ -18,6 +18,10 @@ namespace mvq {
 inline constexpr std::array<uint8_t, 8> SettingsKey = {0x3C, 0x91, 0x5A, 0xE2,
                                                        0x07, 0xD4, 0x68, 0xBB};
 
+// The most GBK bytes one string record carries: its length field counts at most 65535
+// hexadecimal digits.
+inline constexpr size_t kMaxStringBytes = 65535 / 2;
+
 // Byte i becomes two upper-case hex digits of bytes[i] XOR SettingsKey[i mod 8].
 std::string EncodeText(std::string_view bytes);
 // The reverse; stops at the first pair that is not two hex digits (either case) and

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/text/Gbk.h"
@@ -9,8 +10,6 @@
 namespace mvq {
 
 namespace {
-
-constexpr size_t kMaxListBytes = 65535 / 2;  // GBK bytes one string record carries
 
 bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
@@ -50,15 +49,15 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-// The items each followed by a line break written as "<Br>". Only whole items go in: a
-// record holds 32767 bytes, and half a table name would come back as a wrong one.
-std::string JoinItems(const std::vector<std::string>& items) {
+// The items each followed by a line break written as "<Br>". Only whole items go in: the
+// record has room for `budget` bytes, and half a table name would come back as a wrong one.
+std::string JoinItems(const std::vector<std::string>& items, size_t budget) {
   std::string value;
   size_t gbkBytes = 0;
   for (const std::string& item : items) {
     std::string piece = ReplaceAll(item + "\r\n", "\r\n", "<Br>");
     size_t width = text::Utf8ToGbk(piece).size();
-    if (gbkBytes + width > kMaxListBytes) break;
+    if (gbkBytes + width > budget) break;
     gbkBytes += width;
     value += piece;
   }
@@ -96,15 +95,15 @@ void TFzSaveSet::SaveComponent(const NamedComponent& component) {
 }
 
 void TFzSaveSet::SaveProperty(const NamedComponent& component, const std::string& property) {
-  std::string value;
+  std::string head = component.Name() + "," + property + ",";
   if (component.Kind() == ComponentKind::ListBox && SameText(property, "items")) {
-    value = JoinItems(component.Items());
-  } else {
-    auto published = PublishedName(component, property);
-    if (!published) return;
-    value = component.GetPropertyText(*published);
+    size_t used = text::Utf8ToGbk(head).size();
+    WriteString(head +
+                JoinItems(component.Items(), kMaxStringBytes - std::min(used, kMaxStringBytes)));
+    return;
   }
-  WriteString(component.Name() + "," + property + "," + value);
+  auto published = PublishedName(component, property);
+  if (published) WriteString(head + component.GetPropertyText(*published));
 }
 
 void TFzSaveSet::SaveFonts(const NamedComponent& window) {

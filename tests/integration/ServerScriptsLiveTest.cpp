@@ -160,13 +160,13 @@ TEST_F(OracleServerScripts, SqlServerDialectWritesEachRuleAsExpected) {
                                   "[N] Float,",
                                   "[N5] integer,",
                                   "[N8] integer,",
-                                  "[N12] integer,",
+                                  "[N12] bigint,",
                                   "[N13] DECIMAL(13,0),",
                                   "[N30] DECIMAL(28,0),",
                                   "[D] DECIMAL(10,2),",
                                   "[D20] Float,",
                                   "[Q] integer  default 7,",
-                                  "[F] integer )",
+                                  "[F] Float )",
                               }));
   // Defaults: sysdate (also followed by NOT NULL), a comment, a function call, null;
   // NOT NULL before the default; key columns in key order.
@@ -183,7 +183,7 @@ TEST_F(OracleServerScripts, SqlServerDialectWritesEachRuleAsExpected) {
                                   "[C] Text,",
                                   "[B] image,",
                                   "[R] VARBINARY(16),",
-                                  "[TS] integer,primary key (K2,K))",
+                                  "[TS] datetime,primary key (K2,K))",
                               }));
   EXPECT_EQ(Call("MVQ_NO_SUCH"), "create Table [MVQ_NO_SUCH] )");
   EXPECT_EQ(Call("MVQ_WIDE"), WideTableText());
@@ -203,16 +203,16 @@ TEST_F(OracleServerScripts, AccessDialectWritesEachRuleAsExpected) {
   EXPECT_EQ(Call("mvq_nums"), CrLf({
                                   "create Table [mvq_nums] (",
                                   "[I] NUMERIC(20,0),",
-                                  "[N] NUMERIC,",
+                                  "[N] double,",
                                   "[N5] integer,",
                                   "[N8] long,",
                                   "[N12] NUMERIC(12,0),",
                                   "[N13] NUMERIC(13,0),",
                                   "[N30] NUMERIC(28,0),",
                                   "[D] NUMERIC(10,2),",
-                                  "[D20] NUMERIC,",
+                                  "[D20] double,",
                                   "[Q] integer  default 7,",
-                                  "[F] long )",
+                                  "[F] double )",
                               }));
   EXPECT_EQ(Call("MVQ_DEFS"), CrLf({
                                   "create Table [MVQ_DEFS] (",
@@ -226,8 +226,8 @@ TEST_F(OracleServerScripts, AccessDialectWritesEachRuleAsExpected) {
                                   "[M] memo,",
                                   "[C] Memo,",
                                   "[B] OLEObject,",
-                                  "[R] long,",
-                                  "[TS] long,primary key (K2,K))",
+                                  "[R] OLEObject,",
+                                  "[TS] date,primary key (K2,K))",
                               }));
   EXPECT_EQ(Call("MVQ_NO_SUCH"), "create Table [MVQ_NO_SUCH] )");
   EXPECT_EQ(Call("MVQ_WIDE"), "错误");
@@ -253,6 +253,7 @@ class SqlServerServerScripts : public LiveServer {
         "vb varbinary(16) null, im image null, tx text null, ti tinyint null, "
         "si smallint null, bi bigint null, dc decimal(10,4) null, dc2 decimal(25,2) null, "
         "fl float null, bt bit null, vmax varchar(max) null, bmax varbinary(max) null, "
+        "d date null, t time null, "
         "constraint mvq_types_pk primary key (id))");
     Execute(
         "create table mvq_binkey (k1 int not null, k2 binary(4) not null, "
@@ -313,11 +314,13 @@ TEST_F(SqlServerServerScripts, AccessDialectWritesEachRuleAsExpected) {
                                    "[si] integer,",
                                    "[bi] numeric(20,0),",
                                    "[dc] numeric(10,4),",
-                                   "[dc2] numeric,",
-                                   "[fl] numeric,",
+                                   "[dc2] numeric(25,2),",
+                                   "[fl] double,",
                                    "[bt] numeric(1,0),",
                                    "[vmax] memo,",
-                                   "[bmax] oleobject, primary key (id))",
+                                   "[bmax] oleobject,",
+                                   "[d] date,",
+                                   "[t] date, primary key (id))",
                                }));
   // A binary key column keeps its key clause in Access.
   EXPECT_EQ(Call("mvq_binkey"), CrLf({
@@ -358,16 +361,18 @@ TEST_F(SqlServerServerScripts, OracleDialectWritesEachRuleAsExpected) {
                                    "bn varchar2(19),",
                                    "vb varchar2(35),",
                                    "im blob,",
-                                   "tx varchar2(4000),",
+                                   "tx clob,",
                                    "ti number(3,0),",
                                    "si number(8,0),",
                                    "bi integer,",
                                    "dc number(10,4),",
                                    "dc2 number(25,2),",
-                                   "fl number(30,0),",
+                                   "fl float,",
                                    "bt number(1,0),",
                                    "vmax long,",
-                                   "bmax blob, primary key (id))",
+                                   "bmax blob,",
+                                   "d date,",
+                                   "t varchar2(16), primary key (id))",
                                }));
   // A binary key column drops the whole key clause.
   EXPECT_EQ(Call("mvq_binkey"), CrLf({

@@ -338,15 +338,16 @@ TEST(SettingsWalk, ListsLongerThanARecordKeepTheWholeItemsThatFit) {
   auto& w = app.AddWindow(MakeWindow("W"));
   std::vector<std::string> items;
   for (int i = 0; i < 3000; ++i) items.push_back("TABLE_" + std::to_string(100000 + i));
-  w.Add(MakeListBox("lbnew", items));
+  w.Add(MakeListBox("lbnew_with_a_long_name", items));
   TFzAppSaveSet save(app);
 
   MemoryApplication copy;
-  auto& list = copy.AddWindow(MakeWindow("W")).Add(MakeListBox("lbnew"));
+  auto& list = copy.AddWindow(MakeWindow("W")).Add(MakeListBox("lbnew_with_a_long_name"));
   TFzAppGetSet(copy, MemoryInput(save.Bytes()), "mem");
-  // Each item is 12 bytes + "<Br>": 2047 whole items fit in 32767 bytes.
-  ASSERT_EQ(list.Items().size(), 2047u);
-  EXPECT_EQ(list.Items().back(), items[2046]);
+  // "lbnew_with_a_long_name,items," takes 29 of the record's 32767 bytes; each item is 12
+  // bytes + "<Br>", so 2046 whole items fit.
+  ASSERT_EQ(list.Items().size(), 2046u);
+  EXPECT_EQ(list.Items().back(), items[2045]);
 }
 
 TEST(SettingsWalk, TheFileIsPrivateReplacesAReadOnlyOneAndNamesItsPathOnFailure) {

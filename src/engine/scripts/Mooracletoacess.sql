@@ -66,7 +66,6 @@ begin
 
     -- Type: substring tests on DATA_TYPE, the first that matches decides.
     -- A NUMBER or INTEGER without precision has no L; comparisons with it are false.
-    -- Access has no binary type for RAW: it falls through to the last rule.
     if instr(dataType, 'CHAR') > 0 and columnLength < 255 then
       typeText := 'varchar(' || to_char(columnLength) || ')';
     elsif instr(dataType, 'CHAR') > 0 then
@@ -87,11 +86,21 @@ begin
       -- scale not 0 or absent
       typeText := 'NUMERIC(' || to_char(columnLength) || ',' || to_char(columnScale) || ')';
     elsif instr(dataType, 'NUMBER') > 0 then
-      -- scale not 0 or absent, L 19 or more or absent
-      typeText := 'NUMERIC';
+      -- scale not 0 or absent, L 19 or more or absent: Access's bare NUMERIC would keep
+      -- no fraction, so the floating type holds these as SQL Server's Float does.
+      typeText := 'double';
     elsif instr(dataType, 'BLOB') > 0 then
       typeText := 'OLEObject';
     elsif instr(dataType, 'CLOB') > 0 then
+      typeText := 'Memo';
+    -- Types whose values the last rule would lose.
+    elsif instr(dataType, 'RAW') > 0 then
+      typeText := 'OLEObject';
+    elsif instr(dataType, 'TIMESTAMP') > 0 then
+      typeText := 'date';
+    elsif instr(dataType, 'FLOAT') > 0 or instr(dataType, 'DOUBLE') > 0 then
+      typeText := 'double';
+    elsif dataType = 'LONG' then
       typeText := 'Memo';
     else
       typeText := 'long';

@@ -20,7 +20,7 @@ begin
     else
       set @accessType = 'memo'
   end
-  else if charindex('datetime', @pdata_type) > 0
+  else if charindex('datetime', @pdata_type) > 0 or @pdata_type in ('date', 'time')
     set @accessType = 'date'
   else if @pdata_type in ('binary', 'varbinary')
   begin
@@ -53,14 +53,21 @@ begin
                                     else @pdata_length end)
         + ',0)'
   end
+  else if @pdata_type in ('float', 'real')
+    -- A decimal of the binary precision would keep no fraction.
+    set @accessType = 'double'
   else
   begin
-    -- decimal, numeric, money, smallmoney, float, real, bit and the rest
+    -- decimal, numeric, money, smallmoney, bit and the rest. A bare numeric keeps no
+    -- fraction, so wide decimals keep their scale at Access's largest precision.
     if @pdata_length < 19
       set @accessType = 'numeric(' + convert(varchar(12), @pdata_length) + ','
         + convert(varchar(12), @pdata_scale) + ')'
     else
-      set @accessType = 'numeric'
+      set @accessType = 'numeric('
+        + convert(varchar(12), case when @pdata_length > @maxDigits then @maxDigits
+                                    else @pdata_length end)
+        + ',' + convert(varchar(12), @pdata_scale) + ')'
   end
 
   return @accessType

@@ -73,6 +73,8 @@ begin
       typeText := 'varchar(' || to_char(columnLength) || ')';
     elsif instr(dataType, 'DATE') > 0 then
       typeText := 'datetime';
+    elsif dataType = 'LONG RAW' then
+      typeText := 'image';
     elsif instr(dataType, 'RAW') > 0 then
       typeText := 'VARBINARY(' || to_char(columnLength) || ')';
     elsif instr(dataType, 'NUMBER') > 0 and columnScale = 0 and columnLength < 6 then
@@ -80,7 +82,8 @@ begin
     elsif instr(dataType, 'NUMBER') > 0 and columnScale = 0 and columnLength between 6 and 9 then
       typeText := 'integer';
     elsif instr(dataType, 'NUMBER') > 0 and columnScale = 0 and columnLength between 10 and 12 then
-      typeText := 'integer';
+      -- Ten to twelve digits overflow SQL Server's 32-bit integer.
+      typeText := 'bigint';
     elsif instr(dataType, 'NUMBER') > 0 and columnScale = 0 then
       -- L 13 or more, or absent
       typeText := 'DECIMAL(' || to_char(least(nvl(columnLength, defaultDigits), maxDigits)) || ',0)';
@@ -93,6 +96,13 @@ begin
     elsif instr(dataType, 'BLOB') > 0 then
       typeText := 'image';
     elsif instr(dataType, 'CLOB') > 0 then
+      typeText := 'Text';
+    -- Types whose values the last rule would lose.
+    elsif instr(dataType, 'TIMESTAMP') > 0 then
+      typeText := 'datetime';
+    elsif instr(dataType, 'FLOAT') > 0 or instr(dataType, 'DOUBLE') > 0 then
+      typeText := 'Float';
+    elsif dataType = 'LONG' then
       typeText := 'Text';
     else
       typeText := 'integer';

@@ -20,8 +20,11 @@ begin
     else
       set @oracleType = 'long'
   end
-  else if charindex('datetime', @pdata_type) > 0
+  else if charindex('datetime', @pdata_type) > 0 or @pdata_type = 'date'
     set @oracleType = 'date'
+  else if @pdata_type = 'time'
+    -- Oracle has no time of day without a date: kept as its text.
+    set @oracleType = 'varchar2(16)'
   else if @pdata_type in ('binary', 'varbinary')
   begin
     -- The bytes travel as hexadecimal text.
@@ -35,7 +38,8 @@ begin
   else if @pdata_type = 'image'
     set @oracleType = 'blob'
   else if charindex('text', @pdata_type) > 0
-    set @oracleType = 'varchar2(4000)'
+    -- A long text would not fit varchar2(4000): such rows would be lost.
+    set @oracleType = 'clob'
   else if charindex('tinyint', @pdata_type) > 0
     set @oracleType = 'number(3,0)'
   else if charindex('smallint', @pdata_type) > 0
@@ -44,8 +48,11 @@ begin
     set @oracleType = 'integer'
   else if charindex('int', @pdata_type) > 0
     set @oracleType = 'number(' + convert(varchar(12), @pdata_length) + ',0)'
+  else if @pdata_type in ('float', 'real')
+    -- number(53,0) would drop every fraction.
+    set @oracleType = 'float'
   else
-    -- decimal, numeric, money, smallmoney, float, real, bit and the rest
+    -- decimal, numeric, money, smallmoney, bit and the rest
     set @oracleType = 'number('
       + convert(varchar(12), case when @pdata_length > @maxDigits then @maxDigits
                                   else @pdata_length end)
