@@ -1,7 +1,9 @@
 #include "Options.h"
 
+#include <cctype>
 #include <charconv>
 #include <map>
+#include <string_view>
 
 #include "shell/Directions.h"
 
@@ -110,6 +112,21 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
   if (*direction == kCustomDirection && o.target && o.xls) {
     throw UsageError("direction 9 writes either to --target or to --xls, not both");
   }
+  if (o.xls && !IsWorkbookName(*o.xls)) {
+    throw UsageError("--xls takes a file name ending in .xls or .xlsx, not \"" + *o.xls + "\"");
+  }
+}
+
+bool IsWorkbookName(const std::string& file) {
+  auto endsWith = [&](std::string_view ext) {
+    if (file.size() < ext.size()) return false;
+    for (size_t i = 0; i < ext.size(); ++i) {
+      const char c = file[file.size() - ext.size() + i];
+      if (std::tolower(static_cast<unsigned char>(c)) != ext[i]) return false;
+    }
+    return true;
+  };
+  return endsWith(".xls") || endsWith(".xlsx");
 }
 
 void ApplyOptions(const Options& o, FormState& f) {

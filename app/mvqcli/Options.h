@@ -42,6 +42,9 @@ Options ParseOptions(const std::vector<std::string>& args);
 // custom direction's ends. settingsDirection is the direction a settings file gave, if any.
 void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection);
 
+// A workbook the writers can make: a name ending in .xls or .xlsx, letter case ignored.
+bool IsWorkbookName(const std::string& file);
+
 // Writes the given options over the form (direction, fields, mode).
 void ApplyOptions(const Options& o, FormState& form);
 

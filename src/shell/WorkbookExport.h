@@ -20,7 +20,7 @@ class WorkbookExport {
 
 using WorkbookFactory = std::function<std::unique_ptr<WorkbookExport>(const std::string& fileName)>;
 
-// The writer this build has; throws ShellError when it has none.
+// Texpexcel on the file; its extension (.xls or .xlsx) chooses the format.
 std::unique_ptr<WorkbookExport> OpenWorkbook(const std::string& fileName);
 
 }  // namespace mvq
