@@ -8,4 +8,11 @@ namespace mvq::db {
 
 std::unique_ptr<Connection> CreateOdbcConnection();
 
+// Seconds a connection attempt may take before it fails (an unreachable host).
+inline constexpr int kLoginTimeoutSeconds = 5;
+
+// Rows per parameter array for appenders created from now on; 0 restores each engine's own
+// choice. For benchmarks and tests that compare batch sizes.
+void SetAppenderBatchRows(size_t rows);
+
 }  // namespace mvq::db

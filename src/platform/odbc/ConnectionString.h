@@ -1,0 +1,39 @@
+#pragma once
+// Connection strings: the OLE DB strings the shell builds ("Provider=SQLOLEDB.1;...",
+// "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=...") become ODBC strings for a driver
+// that is installed here; ODBC strings ("Driver=...", "DSN=...") pass through, gaining only
+// the driver options of DefaultDriverOptions that they do not set themselves.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mvq::db {
+
+struct Attribute {
+  std::string key;  // as written, surrounding blanks removed
+  std::string value;
+};
+
+// Splits "k1=v1;k2={v;2};k3="v3"" into its attributes. Values may be wrapped in braces
+// (ODBC, "}}" stands for "}") or in double quotes (OLE DB, "" stands for "). Throws DbError
+// for text that is not a connection string (an entry without "=", an unclosed brace or
+// quote).
+std::vector<Attribute> ParseConnectionString(std::string_view text);
+
+// The value of key (letter case ignored); nullopt when absent or the text does not parse.
+std::optional<std::string> AttributeValue(std::string_view text, std::string_view key);
+
+// Writes attributes back as an ODBC string, bracing values that need it.
+std::string FormatConnectionString(const std::vector<Attribute>& attributes);
+
+// The ODBC string to connect with, given the names of the installed drivers. Throws DbError
+// for a malformed string, a provider with no ODBC counterpart, or a provider whose driver
+// is not installed.
+std::string TranslateConnectionString(const std::string& text,
+                                      const std::vector<std::string>& installedDrivers);
+
+// The driver named by an ODBC string's DRIVER entry, without braces; empty when absent.
+std::string DriverOf(std::string_view odbcText);
+
+}  // namespace mvq::db

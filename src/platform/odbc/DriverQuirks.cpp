@@ -1,0 +1,144 @@
+#include "platform/odbc/DriverQuirks.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/odbc/ConnectionString.h"
+
+namespace mvq::db {
+
+namespace {
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+bool Contains(std::string_view haystack, std::string_view lowerNeedle) {
+  return Lower(haystack).find(lowerNeedle) != std::string::npos;
+}
+
+bool IsSqliteDriver(std::string_view d) {
+  return Lower(d) == "sqlite3" || Contains(d, "sqlite3odbc");
+}
+bool IsPsqlOdbcDriver(std::string_view d) {
+  return Lower(d).starts_with("postgresql") || Contains(d, "psqlodbc");
+}
+
+void StandardSavepoints(Quirks& q) {
+  q.savepoint = "SAVEPOINT %s";
+  q.rollbackToSavepoint = "ROLLBACK TO SAVEPOINT %s";
+  q.releaseSavepoint = "RELEASE SAVEPOINT %s";
+}
+
+}  // namespace
+
+std::optional<std::string> WorkingDriverFor(std::string_view driver) {
+  if (Lower(driver) == "sqlite") return "SQLite3";
+  return std::nullopt;
+}
+
+bool DriverNeedsNarrowCalls(std::string_view driver) {
+  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc") || IsSqliteDriver(driver) ||
+         Lower(driver) == "sqlite";
+}
+
+bool DriverPrintsItsErrors(std::string_view driver) {
+  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc");
+}
+
+std::vector<DriverOption> DefaultDriverOptions(std::string_view driver) {
+  if (IsSqliteDriver(driver)) return {{"StepAPI", "1"}};
+  if (IsPsqlOdbcDriver(driver))
+    return {{"UseDeclareFetch", "1"}, {"Fetch", "10000"}, {"BoolsAsChar", "0"}};
+  return {};
+}
+
+Dbms DetectDbms(std::string_view dbmsName, std::string_view driverName) {
+  std::string n = Lower(dbmsName);
+  if (n.find("sqlite") != std::string::npos) return Dbms::SQLite;
+  if (n.find("postgres") != std::string::npos) return Dbms::PostgreSQL;
+  if (n.find("mariadb") != std::string::npos || n.find("mysql") != std::string::npos)
+    return Dbms::MariaDB;
+  if (n.find("sql server") != std::string::npos) return Dbms::SqlServer;
+  if (n.find("access") != std::string::npos || n.find("mdbtools") != std::string::npos)
+    return Dbms::Access;
+  if (n.find("oracle") != std::string::npos) return Dbms::Oracle;
+  std::string d = Lower(driverName);
+  if (d.find("sqlite") != std::string::npos) return Dbms::SQLite;
+  if (d.find("psqlodbc") != std::string::npos) return Dbms::PostgreSQL;
+  if (d.find("maodbc") != std::string::npos || d.find("myodbc") != std::string::npos)
+    return Dbms::MariaDB;
+  if (d.find("tdsodbc") != std::string::npos || d.find("msodbcsql") != std::string::npos)
+    return Dbms::SqlServer;
+  if (d.find("mdbodbc") != std::string::npos || d.find("odbcjt") != std::string::npos)
+    return Dbms::Access;
+  if (d.find("sqora") != std::string::npos) return Dbms::Oracle;
+  return Dbms::Unknown;
+}
+
+Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
+  Quirks q;
+  switch (dbms) {
+    case Dbms::SQLite:
+      q.decimalsNeedDeclaredType = true;
+      q.blobDescribedAsShortBinary = true;
+      q.declaredLengthsNotEnforced = true;
+      q.lossyDoubleAndTimestampParameters = true;
+      q.noParameterArrays = true;
+      StandardSavepoints(q);
+      q.providerName = "SQLite";
+      break;
+    case Dbms::PostgreSQL: {
+      StandardSavepoints(q);
+      // Protocol=7.4-0 turns psqlODBC's statement savepoints off (7.4-1 rolls the whole
+      // transaction back); the default 7.4-2 keeps the transaction alive.
+      std::string protocol = AttributeValue(connectionString, "Protocol").value_or("");
+      q.failedStatementAbortsTransaction =
+          !protocol.empty() && !protocol.ends_with("-2") && protocol.find('-') != std::string::npos;
+      q.providerName = "Postgres";
+      break;
+    }
+    case Dbms::MariaDB:
+      q.tablesNeedCurrentCatalog = true;
+      StandardSavepoints(q);
+      q.providerName = "MariaDB";
+      break;
+    case Dbms::SqlServer:
+      q.savepoint = "SAVE TRANSACTION %s";
+      q.rollbackToSavepoint = "ROLLBACK TRANSACTION %s";
+      q.callsFunctionsWithEscape = true;
+      q.describeNullParameters = true;
+      q.quoteOpen = "[";
+      q.quoteClose = "]";
+      q.providerName = "SQLOLEDB";
+      break;
+    case Dbms::Access:
+      if (DriverNeedsNarrowCalls(DriverOf(connectionString))) {  // MDBTools
+        q.noPrimaryKeyCall = true;
+        q.noBlockFetch = true;
+        q.textSizeInBytes = true;
+      }
+      q.batchRows = 1;
+      q.quoteOpen = "[";
+      q.quoteClose = "]";
+      q.providerName = "Microsoft.Jet.OLEDB.4.0";
+      break;
+    case Dbms::Oracle:
+      q.savepoint = "SAVEPOINT %s";
+      q.rollbackToSavepoint = "ROLLBACK TO SAVEPOINT %s";
+      q.selectFunctionSuffix = " from dual";
+      q.providerName = "OraOLEDB.Oracle";
+      break;
+    case Dbms::Unknown:
+      // Nothing is known about undoing part of a batch: rows go one at a time.
+      q.batchRows = 1;
+      q.callsFunctionsWithEscape = true;
+      break;
+  }
+  return q;
+}
+
+}  // namespace mvq::db

@@ -1,0 +1,100 @@
+#pragma once
+// Everything this layer knows about particular drivers and engines, in one place. Each
+// quirk is a named flag or function; code elsewhere asks the flag, never the engine's name.
+// Measured with unixODBC 2.3.11, sqliteodbc 0.9998, psqlODBC 13.02, MariaDB Connector/ODBC
+// 3.1.15 and mdbtools 1.0.0.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/odbc/Connection.h"
+
+namespace mvq::db {
+
+// --- Decided from the connection string, before connecting -------------------------------
+
+// A registered driver entry whose library is not shipped, with the entry that works
+// instead: "SQLite" is registered but broken, "SQLite3" works.
+std::optional<std::string> WorkingDriverFor(std::string_view driver);
+
+// Drivers that take UTF-8 through the narrow calls and must not get the wide ones: the
+// driver manager would turn wide text into the process locale's code page, which mangles
+// Chinese statements and file names. sqliteodbc has no wide entry points at all; MDBTools'
+// ANSI build has none, and its Unicode build lacks the wide catalog calls (SQLTablesW).
+// driver: the DRIVER entry, or SQL_DRIVER_NAME once connected.
+bool DriverNeedsNarrowCalls(std::string_view driver);
+
+// MDBTools prints its parser's errors ("syntax error", "File not found") on standard error
+// besides failing the call; its statement and connect calls run with standard error sent to
+// /dev/null, so that the command-line front end shows each error once, in its own words.
+bool DriverPrintsItsErrors(std::string_view driver);
+
+// Options that keep a driver's memory bounded while reading large results, or that make it
+// report types truly, added when the connection string does not set them itself:
+//  - sqliteodbc and psqlODBC hold a whole result in memory unless told to step
+//    (StepAPI=1) or to fetch through a cursor (UseDeclareFetch=1;Fetch=N);
+//  - psqlODBC reports boolean columns as varchar(5) unless BoolsAsChar=0.
+struct DriverOption {
+  const char* key;
+  const char* value;
+};
+std::vector<DriverOption> DefaultDriverOptions(std::string_view driver);
+
+// --- Decided once the connection is open ---------------------------------------------------
+
+// The engine behind an open connection, from SQL_DBMS_NAME, else the driver's file name.
+Dbms DetectDbms(std::string_view dbmsName, std::string_view driverName);
+
+struct Quirks {
+  // SQLite: numeric(p,s) and decimal(p,s) columns come back as SQL_DOUBLE (or SQL_VARCHAR)
+  // in result sets; the declared text is only in SQLColumns' TYPE_NAME.
+  bool decimalsNeedDeclaredType = false;
+  // SQLite: a BLOB column is described as SQL_BINARY of size 255 whatever it holds.
+  bool blobDescribedAsShortBinary = false;
+  // SQLite does not enforce declared lengths: a varchar(50) may hold any length, so text and
+  // binary columns are never read into fixed-size buffers.
+  bool declaredLengthsNotEnforced = false;
+  // SQLite: sqliteodbc writes SQL_C_DOUBLE values with 15 digits and SQL_C_TYPE_TIMESTAMP
+  // values with milliseconds; sent as text, SQLite keeps them whole. (It also reads REAL
+  // values back through 15-digit text; nothing above the driver can undo that.)
+  bool lossyDoubleAndTimestampParameters = false;
+  // SQLite: in a parameter array every binary value takes the first row's length. Arrays
+  // bring SQLite no speed inside a transaction either, so its rows go one at a time.
+  bool noParameterArrays = false;
+  // MariaDB: SQLTables with no catalog lists the tables of every database.
+  bool tablesNeedCurrentCatalog = false;
+  // MDBTools: SQLPrimaryKeys is not implemented (IM001).
+  bool noPrimaryKeyCall = false;
+  // MDBTools: no row arrays (SQL_ATTR_ROW_ARRAY_SIZE fails) and no writes at all.
+  bool noBlockFetch = false;
+  // MDBTools: text columns report their size in bytes, twice their length in characters.
+  bool textSizeInBytes = false;
+  // A failed statement leaves the transaction unusable until rolled back (plain
+  // PostgreSQL). psqlODBC wraps every statement in a savepoint of its own, so with its
+  // default protocol a failed row does not abort the transaction.
+  bool failedStatementAbortsTransaction = false;
+  // SQL Server refuses a null sent as varchar for a binary column: nulls are sent with the
+  // type the driver describes for their parameter.
+  bool describeNullParameters = false;
+  // Savepoint statements; empty when the engine has none (then batches go row by row).
+  std::string savepoint, rollbackToSavepoint, releaseSavepoint;  // "%s" is the name
+  // Rows per batch: one parameter array, in one transaction or under one savepoint.
+  size_t batchRows = 1000;
+  // Calling a scalar function: "{? = call f(?)}" or "select f(?)" (+ suffix).
+  bool callsFunctionsWithEscape = false;
+  std::string selectFunctionSuffix;
+  // Identifier quotes for generated statements; empty: ask the driver.
+  std::string quoteOpen, quoteClose;
+  // The provider name the gates see (they put names in brackets when it contains
+  // "Microsoft.Jet.OLEDB.4.0" or "SQL"): SQL Server "SQLOLEDB", Access
+  // "Microsoft.Jet.OLEDB.4.0", SQLite "SQLite" (brackets work there); PostgreSQL, MariaDB and
+  // Oracle must not get brackets, and "PostgreSQL" and "MySQL" both contain "SQL", so they
+  // are named "Postgres", "MariaDB" and "OraOLEDB.Oracle"; any other engine "ODBC".
+  std::string providerName = "ODBC";
+};
+
+// The quirks of an engine; connectionString tells the driver options in force.
+Quirks QuirksFor(Dbms dbms, std::string_view connectionString);
+
+}  // namespace mvq::db

@@ -1,0 +1,303 @@
+#include "platform/odbc/OdbcAppender.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/odbc/OdbcConnection.h"
+#include "platform/odbc/ParamBinding.h"
+#include "platform/odbc/ResultReader.h"
+
+namespace mvq::db {
+
+namespace {
+
+// Bytes of parameter buffers per array: long values make arrays shorter.
+constexpr size_t kArrayBytes = 8 << 20;
+
+size_t& BatchRowsOverride() {
+  static size_t rows = 0;
+  return rows;
+}
+
+// Rough buffer bytes of one row, to cut arrays before they grow too large.
+size_t RowBytes(const std::vector<Variant>& row) {
+  size_t bytes = 0;
+  for (const auto& v : row) {
+    switch (v.kind()) {
+      case Variant::Kind::String:
+        bytes += 2 * v.Str().size() + 2;
+        break;
+      case Variant::Kind::Bytes:
+        bytes += v.Blob().size();
+        break;
+      case Variant::Kind::Decimal:
+        bytes += v.Dec().text.size() + 1;
+        break;
+      default:
+        bytes += 16;
+    }
+  }
+  return bytes;
+}
+
+bool IsCharTarget(SQLSMALLINT type) {
+  auto c = ValueClassOf(type, false);
+  return c == ValueClass::Text || c == ValueClass::Bytes;
+}
+
+}  // namespace
+
+void SetAppenderBatchRows(size_t rows) {
+  BatchRowsOverride() = rows;
+}
+
+OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& table,
+                           size_t columnCount)
+    : session_(std::move(session)) {
+  if (columnCount == 0) throw DbError("an appender needs at least one column");
+  {
+    Statement probe(session_);
+    probe.Check(session_->calls.ExecDirect(probe.get(), "select * from " + table + " where 1=2"),
+                "select * from " + table + " where 1=2");
+    auto columns = DescribeResult(probe);
+    if (columns.size() < columnCount)
+      throw DbError("the table " + table + " has " + std::to_string(columns.size()) +
+                    " columns, fewer than the " + std::to_string(columnCount) + " to append");
+    for (size_t i = 0; i < columnCount; ++i)
+      targets_.push_back(
+          {columns[i].desc.name, columns[i].sqlType, columns[i].size, columns[i].digits});
+  }
+  std::string names, markers;
+  for (size_t i = 0; i < targets_.size(); ++i) {
+    names += (i ? ", " : "") + session_->Quote(targets_[i].name);
+    markers += i ? ", ?" : "?";
+  }
+  insertSql_ = "INSERT INTO " + table + " (" + names + ") VALUES (" + markers + ")";
+  batchRows_ = BatchRowsOverride() ? BatchRowsOverride() : session_->quirks.batchRows;
+  // Without savepoints a failed array inside the caller's transaction cannot be undone.
+  useArrays_ = !session_->quirks.noParameterArrays && session_->HasSavepoints();
+  session_->pending.push_back(this);
+}
+
+OdbcAppender::~OdbcAppender() {
+  auto& list = session_->pending;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  // Posted rows count as written: send what is left. Failures have nobody to go to here;
+  // callers that care call Flush first.
+  if (!pending_.empty() && session_->open) {
+    try {
+      SendAll();
+    } catch (const DbError&) {
+    }
+  }
+  insert_.reset();
+}
+
+void OdbcAppender::Append() {
+  row_.assign(targets_.size(), Variant());
+  building_ = true;
+}
+
+void OdbcAppender::SetField(size_t i, const Variant& v) {
+  if (!building_) throw DbError("no row is being appended");
+  if (i >= row_.size()) throw DbError("Item cannot be found in the collection.");
+  row_[i] = v;
+}
+
+std::vector<RowFailure> OdbcAppender::Post(std::optional<std::string> label) {
+  if (!building_) throw DbError("no row is being appended");
+  building_ = false;
+  size_t bytes = RowBytes(row_);
+  pending_.push_back({std::move(row_), std::move(label), bytes});
+  pendingBytes_ += bytes;
+  if (pending_.size() >= batchRows_ || pendingBytes_ >= kArrayBytes) return Flush();
+  return std::exchange(deferred_, {});
+}
+
+void OdbcAppender::Cancel() {
+  building_ = false;
+}
+
+std::vector<RowFailure> OdbcAppender::Flush() {
+  auto failures = std::exchange(deferred_, {});
+  auto sent = SendAll();
+  failures.insert(failures.end(), std::make_move_iterator(sent.begin()),
+                  std::make_move_iterator(sent.end()));
+  return failures;
+}
+
+void OdbcAppender::SendPending() {
+  auto sent = SendAll();
+  deferred_.insert(deferred_.end(), std::make_move_iterator(sent.begin()),
+                   std::make_move_iterator(sent.end()));
+}
+
+void OdbcAppender::DiscardPending() {
+  pending_.clear();
+  pendingBytes_ = 0;
+}
+
+std::vector<RowFailure> OdbcAppender::SendAll() {
+  std::vector<RowFailure> failures;
+  if (pending_.empty()) return failures;
+  session_->RequireOpen();
+  try {
+    size_t begin = 0;
+    while (begin < pending_.size()) {
+      size_t end = begin, bytes = 0;
+      while (end < pending_.size() && end - begin < batchRows_ &&
+             (end == begin || bytes + pending_[end].bytes <= kArrayBytes))
+        bytes += pending_[end++].bytes;
+      SendChunk(begin, end, failures);
+      begin = end;
+    }
+  } catch (...) {
+    DiscardPending();
+    throw;
+  }
+  DiscardPending();
+  return failures;
+}
+
+void OdbcAppender::Savepoint(const std::string& pattern, const std::string& name) {
+  std::string sql = session_->SavepointSql(pattern, name);
+  if (!sql.empty()) session_->ExecuteDirect(sql);
+}
+
+void OdbcAppender::SendChunk(size_t begin, size_t end, std::vector<RowFailure>& failures) {
+  Session& s = *session_;
+  const Quirks& q = s.quirks;
+  // With autocommit off the caller's work is under way: only savepoints may be used then.
+  const bool ownTransaction = s.autoCommit;
+  const bool array = useArrays_ && end - begin > 1;
+  // One row in autocommit commits or fails by itself, and in a transaction the row guards
+  // itself where a failure would spoil the transaction.
+  if (end - begin == 1 && !array) {
+    ReplayRows(begin, end, !ownTransaction, failures);
+    return;
+  }
+  // The chunk runs in a transaction of its own (fast, and undoable), or under a savepoint
+  // of the caller's transaction.
+  std::string savepoint;
+  if (ownTransaction) {
+    s.SetAutoCommit(false);
+  } else if (array) {
+    savepoint = s.NewSavepointName();
+    Savepoint(q.savepoint, savepoint);
+  }
+  try {
+    if (!array) {
+      ReplayRows(begin, end, true, failures);
+    } else if (ExecuteRows(begin, end)) {
+      // Undo whatever part of the array the driver wrote, then find the failing rows.
+      if (ownTransaction)
+        s.EndTransaction(false);
+      else
+        Savepoint(q.rollbackToSavepoint, savepoint);
+      ReplayRows(begin, end, true, failures);
+    }
+    if (ownTransaction) {
+      s.EndTransaction(true);
+      s.SetAutoCommit(true);
+    } else if (array) {
+      Savepoint(q.releaseSavepoint, savepoint);
+    }
+  } catch (...) {
+    if (ownTransaction) {
+      try {
+        s.EndTransaction(false);
+        s.SetAutoCommit(true);
+      } catch (const DbError&) {
+      }
+    }
+    throw;
+  }
+}
+
+void OdbcAppender::ReplayRows(size_t begin, size_t end, bool inTransaction,
+                              std::vector<RowFailure>& failures) {
+  const Quirks& q = session_->quirks;
+  const bool guard =
+      inTransaction && q.failedStatementAbortsTransaction && session_->HasSavepoints();
+  for (size_t r = begin; r < end; ++r) {
+    std::string savepoint;
+    if (guard) {
+      savepoint = session_->NewSavepointName();
+      Savepoint(q.savepoint, savepoint);
+    }
+    if (auto error = ExecuteRows(r, r + 1)) {
+      failures.push_back({pending_[r].label, *error});
+      if (guard) Savepoint(q.rollbackToSavepoint, savepoint);
+    }
+    if (guard) Savepoint(q.releaseSavepoint, savepoint);
+  }
+}
+
+std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
+  const OdbcCalls& calls = session_->calls;
+  if (!insert_) {
+    auto stmt = std::make_unique<Statement>(session_);
+    stmt->Check(calls.Prepare(stmt->get(), insertSql_), insertSql_);
+    insert_ = std::move(stmt);
+  }
+  SQLHSTMT h = insert_->get();
+  const size_t rows = end - begin;
+  insert_->Check(SQLFreeStmt(h, SQL_RESET_PARAMS), "resetting parameters");
+  std::vector<SQLUSMALLINT> status(rows, SQL_PARAM_UNUSED);
+  SQLULEN processed = 0;
+  insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAM_BIND_TYPE,
+                                reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0),
+                 "parameter binding");
+  insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAMSET_SIZE,
+                                reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(rows)), 0),
+                 "parameter array size");
+  insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), "status");
+  insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), "processed");
+
+  std::vector<ColumnArray> arrays;
+  arrays.reserve(targets_.size());
+  std::vector<const Variant*> values(rows);
+  for (size_t c = 0; c < targets_.size(); ++c) {
+    for (size_t r = 0; r < rows; ++r) values[r] = &pending_[begin + r].row[c];
+    arrays.push_back(BuildColumnArray(values, session_->Binding()));
+    ColumnArray& a = arrays.back();
+    const Target& t = targets_[c];
+    SQLSMALLINT sqlType = t.sqlType ? t.sqlType : SQL_VARCHAR;
+    SQLULEN size = t.size;
+    SQLSMALLINT digits = t.digits;
+    if (IsCharTarget(sqlType)) {
+      size = a.maxSize;
+      digits = 0;
+    } else if (ValueClassOf(sqlType, false) == ValueClass::Decimal) {
+      if (size == 0) size = std::max<SQLULEN>(a.maxSize, 1);
+    } else if (ValueClassOf(sqlType, false) == ValueClass::Timestamp) {
+      // Keep the values' fractions rather than let the declared digits drop them.
+      digits = std::max(digits, a.maxDigits);
+      size = 19 + (digits ? digits + 1 : 0);
+    }
+    SQLRETURN rc = SQLBindParameter(h, static_cast<SQLUSMALLINT>(c + 1), SQL_PARAM_INPUT,
+                                    CTypeOf(a.kind), sqlType, std::max<SQLULEN>(size, 1), digits,
+                                    a.data.data(), static_cast<SQLLEN>(a.width), a.lengths.data());
+    insert_->Check(rc, "binding a parameter array");
+  }
+  SQLRETURN rc = SQLExecute(h);
+  std::optional<DbError> error;
+  if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+    auto records = calls.Diagnostics(SQL_HANDLE_STMT, h);
+    if (records.empty()) records.push_back({"HY000", 0, "the row was refused"});
+    error = DbError(std::move(records));
+  } else if (rc == SQL_SUCCESS_WITH_INFO &&
+             std::count(status.begin(), status.end(), SQL_PARAM_ERROR) > 0) {
+    error = DbError(calls.Diagnostics(SQL_HANDLE_STMT, h));
+  }
+  SQLFreeStmt(h, SQL_CLOSE);
+  // Buffers are about to go: no pointer into them may stay with the statement.
+  SQLFreeStmt(h, SQL_RESET_PARAMS);
+  SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+  SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+  // A lost connection is no row's fault.
+  if (error && error->SqlState().starts_with("08")) throw *error;
+  return error;
+}
+
+}  // namespace mvq::db

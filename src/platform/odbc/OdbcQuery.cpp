@@ -1,0 +1,138 @@
+#include "platform/odbc/OdbcQuery.h"
+
+#include "platform/odbc/Markers.h"
+
+namespace mvq::db {
+
+namespace {
+// Rows per block fetch.
+constexpr size_t kFetchRows = 1000;
+}  // namespace
+
+std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
+                                        const std::string& sql, const Params& params,
+                                        ParamBuffers& buffers, SQLRETURN* rc) {
+  auto stmt = std::make_unique<Statement>(session);
+  const OdbcCalls& calls = session->calls;
+  if (params.empty() && session->markers == MarkerStyle::Question) {
+    *rc = calls.ExecDirect(stmt->get(), sql);
+  } else {
+    MarkedStatement marked = session->markers == MarkerStyle::Colon
+                                 ? TranslateColonMarkers(sql, params)
+                                 : MarkedStatement{sql, params};
+    if (marked.params.empty()) {
+      *rc = calls.ExecDirect(stmt->get(), marked.sql);
+    } else {
+      stmt->Check(calls.Prepare(stmt->get(), marked.sql), "preparing a statement");
+      buffers.Bind(stmt->get(), marked.params, calls, session->Binding(),
+                   session->quirks.describeNullParameters);
+      *rc = SQLExecute(stmt->get());
+    }
+  }
+  stmt->Check(*rc, "executing a statement");
+  return stmt;
+}
+
+int64_t RowsAffected(Statement& stmt, SQLRETURN executeResult) {
+  if (executeResult == SQL_NO_DATA) return 0;
+  SQLLEN count = -1;
+  if (!SQL_SUCCEEDED(SQLRowCount(stmt.get(), &count))) return -1;
+  return count;
+}
+
+OdbcQuery::~OdbcQuery() = default;
+
+void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) {
+  Close();
+  try {
+    SQLRETURN rc = SQL_SUCCESS;
+    stmt_ = RunStatement(session_, sql, params, buffers_, &rc);
+    std::vector<ResultColumn> columns = DescribeResult(*stmt_);
+    for (const auto& c : columns) fields_.push_back(c.desc);
+    streaming_ = fetch == Fetch::Stream;
+    reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
+    if (streaming_) {
+      FillBlock();
+    } else {
+      while (reader_->FetchBlock(rows_)) {
+      }
+      reader_.reset();
+      stmt_.reset();
+    }
+  } catch (...) {
+    Close();
+    throw;
+  }
+  open_ = true;
+}
+
+int64_t OdbcQuery::Execute(const std::string& sql, const Params& params) {
+  Close();
+  SQLRETURN rc = SQL_SUCCESS;
+  auto stmt = RunStatement(session_, sql, params, buffers_, &rc);
+  return RowsAffected(*stmt, rc);
+}
+
+void OdbcQuery::Close() {
+  reader_.reset();
+  stmt_.reset();
+  open_ = false;
+  fields_.clear();
+  rows_.clear();
+  pos_ = 0;
+}
+
+void OdbcQuery::FillBlock() {
+  rows_.clear();
+  pos_ = 0;
+  while (rows_.empty() && reader_ && reader_->FetchBlock(rows_)) {
+  }
+  if (rows_.empty()) {
+    // The result is exhausted: the statement is no longer needed.
+    reader_.reset();
+    stmt_.reset();
+  }
+}
+
+void OdbcQuery::RequireOpen() const {
+  if (!open_) throw DbError("Operation is not allowed when the object is closed.");
+}
+
+bool OdbcQuery::Eof() const {
+  return !open_ || pos_ >= rows_.size();
+}
+
+void OdbcQuery::Next() {
+  RequireOpen();
+  if (pos_ >= rows_.size()) return;
+  ++pos_;
+  if (streaming_ && pos_ >= rows_.size()) {
+    try {
+      FillBlock();
+    } catch (...) {
+      Close();
+      throw;
+    }
+  }
+}
+
+void OdbcQuery::First() {
+  RequireOpen();
+  if (streaming_) throw DbError("a streaming result cannot go back to its first row");
+  pos_ = 0;
+}
+
+const Variant& OdbcQuery::Value(size_t i) const {
+  if (!open_ || pos_ >= rows_.size())
+    throw DbError("Either BOF or EOF is True, or the current record has been deleted.");
+  const auto& row = rows_[pos_];
+  if (i >= row.size()) throw DbError("Item cannot be found in the collection.");
+  return row[i];
+}
+
+int64_t OdbcQuery::RecordCount() const {
+  RequireOpen();
+  return streaming_ ? -1 : static_cast<int64_t>(rows_.size());
+}
+
+}  // namespace mvq::db

@@ -1,0 +1,16 @@
+#pragma once
+// The schema rowsets the gates read (TABLES, PRIMARY_KEYS, PROVIDER_TYPES), from the ODBC
+// catalog functions.
+#include <vector>
+
+#include "platform/odbc/Session.h"
+
+namespace mvq::db {
+
+std::vector<TableRow> ReadTables(const std::shared_ptr<Session>& session);
+// Every table's key columns, table by table in key order.
+std::vector<PrimaryKeyRow> ReadPrimaryKeys(const std::shared_ptr<Session>& session);
+std::vector<ProviderTypeRow> ReadProviderTypes(const std::shared_ptr<Session>& session);
+std::string ReadCurrentCatalog(const Session& session);
+
+}  // namespace mvq::db

@@ -1,0 +1,97 @@
+#include "platform/odbc/Session.h"
+
+namespace mvq::db {
+
+Statement::Statement(std::shared_ptr<Session> session) : session_(std::move(session)) {
+  session_->RequireOpen();
+  handle_ = Handle(SQL_HANDLE_STMT, session_->dbc.get());
+}
+
+Statement::~Statement() {
+  if (!session_->open) handle_.Abandon();
+}
+
+SQLHSTMT Statement::get() const {
+  if (!session_->open)
+    throw DbError("Operation is not allowed when the object is closed.", "08003");
+  return handle_.get();
+}
+
+const OdbcCalls& Statement::calls() const {
+  return session_->calls;
+}
+
+void Statement::Check(SQLRETURN rc, std::string_view what) const {
+  session_->calls.Check(rc, SQL_HANDLE_STMT, handle_.get(), what);
+}
+
+void Session::RequireOpen() const {
+  if (!open) throw DbError("Operation is not allowed when the object is closed.", "08003");
+}
+
+void Session::ExecuteDirect(const std::string& sql) {
+  Statement stmt(shared_from_this());
+  stmt.Check(calls.ExecDirect(stmt.get(), sql), sql);
+}
+
+void Session::SetAutoCommit(bool on) {
+  RequireOpen();
+  SQLRETURN rc = SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                   reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(
+                                       on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                                   SQL_IS_UINTEGER);
+  calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), "setting autocommit");
+  autoCommit = on;
+}
+
+void Session::EndTransaction(bool commit) {
+  RequireOpen();
+  SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc.get(), commit ? SQL_COMMIT : SQL_ROLLBACK);
+  calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), commit ? "commit" : "rollback");
+}
+
+std::string Session::NewSavepointName() {
+  return "mvq_sp" + std::to_string(++savepointCounter_);
+}
+
+std::string Session::SavepointSql(const std::string& pattern, const std::string& name) const {
+  auto at = pattern.find("%s");
+  if (at == std::string::npos) return {};
+  std::string sql = pattern;
+  sql.replace(at, 2, name);
+  return sql;
+}
+
+std::map<std::string, std::string> Session::DeclaredTypes(const std::string& table) {
+  std::map<std::string, std::string> types;
+  try {
+    Statement stmt(shared_from_this());
+    if (SQL_SUCCEEDED(calls.Columns(stmt.get(), table, "%"))) {
+      while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+        // SQLColumns takes a pattern ("_" matches any character): keep this table's rows.
+        char owner[512] = {}, name[512] = {}, type[512] = {};
+        SQLLEN ownerLength = 0, nameLength = 0, typeLength = 0;
+        SQLGetData(stmt.get(), 3, SQL_C_CHAR, owner, sizeof owner, &ownerLength);
+        SQLGetData(stmt.get(), 4, SQL_C_CHAR, name, sizeof name, &nameLength);
+        SQLGetData(stmt.get(), 6, SQL_C_CHAR, type, sizeof type, &typeLength);
+        if (ownerLength > 0 && table == owner && nameLength > 0 && typeLength > 0)
+          types[name] = type;
+      }
+    }
+  } catch (const DbError&) {
+    // No declared types: the reported types stand.
+  }
+  return types;
+}
+
+std::string Session::Quote(const std::string& identifier) const {
+  std::string out = quoteOpen;
+  for (char c : identifier) {
+    out += c;
+    // A closing quote inside the name is written twice.
+    if (quoteClose.size() == 1 && c == quoteClose[0]) out += c;
+  }
+  return out + quoteClose;
+}
+
+}  // namespace mvq::db

@@ -1,0 +1,83 @@
+#pragma once
+// The state one open ODBC connection shares with its queries and appenders. Statements hold
+// the session by shared pointer, so a query that outlives its Connection object fails
+// cleanly instead of touching a freed handle.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/odbc/Connection.h"
+#include "platform/odbc/DriverQuirks.h"
+#include "platform/odbc/OdbcCalls.h"
+#include "platform/odbc/ParamBinding.h"
+
+namespace mvq::db {
+
+class Session;
+
+// A statement handle of a session. Handles die with their connection at SQLDisconnect; a
+// statement of a closed session only forgets its handle.
+class Statement {
+ public:
+  explicit Statement(std::shared_ptr<Session> session);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  SQLHSTMT get() const;
+  Session& session() const { return *session_; }
+  const OdbcCalls& calls() const;
+  void Check(SQLRETURN rc, std::string_view what) const;
+
+ private:
+  std::shared_ptr<Session> session_;
+  Handle handle_;
+};
+
+// Something holding rows the connection must send before a transaction boundary.
+class PendingRows {
+ public:
+  virtual ~PendingRows() = default;
+  virtual void SendPending() = 0;     // before begin and commit
+  virtual void DiscardPending() = 0;  // at rollback
+};
+
+class Session : public std::enable_shared_from_this<Session> {
+ public:
+  OdbcCalls calls;
+  Handle dbc;
+  bool open = false;
+  std::string connectionString;  // as sent to the driver manager
+  Dbms dbms = Dbms::Unknown;
+  Quirks quirks;
+  std::string quoteOpen = "\"", quoteClose = "\"";
+  MarkerStyle markers = MarkerStyle::Question;
+  // SQLGetData works on bound columns of a row positioned in a block (SQL_GD_BLOCK and
+  // SQL_GD_BOUND): a value too long for its bound buffer can be read again.
+  bool canReadBoundColumnsOfARowset = false;
+  int transactionLevel = 0;
+  bool autoCommit = true;  // false inside BeginTrans, or after SetAutoCommit(false)
+  std::vector<PendingRows*> pending;
+
+  // Throws DbError unless the connection is open.
+  void RequireOpen() const;
+  // Runs a statement without parameters or result (savepoints and the like).
+  void ExecuteDirect(const std::string& sql);
+  void SetAutoCommit(bool on);
+  void EndTransaction(bool commit);
+  // A fresh savepoint name, unique within the session.
+  std::string NewSavepointName();
+  // The statement text of a savepoint operation ("" when the engine has none).
+  std::string SavepointSql(const std::string& pattern, const std::string& name) const;
+  bool HasSavepoints() const { return !quirks.savepoint.empty(); }
+  // The declared type text of each column of a table, by column name (SQLite keeps decimals'
+  // precision only there). Asked afresh each time: a table may be created anew.
+  std::map<std::string, std::string> DeclaredTypes(const std::string& table);
+  std::string Quote(const std::string& identifier) const;
+  BindOptions Binding() const { return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters}; }
+
+ private:
+  int savepointCounter_ = 0;
+};
+
+}  // namespace mvq::db

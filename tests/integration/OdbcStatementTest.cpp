@@ -1,0 +1,371 @@
+// Statements, transactions, appender failures, schema rowsets and errors, on each engine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/odbc/OdbcConnection.h"
+#include "support/Engines.h"
+
+namespace mvq::test {
+namespace {
+
+using db::Variant;
+
+class OdbcStatements : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    if (HasFatalFailure() || IsSkipped()) return;
+    table_ = UniqueTable("st");
+    RecreateTable(conn(), table_, "id int primary key, name varchar(20) not null");
+  }
+  void TearDown() override {
+    db::SetAppenderBatchRows(0);
+    if (connection_ && connection_->IsOpen()) DropTable(conn(), table_);
+    EngineTest::TearDown();
+  }
+  int64_t Count(db::Connection& c, const std::string& where = "") {
+    auto q = c.CreateQuery();
+    q->Open("select count(*) from " + table_ + where);
+    return q->Value(0).AsInt();
+  }
+  // Appends rows id 1..n named "n<id>", except that the rows in dup repeat the id 1 of the
+  // first row and the rows in nulls get no name. Returns the failures' labels.
+  std::vector<std::string> AppendRows(db::Appender& app, int n, std::vector<int> dup,
+                                      std::vector<int> nulls,
+                                      std::vector<db::RowFailure>* all = nullptr) {
+    std::vector<db::RowFailure> failures;
+    auto keep = [&](std::vector<db::RowFailure> f) {
+      for (auto& x : f) failures.push_back(std::move(x));
+    };
+    for (int i = 1; i <= n; ++i) {
+      app.Append();
+      bool isDup = std::count(dup.begin(), dup.end(), i) > 0;
+      app.SetField(0, isDup ? 1 : i);
+      if (!std::count(nulls.begin(), nulls.end(), i)) app.SetField(1, "n" + std::to_string(i));
+      keep(app.Post("row " + std::to_string(i)));
+    }
+    keep(app.Flush());
+    std::vector<std::string> labels;
+    for (const auto& f : failures) labels.push_back(f.label.value_or("?"));
+    if (all) *all = std::move(failures);
+    return labels;
+  }
+  std::string table_;
+};
+
+TEST_P(OdbcStatements, ExecuteCountsTheRowsItTouches) {
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_EQ(conn().Execute("insert into " + table_ + " values (?, ?)",
+                             {{Variant(i)}, {Variant("n" + std::to_string(i))}}),
+              1);
+  EXPECT_EQ(conn().Execute("update " + table_ + " set name='x' where id > ?", {{Variant(1)}}), 2);
+  EXPECT_EQ(conn().Execute("update " + table_ + " set name='y' where id > 100"), 0);
+  auto q = conn().CreateQuery();
+  EXPECT_EQ(q->Execute("delete from " + table_, {}), 3);
+  EXPECT_EQ(Count(conn()), 0);
+}
+
+TEST_P(OdbcStatements, QueriesTakeParametersOfEveryKind) {
+  conn().Execute("insert into " + table_ + " values (1, '张三')");
+  auto q = conn().CreateQuery();
+  q->Open("select id, name from " + table_ + " where name = ? and id = ?",
+          {{Variant("张三")}, {Variant(int64_t{1})}});
+  ASSERT_EQ(q->RecordCount(), 1);
+  EXPECT_EQ(q->Value(0).AsInt(), 1);
+  q->Open("select count(*) from " + table_ + " where ? is null", {{Variant()}});
+  EXPECT_EQ(q->Value(0).AsInt(), 1);
+  q->Open("select count(*) from " + table_ + " where id = ?", {{Variant(db::Decimal{"1"})}});
+  EXPECT_EQ(q->Value(0).AsInt(), 1);
+}
+
+TEST_P(OdbcStatements, ColonMarkersAreTranslatedByPositionAndName) {
+  conn().SetMarkerStyle(db::MarkerStyle::Colon);
+  EXPECT_EQ(conn().Execute("insert into " + table_ + " (id, name) values (:2, :1)",
+                           {{Variant("a':1")}, {Variant(5)}}),
+            1);
+  auto q = conn().CreateQuery();
+  q->Open("select name, ':1' from " + table_ + " where id = :ID and name = :Name",
+          {{Variant("a':1"), "name"}, {Variant(5), "id"}});
+  ASSERT_EQ(q->RecordCount(), 1);
+  EXPECT_EQ(q->Value(0).AsText(), "a':1");
+  EXPECT_EQ(q->Value(1).AsText(), ":1");
+}
+
+TEST_P(OdbcStatements, NestedTransactionsCommitAndRollBackByLevel) {
+  auto other = Connect();
+  EXPECT_FALSE(conn().InTransaction());
+  EXPECT_EQ(conn().BeginTrans(), 1);
+  conn().Execute("insert into " + table_ + " values (1, 'outer')");
+  EXPECT_EQ(conn().BeginTrans(), 2);
+  conn().Execute("insert into " + table_ + " values (2, 'inner')");
+  conn().RollbackTrans();  // undoes the inner level only
+  EXPECT_TRUE(conn().InTransaction());
+  EXPECT_EQ(conn().BeginTrans(), 2);
+  conn().Execute("insert into " + table_ + " values (3, 'kept')");
+  conn().CommitTrans();
+  EXPECT_EQ(Count(conn()), 2);
+  conn().CommitTrans();
+  EXPECT_FALSE(conn().InTransaction());
+  EXPECT_EQ(Count(*other, " where id in (1, 3)"), 2);
+
+  conn().BeginTrans();
+  conn().Execute("delete from " + table_);
+  conn().RollbackTrans();
+  EXPECT_EQ(Count(*other), 2);
+  EXPECT_THROW(conn().CommitTrans(), db::DbError);
+  // Back in autocommit: a statement is visible at once.
+  conn().Execute("insert into " + table_ + " values (4, 'auto')");
+  EXPECT_EQ(Count(*other), 3);
+}
+
+TEST_P(OdbcStatements, AFailingRowInABatchOfAThousandIsIsolated) {
+  auto app = conn().CreateAppender(table_, 2);
+  std::vector<db::RowFailure> failures;
+  EXPECT_EQ(AppendRows(*app, 1000, {500}, {}, &failures), (std::vector<std::string>{"row 500"}));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_FALSE(failures[0].error.SqlState().empty());
+  EXPECT_NE(failures[0].error.SqlState(), "00000");
+  EXPECT_FALSE(failures[0].error.DriverMessage().empty());
+  EXPECT_EQ(Count(conn()), 999);
+  EXPECT_EQ(Count(conn(), " where name = 'n1'"), 1);
+  EXPECT_EQ(Count(conn(), " where name = 'n499'"), 1);
+  EXPECT_EQ(Count(conn(), " where name = 'n501'"), 1);
+  EXPECT_EQ(Count(conn(), " where name = 'n1000'"), 1);
+}
+
+TEST_P(OdbcStatements, FailingRowsInsideATransactionLeaveItUsable) {
+  conn().BeginTrans();
+  auto app = conn().CreateAppender(table_, 2);
+  EXPECT_EQ(AppendRows(*app, 1200, {3, 1100}, {999}),
+            (std::vector<std::string>{"row 3", "row 999", "row 1100"}));
+  conn().Execute("insert into " + table_ + " values (5000, 'after')");
+  conn().CommitTrans();
+  auto other = Connect();
+  EXPECT_EQ(Count(*other), 1200 - 3 + 1);
+}
+
+TEST_P(OdbcStatements, AppendingWithAutocommitOffLeavesTheCallersWorkUncommitted) {
+  conn().SetAutoCommit(false);
+  conn().Execute("insert into " + table_ + " values (5000, 'mine')");
+  auto app = conn().CreateAppender(table_, 2);
+  EXPECT_EQ(AppendRows(*app, 30, {20}, {}), (std::vector<std::string>{"row 20"}));
+  auto other = Connect();
+  EXPECT_EQ(Count(*other), 0);  // nothing committed behind the caller's back
+  conn().Execute("insert into " + table_ + " values (5001, 'still open')");
+  conn().SetAutoCommit(true);  // the driver commits on switching autocommit back on
+  EXPECT_EQ(Count(*other), 29 + 2);
+}
+
+TEST_P(OdbcStatements, RowByRowBatchesIsolateFailuresToo) {
+  db::SetAppenderBatchRows(1);
+  auto app = conn().CreateAppender(table_, 2);
+  EXPECT_EQ(AppendRows(*app, 20, {12}, {15}), (std::vector<std::string>{"row 12", "row 15"}));
+  EXPECT_EQ(Count(conn()), 18);
+}
+
+TEST_P(OdbcStatements, CommitSendsPostedRowsAndRollbackDropsThem) {
+  auto other = Connect();
+  conn().BeginTrans();
+  auto app = conn().CreateAppender(table_, 2);
+  for (int i = 1; i <= 3; ++i) {
+    app->Append();
+    app->SetField(0, i == 3 ? 1 : i);
+    app->SetField(1, "x");
+    EXPECT_TRUE(app->Post("row " + std::to_string(i)).empty());
+  }
+  conn().CommitTrans();
+  EXPECT_EQ(Count(*other), 2);
+  // The failure of the row sent at commit comes with the next flush.
+  auto failures = app->Flush();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].label, "row 3");
+
+  conn().BeginTrans();
+  app->Append();
+  app->SetField(0, 10);
+  app->SetField(1, "dropped");
+  app->Post();
+  conn().RollbackTrans();
+  EXPECT_TRUE(app->Flush().empty());
+  EXPECT_EQ(Count(*other), 2);
+}
+
+TEST_P(OdbcStatements, AppenderMisuseIsAnErrorNotACrash) {
+  auto app = conn().CreateAppender(table_, 2);
+  EXPECT_THROW(app->SetField(0, 1), db::DbError);  // no row started
+  EXPECT_THROW(app->Post(), db::DbError);
+  app->Append();
+  EXPECT_THROW(app->SetField(2, 1), db::DbError);
+  app->Cancel();
+  EXPECT_THROW(app->Post(), db::DbError);
+  EXPECT_THROW(conn().CreateAppender(table_, 3), db::DbError);
+  EXPECT_THROW(conn().CreateAppender(table_, 0), db::DbError);
+  EXPECT_THROW(conn().CreateAppender(UniqueTable("missing"), 1), db::DbError);
+}
+
+TEST_P(OdbcStatements, SchemaRowsetsListTablesKeysAndTypes) {
+  const std::string keyed = UniqueTable("k2");
+  const std::string view = UniqueTable("v");
+  RecreateTable(conn(), keyed, "b int not null, a int not null, c int, primary key (b, a)");
+  conn().Execute("drop view if exists " + view);
+  conn().Execute("create view " + view + " as select id from " + table_);
+
+  std::string tableType, viewType;
+  for (const auto& t : conn().SchemaTables()) {
+    if (t.TABLE_NAME == table_) tableType = t.TABLE_TYPE;
+    if (t.TABLE_NAME == view) viewType = t.TABLE_TYPE;
+    // MariaDB lists the connection's own database only.
+    if (engine().dbms == db::Dbms::MariaDB) {
+      EXPECT_EQ(t.TABLE_CATALOG, conn().CurrentCatalog());
+    }
+  }
+  EXPECT_EQ(tableType, "TABLE");
+  EXPECT_EQ(viewType, "VIEW");
+
+  std::vector<std::string> keyColumns, plainKey;
+  for (const auto& k : conn().SchemaPrimaryKeys()) {
+    if (k.TABLE_NAME == keyed) keyColumns.push_back(k.COLUMN_NAME);
+    if (k.TABLE_NAME == table_) plainKey.push_back(k.COLUMN_NAME);
+  }
+  EXPECT_EQ(keyColumns, (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(plainKey, (std::vector<std::string>{"id"}));
+
+  auto types = conn().SchemaProviderTypes();
+  auto has = [&](int code, bool fixed) {
+    return std::any_of(types.begin(), types.end(), [&](const db::ProviderTypeRow& t) {
+      return t.DATA_TYPE == code && t.IS_FIXEDLENGTH == fixed && !t.TYPE_NAME.empty();
+    });
+  };
+  EXPECT_TRUE(has(3, true)) << "integer";
+  EXPECT_TRUE(has(129, false) || has(130, false)) << "varying text";
+  EXPECT_TRUE(has(135, true)) << "timestamp";
+  EXPECT_TRUE(has(131, true)) << "numeric";
+  EXPECT_TRUE(has(128, false)) << "varying binary";
+  for (const auto& t : types) EXPECT_GE(t.COLUMN_SIZE, 0) << t.TYPE_NAME;
+  conn().Execute("drop view " + view);
+  DropTable(conn(), keyed);
+}
+
+TEST_P(OdbcStatements, RefusedStatementsCarryTheDriversDiagnostics) {
+  try {
+    conn().Execute("select * from " + UniqueTable("no_such_table"));
+    ADD_FAILURE() << "no error";
+  } catch (const db::DbError& e) {
+    EXPECT_EQ(e.SqlState().size(), 5u);
+    EXPECT_NE(e.DriverMessage().find(UniqueTable("no_such_table")), std::string::npos)
+        << e.DriverMessage();
+    ASSERT_FALSE(e.Records().empty());
+  }
+  auto q = conn().CreateQuery();
+  EXPECT_THROW(q->Open("selec nothing"), db::DbError);
+  EXPECT_FALSE(q->IsOpen());
+  EXPECT_THROW(q->RecordCount(), db::DbError);
+  EXPECT_THROW(q->Value(0), db::DbError);
+  // The connection still works after the errors.
+  EXPECT_EQ(Count(conn()), 0);
+}
+
+TEST_P(OdbcStatements, StreamingReadsEveryRowInOrder) {
+  conn().BeginTrans();
+  auto app = conn().CreateAppender(table_, 2);
+  EXPECT_TRUE(AppendRows(*app, 5000, {}, {}).empty());
+  conn().CommitTrans();
+  auto q = conn().CreateQuery();
+  q->Open("select id from " + table_ + " order by id", {}, db::Fetch::Stream);
+  EXPECT_EQ(q->RecordCount(), -1);
+  EXPECT_THROW(q->First(), db::DbError);
+  int64_t expected = 1;
+  for (; !q->Eof(); q->Next()) EXPECT_EQ(q->Value(0).AsInt(), expected++);
+  EXPECT_EQ(expected, 5001);
+  // A whole result goes back to its first row.
+  q->Open("select id from " + table_ + " where id <= 3 order by id");
+  q->Next();
+  q->First();
+  EXPECT_EQ(q->Value(0).AsInt(), 1);
+}
+
+TEST_P(OdbcStatements, QueriesOfAClosedConnectionFailCleanly) {
+  auto q = conn().CreateQuery();
+  q->Open("select id from " + table_);
+  conn().Close();
+  EXPECT_FALSE(conn().IsOpen());
+  EXPECT_THROW(q->Open("select 1"), db::DbError);
+  EXPECT_THROW(conn().Execute("select 1"), db::DbError);
+  EXPECT_THROW(conn().SchemaTables(), db::DbError);
+  conn().Open(engine().connectionString);
+  DropTable(conn(), table_);
+}
+
+TEST_P(OdbcStatements, ScalarFunctionsAreCalledWithTheirArguments) {
+  const std::string f = UniqueTable("mvq_twice");
+  if (engine().dbms == db::Dbms::SQLite) {
+    EXPECT_THROW(conn().CallFunction(f, {{Variant("ab")}}), db::DbError);
+    return;
+  }
+  if (engine().dbms == db::Dbms::PostgreSQL) {
+    conn().Execute("create or replace function " + f +
+                   "(x varchar, n int) returns varchar as $$ select repeat(x, n) $$ language sql");
+  } else {
+    conn().Execute("drop function if exists " + f);
+    conn().Execute("create function " + f +
+                   "(x varchar(100), n int) returns varchar(400) return repeat(x, n)");
+  }
+  EXPECT_EQ(conn().CallFunction(f, {{Variant("张ab")}, {Variant(2)}}).AsText(), "张ab张ab");
+  // The call is written by the layer: the caller's marker style plays no part.
+  conn().SetMarkerStyle(db::MarkerStyle::Colon);
+  EXPECT_EQ(conn().CallFunction(f, {{Variant("x")}, {Variant(3)}}).AsText(), "xxx");
+  EXPECT_TRUE(conn().CallFunction(f, {{Variant()}, {Variant(3)}}).IsNull());
+  conn().Execute("drop function " + f +
+                 (engine().dbms == db::Dbms::PostgreSQL ? "(varchar, int)" : ""));
+}
+
+TEST_P(OdbcStatements, ValuesLongerThanTheirReportedSizeReadWhole) {
+  // Unsized columns: psqlODBC reports varchar as 255 characters and numeric as 28 digits;
+  // SQLite stores any length whatever the declaration. MariaDB needs sizes.
+  std::string sized = "v varchar, n numeric";
+  if (engine().dbms == db::Dbms::MariaDB) sized = "v varchar(3000), n decimal(65,0)";
+  if (engine().dbms == db::Dbms::SQLite) sized = "v varchar(5), n numeric";
+  RecreateTable(conn(), table_, "id int, " + sized);
+  auto text = [](int i) {
+    std::string s;
+    for (int k = 0; k < 300 + i; ++k) s += "张";
+    return s;
+  };
+  const std::string big = "12345678901234567890123456789012345678901234567890123456789012345";
+  conn().BeginTrans();
+  for (int i = 0; i < 50; ++i)
+    conn().Execute("insert into " + table_ + " values (?, ?, ?)",
+                   {{Variant(i)}, {Variant(text(i))}, {Variant(db::Decimal{big})}});
+  conn().CommitTrans();
+  for (auto fetch : {db::Fetch::All, db::Fetch::Stream}) {
+    auto q = conn().CreateQuery();
+    q->Open("select v, n from " + table_ + " order by id", {}, fetch);
+    std::vector<size_t> lengths;
+    for (; !q->Eof(); q->Next()) {
+      EXPECT_EQ(q->Value(0).AsText(), text(static_cast<int>(lengths.size())));
+      if (engine().keepsLongDecimals) {
+        EXPECT_EQ(q->Value(1).AsText(), big);
+      }
+      lengths.push_back(q->Value(0).AsText().size());
+    }
+    EXPECT_EQ(lengths.size(), 50u);
+  }
+}
+
+TEST_P(OdbcStatements, DecimalPrecisionFollowsATableCreatedAnew) {
+  auto describe = [&] {
+    auto q = conn().CreateQuery();
+    q->Open("select n from " + table_);
+    return std::make_pair(q->Fields()[0].precision, q->Fields()[0].scale);
+  };
+  RecreateTable(conn(), table_, "n numeric(10,2)");
+  EXPECT_EQ(describe(), std::make_pair(10, 2));
+  RecreateTable(conn(), table_, "n numeric(14,4)");
+  EXPECT_EQ(describe(), std::make_pair(14, 4));
+}
+
+MVQ_INSTANTIATE_ENGINE_TESTS(OdbcStatements);
+
+}  // namespace
+}  // namespace mvq::test
