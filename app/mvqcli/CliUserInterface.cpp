@@ -1,0 +1,46 @@
+#include "CliUserInterface.h"
+
+#include <cstdio>
+
+#include "TerminalProgress.h"
+
+namespace mvq::cli {
+
+void PrintNotice(const std::string& text) {
+  ClearProgressLine();
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+void CliUserInterface::Message(const std::string& text) {
+  PrintNotice(text);
+}
+
+bool CliUserInterface::Question(const std::string& text) {
+  PrintNotice(text + " (no)");
+  return false;
+}
+
+void CliUserInterface::ShowError(const std::string& text) {
+  PrintNotice("error: " + text);
+}
+
+void CliUserInterface::ShowErrorBox(const std::string& caption, const std::string& text) {
+  PrintNotice("error: " + caption + ": " + text);
+}
+
+std::optional<std::string> CliUserInterface::ChooseFile(const std::string&, const std::string&) {
+  return std::nullopt;
+}
+
+std::optional<std::string> CliUserInterface::InputBox(const std::string&, const std::string&,
+                                                      const std::string&) {
+  return std::nullopt;
+}
+
+int CliUserInterface::ShellOpen(const std::string& file, const std::string&) {
+  opened_ = file;
+  return 42;
+}
+
+}  // namespace mvq::cli

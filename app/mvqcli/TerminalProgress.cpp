@@ -1,0 +1,184 @@
+#include "TerminalProgress.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+namespace mvq::cli {
+namespace {
+
+volatile std::sig_atomic_t g_interrupts = 0;
+bool g_lineDrawn = false;  // a bar line is on the terminal and not yet ended
+
+void OnInterrupt(int) {
+  g_interrupts = g_interrupts + 1;
+  static const char kNote[] =
+      "\nmvqcli: cancelling after the current step (Ctrl-C again to stop at once)\n";
+  ssize_t ignored = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+  (void)ignored;
+}
+
+int TerminalColumns() {
+  winsize ws{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20) return ws.ws_col;
+  return 80;
+}
+
+// Cuts text to at most columns display columns, on a character boundary.
+std::string FitColumns(const std::string& text, size_t columns) {
+  std::string out;
+  size_t used = 0;
+  for (size_t i = 0; i < text.size();) {
+    size_t len = 1;
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0xF0)
+      len = 4;
+    else if (c >= 0xE0)
+      len = 3;
+    else if (c >= 0xC0)
+      len = 2;
+    const std::string ch = text.substr(i, len);
+    const size_t w = DisplayWidth(ch);
+    if (used + w > columns) break;
+    out += ch;
+    used += w;
+    i += len;
+  }
+  return out;
+}
+
+class TerminalWindow : public ProgressWindow {
+ public:
+  TerminalWindow(TerminalProgress& owner, int levels, bool interactive)
+      : owner_(owner), interactive_(interactive), percent_(static_cast<size_t>(levels), 0) {}
+
+  ~TerminalWindow() override { ClearProgressLine(); }
+
+  void Show() override {
+    shown_ = true;
+    Draw(true);
+  }
+  void SetBarPercent(int level, int percent) override {
+    if (level < 0 || static_cast<size_t>(level) >= percent_.size()) return;
+    int& current = percent_[static_cast<size_t>(level)];
+    if (current == percent) return;
+    const bool bottom = static_cast<size_t>(level) + 1 == percent_.size();
+    if (!interactive_ && shown_ && bottom && percent / 10 != current / 10 && percent > 0) {
+      std::fprintf(stderr, "  %d%%\n", percent);
+    }
+    current = percent;
+    Draw(false);
+  }
+  void SetCaption(const std::string& caption) override {
+    if (caption == caption_) return;
+    caption_ = caption;
+    if (!interactive_ && caption != "进度") std::fprintf(stderr, "%s\n", caption.c_str());
+    Draw(true);
+  }
+  void SetStayOnTop(bool) override {}
+  void BringToFront() override {}
+  void ProcessPendingEvents() override { owner_.HandleInterrupt(); }
+
+ private:
+  void Draw(bool force) {
+    if (!interactive_ || !shown_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+    lastDraw_ = now;
+    std::string bars;
+    for (int p : percent_) {
+      constexpr int kWidth = 12;
+      const int filled = p * kWidth / 100;
+      bars += "[" + std::string(static_cast<size_t>(filled), '#') +
+              std::string(static_cast<size_t>(kWidth - filled), '.') + "] " + std::to_string(p) +
+              "% ";
+    }
+    const size_t columns = static_cast<size_t>(TerminalColumns()) - 1;
+    std::string line = bars + caption_;
+    // A cut caption says so: a number cut short would read as another number.
+    if (DisplayWidth(line) > columns) line = FitColumns(line, columns - 3) + "...";
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fflush(stderr);
+    g_lineDrawn = true;
+  }
+
+  TerminalProgress& owner_;
+  bool interactive_;
+  bool shown_ = false;
+  std::vector<int> percent_;
+  std::string caption_;
+  std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+}  // namespace
+
+TerminalProgress::TerminalProgress(bool interactive) : interactive_(interactive) {}
+
+std::unique_ptr<ProgressWindow> TerminalProgress::CreateWindow(int levels, bool) {
+  return std::make_unique<TerminalWindow>(*this, levels, interactive_);
+}
+
+bool TerminalProgress::Confirm(const std::string&, const std::string&) {
+  return confirming_;
+}
+
+void TerminalProgress::HandleInterrupt() {
+  static int handled = 0;
+  if (g_interrupts <= handled) return;
+  handled = g_interrupts;
+  confirming_ = true;
+  ProgressCancelClicked();
+  confirming_ = false;
+}
+
+void InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // Blocking calls in the drivers go on; the second press gets the default action.
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool Interrupted() {
+  return g_interrupts > 0;
+}
+
+void ClearProgressLine() {
+  if (!g_lineDrawn) return;
+  std::fprintf(stderr, "\r\033[K");
+  std::fflush(stderr);
+  g_lineDrawn = false;
+}
+
+size_t DisplayWidth(const std::string& text) {
+  size_t width = 0;
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    uint32_t cp = c;
+    size_t len = 1;
+    if (c >= 0xF0 && i + 3 < text.size()) {
+      cp = ((c & 0x07u) << 18) | ((text[i + 1] & 0x3Fu) << 12) | ((text[i + 2] & 0x3Fu) << 6) |
+           (text[i + 3] & 0x3Fu);
+      len = 4;
+    } else if (c >= 0xE0 && i + 2 < text.size()) {
+      cp = ((c & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
+      len = 3;
+    } else if (c >= 0xC0 && i + 1 < text.size()) {
+      cp = ((c & 0x1Fu) << 6) | (text[i + 1] & 0x3Fu);
+      len = 2;
+    }
+    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                      (cp >= 0xFFE0 && cp <= 0xFFE6) || cp >= 0x1F300;
+    width += wide ? 2 : 1;
+    i += len;
+  }
+  return width;
+}
+
+}  // namespace mvq::cli

@@ -1,0 +1,39 @@
+#pragma once
+// The progress window on a terminal: one redrawn line of bars on stderr when it is a
+// terminal, plain lines otherwise (a new caption, every tenth of the bottom bar). Ctrl-C is
+// the cancel button, confirmed; a second Ctrl-C ends the program at once.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/utProgress.h"
+
+namespace mvq::cli {
+
+class TerminalProgress : public ProgressUi {
+ public:
+  explicit TerminalProgress(bool interactive);
+  std::unique_ptr<ProgressWindow> CreateWindow(int levels, bool withCancel) override;
+  // Answers yes for a cancel that Ctrl-C asked for, no otherwise.
+  bool Confirm(const std::string& text, const std::string& caption) override;
+
+  // Called by the windows while they pump events.
+  void HandleInterrupt();
+
+ private:
+  bool interactive_;
+  bool confirming_ = false;
+};
+
+// Installs the Ctrl-C handler: the first press asks for a cancel, the next ends the program.
+void InstallInterruptHandler();
+// Whether Ctrl-C has been pressed.
+bool Interrupted();
+
+// Ends a progress line that is being redrawn, so that the next output starts on its own.
+void ClearProgressLine();
+
+// Display columns of UTF-8 text on a terminal (East Asian characters take two).
+size_t DisplayWidth(const std::string& text);
+
+}  // namespace mvq::cli

@@ -1,0 +1,236 @@
+// mvqcli: the wizard's steps without a window. It lists the source tables as the settings
+// page does, checks the tables asked for against that list, runs the export as the export
+// page does, and ends with the run log's path, a line per table and an exit code.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CliUserInterface.h"
+#include "Options.h"
+#include "TerminalProgress.h"
+#include "gates/ado/utAdopub.h"
+#include "shell/FormComponents.h"
+#include "shell/ShellError.h"
+#include "shell/ShellSteps.h"
+#include "shell/ValidateSettings.h"
+#include "support/CurrentDirection.h"
+#include "support/Messages.h"
+#include "support/utLog.h"
+
+namespace mvq::cli {
+namespace {
+
+enum ExitCode : int {
+  kAllExported = 0,
+  kTableFailed = 1,
+  kSettingsFailed = 2,
+  kCancelled = 3,
+  kUnexpected = 4,
+};
+
+bool SameLetters(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+// Each wanted name as the source lists it: the exact name, else the one name that differs
+// only in letter case. Names that are not there are collected in unknown.
+std::vector<std::string> ResolveTables(const std::vector<std::string>& wanted,
+                                       const std::vector<std::string>& source,
+                                       std::vector<std::string>& unknown) {
+  std::vector<std::string> resolved;
+  for (const std::string& name : wanted) {
+    if (std::find(source.begin(), source.end(), name) != source.end()) {
+      resolved.push_back(name);
+      continue;
+    }
+    std::vector<std::string> near;
+    for (const std::string& s : source) {
+      if (SameLetters(s, name)) near.push_back(s);
+    }
+    if (near.size() == 1)
+      resolved.push_back(near.front());
+    else
+      unknown.push_back(name);
+  }
+  return resolved;
+}
+
+const char* StatusWord(TableStatus status) {
+  switch (status) {
+    case TableStatus::Exported:
+      return "exported";
+    case TableStatus::Partial:
+      return "partial";
+    case TableStatus::Failed:
+      return "failed";
+    case TableStatus::Error:
+      return "error";
+    case TableStatus::NotExported:
+      break;
+  }
+  return "not exported";
+}
+
+void PrintSummary(const ExportRunReport& run) {
+  ClearProgressLine();
+  std::printf("run log: %s\n", LogFileName.c_str());
+  for (const TableOutcome& t : run.tables) {
+    const std::string line = ReportLine(t, run.workbook);
+    std::printf("%-12s %s%s%s\n", StatusWord(t.status), t.table.c_str(), line.empty() ? "" : "  ",
+                line.c_str());
+  }
+  std::fflush(stdout);
+}
+
+int RunExitCode(const ExportRunReport& run) {
+  if (!run.started || !run.connected) return kSettingsFailed;
+  if (run.cancelled) return kCancelled;
+  for (const TableOutcome& t : run.tables) {
+    if (t.status != TableStatus::Exported) return kTableFailed;
+  }
+  return kAllExported;
+}
+
+// A missing Access file that cannot be made is a setting the user must change.
+void CreateMdbFileForSettings(const std::string& file) {
+  try {
+    CreateMdbFile(file);
+  } catch (const ShellError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw ShellError(e.what());
+  }
+}
+
+int Run(const std::vector<std::string>& args) {
+  Options o;
+  FormState form;
+  std::optional<int32_t> settingsDirection;
+  try {
+    o = ParseOptions(args);
+    if (o.help) {
+      std::fputs(UsageText().c_str(), stdout);
+      return kAllExported;
+    }
+    if (o.settingsFile) {
+      if (!FileExists(*o.settingsFile)) throw UsageError("no settings file " + *o.settingsFile);
+      LoadFormState(form, *o.settingsFile);
+      settingsDirection = form.RGmy;
+    }
+    CheckOptions(o, settingsDirection);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mvqcli: %s\n(mvqcli --help shows the options)\n", e.what());
+    return kSettingsFailed;
+  }
+  ApplyOptions(o, form);
+
+  try {
+    if (o.logDir) {
+      std::filesystem::create_directories(*o.logDir);
+      SetLogFileForDay(std::filesystem::absolute(*o.logDir).string() + "/");
+    } else {
+      SetLogFileForDay();
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mvqcli: cannot use the log folder: %s\n", e.what());
+    return kSettingsFailed;
+  }
+
+  CliUserInterface ui;
+  SetMessageHandler([](const std::string& text) { PrintNotice(text); });
+  SetErrorBoxHandler([](const std::string& text, const std::string& caption) {
+    PrintNotice("error: " + caption + ": " + text);
+  });
+  TerminalProgress progress(::isatty(STDERR_FILENO) == 1);
+  SetProgressUi(&progress);
+  InstallInterruptHandler();
+
+  CurrentDirection = form.RGmy;
+  WizardView view;
+  ArrangeSettingsPage(view.layout, CurrentDirection);
+  const bool custom = CurrentDirection == kCustomDirection;
+  ShellSteps steps(
+      ShellContext{form, view, ui, CreateMdbFileForSettings, {}, custom && CustomToWorkbook(o)});
+
+  // What the settings page (or the custom page) does on next: check, connect, list.
+  StepResult listed = StepResult::Stayed;
+  try {
+    listed = custom ? steps.CustomStep() : steps.SettingsStep();
+  } catch (const ShellError& e) {
+    ui.ShowError(ErrorBoxText(e.what()));
+    return kSettingsFailed;
+  } catch (const std::exception& e) {
+    ui.ShowError(ErrorBoxText(e.what()));
+    return kUnexpected;
+  }
+  if (listed != StepResult::ExportPageReady) return kSettingsFailed;
+  if (Interrupted()) {
+    PrintNotice("mvqcli: cancelled before the export");
+    return kCancelled;
+  }
+  const std::vector<std::string> sourceTables = form.lbold.Texts();
+  if (o.list) {
+    for (const std::string& name : sourceTables) std::printf("%s\n", name.c_str());
+    return kAllExported;
+  }
+
+  // The export list, refused whole when a name is not among the source's tables.
+  const bool ordered = !o.tables.empty();
+  const std::vector<std::string> wanted = o.all     ? sourceTables
+                                          : ordered ? o.tables
+                                                    : form.lbnew.Texts();
+  std::vector<std::string> unknown;
+  const std::vector<std::string> tables = ResolveTables(wanted, sourceTables, unknown);
+  if (!unknown.empty()) {
+    std::string names;
+    for (const std::string& n : unknown) names += (names.empty() ? "" : ", ") + n;
+    PrintNotice("mvqcli: not among the source's tables: " + names);
+    return kSettingsFailed;
+  }
+  form.lbnew.Clear();
+  for (const std::string& t : tables) {
+    if (ordered)
+      form.lbnew.Insert(form.lbnew.Count(), t);
+    else
+      form.lbnew.Add(t);
+  }
+
+  int code = kAllExported;
+  try {
+    steps.ExportRun();
+    code = RunExitCode(steps.LastRun());
+  } catch (const ShellError& e) {
+    ui.ShowError(ErrorBoxText(e.what()));
+    code = kSettingsFailed;
+  } catch (const std::exception& e) {
+    ui.ShowError(ErrorBoxText(e.what()));
+    code = kUnexpected;
+  }
+  if (steps.LastRun().started) PrintSummary(steps.LastRun());
+  return code;
+}
+
+}  // namespace
+}  // namespace mvq::cli
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    return mvq::cli::Run(args);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mvqcli: %s\n", e.what());
+    return 4;
+  }
+}

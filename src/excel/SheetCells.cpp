@@ -1,0 +1,132 @@
+#include "excel/SheetCells.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/xls/Unicode.h"
+#include "platform/xls/Workbook.h"
+
+namespace mvq::excel {
+namespace {
+
+// Excel keeps 15 significant digits of a number.
+constexpr size_t kExcelDigits = 15;
+
+std::string Hex(const db::Bytes& bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 0x0F];
+  }
+  return out;
+}
+
+// Digits from the first non-zero one to the last non-zero one of a plain decimal text;
+// SIZE_MAX when the text is not a plain decimal.
+size_t SignificantDigits(const std::string& text) {
+  size_t first = std::string::npos, last = 0, digits = 0, at = 0;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+  bool point = false, any = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return SIZE_MAX;
+    any = true;
+    if (c != '0') {
+      if (first == std::string::npos) first = digits;
+      last = digits;
+    }
+    ++digits;
+  }
+  if (!any) return SIZE_MAX;
+  return first == std::string::npos ? 0 : last - first + 1;
+}
+
+xls::Cell NumberOrText(const std::string& text) {
+  if (SignificantDigits(text) > kExcelDigits) return xls::Cell::Text(text);
+  return xls::Cell::Number(std::strtod(text.c_str(), nullptr));
+}
+
+}  // namespace
+
+bool IsLargeObject(const db::FieldDesc& field) {
+  switch (field.category) {
+    case db::ftBlob:
+    case db::ftMemo:
+    case db::ftGraphic:
+    case db::ftFmtMemo:
+    case db::ftParadoxOle:
+    case db::ftDBaseOle:
+    case db::ftTypedBinary:
+    case db::ftOraBlob:
+    case db::ftOraClob:
+      return true;
+    default:
+      return field.adoType == db::adLongVarChar || field.adoType == db::adLongVarWChar ||
+             field.adoType == db::adLongVarBinary;
+  }
+}
+
+xls::Cell TextCell(const db::Variant& value) {
+  if (value.IsNull()) return {};
+  if (value.kind() == db::Variant::Kind::Bytes) return xls::Cell::Text(Hex(value.Blob()));
+  return xls::Cell::Text(value.AsText());
+}
+
+xls::Cell TypedCell(const db::Variant& value) {
+  using Kind = db::Variant::Kind;
+  switch (value.kind()) {
+    case Kind::Null:
+      return {};
+    case Kind::Bool:
+      return xls::Cell::Bool(value.AsBool());
+    case Kind::Int:
+      return NumberOrText(value.AsText());
+    case Kind::Double:
+      return xls::Cell::Number(value.AsDouble());
+    case Kind::Decimal:
+      return NumberOrText(value.Dec().text);
+    case Kind::String:
+      return xls::Cell::Text(value.Str());
+    case Kind::Bytes:
+      return xls::Cell::Text(Hex(value.Blob()));
+    case Kind::Date: {
+      const auto& d = value.AsDate();
+      return xls::Cell::Date(d.year, d.month, d.day);
+    }
+    case Kind::Time: {
+      const auto& t = value.AsTime();
+      return xls::Cell::Time(t.hour, t.minute, t.second);
+    }
+    case Kind::DateTime: {
+      const auto& dt = value.AsDateTime();
+      return xls::Cell::DateTime(dt.date.year, dt.date.month, dt.date.day, dt.time.hour,
+                                 dt.time.minute, dt.time.second, dt.fraction);
+    }
+  }
+  return {};
+}
+
+bool CutToCellLimit(xls::Cell& cell) {
+  // A UTF-8 text never has more UTF-16 units than bytes.
+  if (cell.kind != xls::CellKind::kText || cell.text.size() <= xls::kMaxCellChars) return false;
+  size_t at = 0, units = 0;
+  while (at < cell.text.size()) {
+    size_t next = at;
+    const size_t n = xls::NextCodePoint(cell.text, next) >= 0x10000 ? 2 : 1;
+    if (units + n > xls::kMaxCellChars) break;
+    units += n;
+    at = next;
+  }
+  if (at == cell.text.size()) return false;
+  cell.text.resize(at);
+  return true;
+}
+
+}  // namespace mvq::excel

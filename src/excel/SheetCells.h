@@ -1,0 +1,25 @@
+#pragma once
+// How field values become worksheet cells: as text on the Oracle path, with their own types
+// on the recordset path, and which fields a sheet leaves out.
+#include <cstddef>
+
+#include "platform/odbc/Connection.h"
+#include "platform/xls/Cell.h"
+
+namespace mvq::excel {
+
+// Binary and long-text fields (BLOB, CLOB, LONG, LONG RAW, memo, OLE object ...): the
+// text-valued sheets leave them out.
+bool IsLargeObject(const db::FieldDesc& field);
+
+// The field's text form; bytes as upper-case hexadecimal digits, null as an empty cell.
+xls::Cell TextCell(const db::Variant& value);
+
+// The value with its own type. Numbers Excel would round (integers and decimals of more
+// than 15 significant digits) stay text so that no digit is lost; bytes become hex text.
+xls::Cell TypedCell(const db::Variant& value);
+
+// Cuts a text cell to the 32,767 characters a cell holds; true when it had more.
+bool CutToCellLimit(xls::Cell& cell);
+
+}  // namespace mvq::excel

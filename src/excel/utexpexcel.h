@@ -1,0 +1,96 @@
+#pragma once
+// Texpexcel: writes the tables of an export run into one workbook, one sheet per page of a
+// table, read from the source of the current direction: Oracle (6 and any direction not
+// named below), SQL Server (7), an Access file (8) or the custom source (9).
+//
+// Sheets go in front of the active one, so the tabs run in the reverse order of writing.
+// The first sheet of a table is named after it, the next ones "%s%d" with the table and
+// 1, 2 ...; a name Excel would refuse or one already taken is made valid and unique, and a
+// run-log line says which table went to which sheet.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/odbc/Connection.h"
+#include "platform/xls/Workbook.h"
+#include "support/ArgumentList.h"
+
+namespace mvq {
+
+class TADODataGate;
+
+class Texpexcel {
+ public:
+  // A new workbook (Sheet1, Sheet2, Sheet3) to be saved as fileName, whose extension
+  // (.xls or .xlsx) chooses the format; any other throws xls::XlsError at once.
+  explicit Texpexcel(const std::string& fileName);
+  // Closes the workbook when Close was not called; a failure then becomes a run-log line.
+  ~Texpexcel();
+  Texpexcel(const Texpexcel&) = delete;
+  Texpexcel& operator=(const Texpexcel&) = delete;
+
+  // Deletes the three initial sheets when a sheet was added and saves under FileName.
+  // Errors rise; after the first call nothing more is done, and no table can be added.
+  void Close();
+  bool Closed() const { return Closed_; }
+
+  // One table from the source of CurrentDirection. A missing gateway raises; so do errors
+  // of the workbook (a table wider than a sheet) and of datasets, ending the table.
+  void ExportTable(const std::string& tableName);
+  // Oracle: the gateway's pages as text values without large-object columns; later pages
+  // carry the page query's ROWNUM_ column.
+  void ExportOracleTable(const std::string& tableName);
+  // SQL Server or Access: the gate's paged read, typed values. query holds the page being
+  // written. A page the gate read whole is cut into sheets of PageSize rows.
+  void ExportAdoTable(TADODataGate& gate, const std::string& tableName,
+                      std::unique_ptr<db::Query>& query);
+  // The custom source (CustomSourceGate, any connection string): "select * from" the table
+  // read as one stream, typed values, CustomRowsPerSheet() rows per sheet.
+  void ExportCustomTable(const std::string& tableName);
+
+  // The sheet writers start at the dataset's current row and stop after maxRows rows or at
+  // its end; they answer whether rows remain. A closed dataset raises.
+  //
+  // Header row of the field names (large objects left out), then the values as text, and
+  // the log line "导出成功:表%s，导出数据%d条，全部完成,用时%dms".
+  bool WriteSheetFromDataSet(db::Query& dataSet, const std::string& sheetName,
+                             int64_t maxRows = PageSize);
+  // WriteSheetFromRecordset with the header row.
+  bool WriteSheetFromAdoQuery(db::Query& query, const std::string& sheetName,
+                              int64_t maxRows = PageSize);
+  // Every field with its own value type, columns fitted to their content, and the log line
+  // "导出成功:表%s，全部完成,用时%dms".
+  bool WriteSheetFromRecordset(db::Query& recordset, const std::string& sheetName,
+                               bool withFieldNames, int64_t maxRows = PageSize);
+
+  // Letters of the 1-based column n in A1 notation (1 A, 27 AA, 256 IV); "" for n < 1.
+  static std::string ColumnLetters(int n);
+
+  // Data rows per sheet on the custom path: 65,535 in a .xls workbook, so that a sheet
+  // holds a page and its header; 1,048,575 in a .xlsx workbook, so that a table stays on
+  // one sheet until that sheet is full.
+  int64_t CustomRowsPerSheet() const;
+
+  const std::string& FileName() const { return FileName_; }
+  // The workbook, as filled so far or as saved.
+  xls::Workbook& Workbook() { return *Workbook_; }
+
+ private:
+  // The name the sheet of page `page` of the current table gets ("" suffix for page 0).
+  std::string PageSheetName(const std::string& table, int page);
+  // wanted + suffix when Excel takes it and no sheet has it, else a valid unique name
+  // close to it, announced in the run log.
+  std::string UsableSheetName(const std::string& wanted, const std::string& suffix);
+  // A new sheet for `columns` columns; XlsError when the format's sheets hold fewer.
+  xls::Worksheet& NewSheet(const std::string& sheetName, size_t columns);
+  static void RequireOpen(const db::Query& query);
+  // The workbook while sheets may still be added; std::logic_error after Close.
+  xls::Workbook& Writable();
+
+  std::unique_ptr<xls::Workbook> Workbook_;
+  bool Closed_ = false;
+  std::string FileName_;
+  std::string CurrentTable_;  // the table being exported, for the renaming line
+};
+
+}  // namespace mvq

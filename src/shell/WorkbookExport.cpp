@@ -1,0 +1,24 @@
+#include "shell/WorkbookExport.h"
+
+#include "excel/utexpexcel.h"
+
+namespace mvq {
+namespace {
+
+class TexpexcelExport : public WorkbookExport {
+ public:
+  explicit TexpexcelExport(const std::string& fileName) : book_(fileName) {}
+  void ExportTable(const std::string& tableName) override { book_.ExportTable(tableName); }
+  void Close() override { book_.Close(); }
+
+ private:
+  Texpexcel book_;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkbookExport> OpenWorkbook(const std::string& fileName) {
+  return std::make_unique<TexpexcelExport>(fileName);
+}
+
+}  // namespace mvq

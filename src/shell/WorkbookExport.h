@@ -1,0 +1,26 @@
+#pragma once
+// The workbook writer as the export run sees it: opened on a file name, one table at a time,
+// saved when closed. The Excel directions and the batch runner's custom-to-workbook run
+// create one per run through a WorkbookFactory.
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace mvq {
+
+class WorkbookExport {
+ public:
+  virtual ~WorkbookExport() = default;
+  // Writes one table of the run's source as one or more sheets.
+  virtual void ExportTable(const std::string& tableName) = 0;
+  // Saves the workbook under its file name; errors rise. Called once, also after a cancel
+  // or an error, so the sheets written so far are kept.
+  virtual void Close() = 0;
+};
+
+using WorkbookFactory = std::function<std::unique_ptr<WorkbookExport>(const std::string& fileName)>;
+
+// Texpexcel on the file; its extension (.xls or .xlsx) chooses the format.
+std::unique_ptr<WorkbookExport> OpenWorkbook(const std::string& fileName);
+
+}  // namespace mvq
