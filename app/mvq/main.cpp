@@ -7,16 +7,9 @@
 #include "gui/pasoracletoaccess.h"
 #include "shell/ShellError.h"
 #include "shell/ShellServices.h"
+#include "shell/ShellSteps.h"
 
 namespace {
-
-// Until the connecting steps are part of the program, next on the settings pages says so.
-class StepsNotBuilt : public mvq::WizardSteps {
- public:
-  mvq::StepResult SettingsStep() override { throw mvq::ShellError("此版本尚不能连接数据库"); }
-  mvq::StepResult CustomStep() override { throw mvq::ShellError("此版本尚不能连接数据库"); }
-  void ExportRun() override { throw mvq::ShellError("此版本尚不能导出"); }
-};
 
 class Application : public QApplication {
  public:
@@ -44,7 +37,9 @@ int main(int argc, char** argv) {
   QApplication::setFont(mvq::WindowFont());
   try {
     mvq::WindowOptions options;
-    options.steps = [](mvq::WizardContext&) { return std::make_unique<StepsNotBuilt>(); };
+    options.steps = [](mvq::WizardContext& c) {
+      return std::make_unique<mvq::ShellSteps>(c.form, c.view, c.ui);
+    };
     mvq::TFrmoracletoaccess window(std::move(options));
     window.show();
     return QApplication::exec();
