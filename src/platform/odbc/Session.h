@@ -63,6 +63,8 @@ class Session : public std::enable_shared_from_this<Session> {
   void RequireOpen() const;
   // Runs a statement without parameters or result (savepoints and the like).
   void ExecuteDirect(const std::string& sql);
+  // Before a statement whose result gets described: see Quirks::refreshSchema.
+  void RefreshSchema();
   void SetAutoCommit(bool on);
   void EndTransaction(bool commit);
   // A fresh savepoint name, unique within the session.
