@@ -297,7 +297,10 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
   SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
   SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
   // A lost connection is no row's fault.
-  if (error && error->SqlState().starts_with("08")) throw *error;
+  if (error && error->ConnectionLost()) {
+    session_->Note(*error);
+    throw *error;
+  }
   return error;
 }
 
