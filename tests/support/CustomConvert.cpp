@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "engine/Gateways.h"
 #include "gates/ado/UtdefAdo.h"
@@ -195,6 +196,11 @@ void CustomConvertTest::TearDown() {
   RunLogCapture::TearDown();
 }
 
+void CustomConvertTest::ReconnectTarget() {
+  targetConn_ = db::NewConnection();
+  targetConn_->Open(to.connectionString);
+}
+
 void CustomConvertTest::OpenGates() {
   CustomSourceGate = std::make_unique<TADOConn>(from.connectionString);
   CustomTargetGate = std::make_unique<TADOConn>(to.connectionString);
@@ -257,6 +263,31 @@ std::string CustomConvertTest::Complete(const std::string& table, int total, int
 std::string CustomConvertTest::Partial(const std::string& table, int total, int written) {
   return "导出部分成功:表" + table + "，总的记录数" + std::to_string(total) + ",导出数据" +
          std::to_string(written) + "条，部分完成,用时" + std::to_string(kTickStep) + "ms";
+}
+
+namespace {
+
+bool RunServices(const std::string& command) {
+  std::string line = std::string("'") + MVQ_SCRIPTS_DIR + "/services' " + command + " >/dev/null";
+  return std::system(line.c_str()) == 0;
+}
+
+}  // namespace
+
+std::string PostgresControlMissing() {
+  for (const char* name : {"MVQ_TEST_PG", "MVQ_SERVICES_DIR", "MVQ_PG_PORT"}) {
+    const char* v = std::getenv(name);
+    if (!v || !*v) return std::string(name) + " is not set (source <(scripts/services start))";
+  }
+  return "";
+}
+
+bool KillPostgres() {
+  return RunServices("kill-pg");
+}
+
+bool StartPostgres() {
+  return RunServices("start-pg");
 }
 
 std::vector<Row> StandardRows(int count) {

@@ -67,6 +67,8 @@ class CustomConvertTest : public RunLogCapture, public ::testing::WithParamInter
   // Source and target connections of the test's own, beside the gates'.
   db::Connection& Src() { return *sourceConn_; }
   db::Connection& Dst() { return *targetConn_; }
+  // Opens the test's own target connection again (after its server was restarted).
+  void ReconnectTarget();
   // A table name unique to this test; removed from both ends afterwards.
   std::string Table(const std::string& suffix = "");
   // Creates table on the source with the standard columns (id, name, note, amount, ratio,
@@ -94,6 +96,15 @@ class CustomConvertTest : public RunLogCapture, public ::testing::WithParamInter
   std::vector<std::string> tables_;
   ProgressUi* savedUi_ = nullptr;
 };
+
+// The PostgreSQL server that scripts/services started (MVQ_SERVICES_DIR, MVQ_PG_PORT):
+// why it cannot be stopped and started by a test, or "" when it can.
+std::string PostgresControlMissing();
+// Stops it as a crash would (pg_ctl -m immediate); true when the command succeeded.
+bool KillPostgres();
+// Starts it again with the options scripts/services uses and waits until it accepts
+// connections; true when the command succeeded.
+bool StartPostgres();
 
 // The standard rows: Chinese text, a row of nulls, a 1 MB blob, 28-digit decimals, dates
 // and timestamps with microseconds; count rows in all, ids 1..count.
