@@ -108,6 +108,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
     case Dbms::MariaDB:
       q.tablesNeedCurrentCatalog = true;
       q.readsTextAsUtf8 = true;
+      q.keyRangeRows = 10000;
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

@@ -67,6 +67,10 @@ struct Quirks {
   // connection last read, so a table another connection has created anew shows its old
   // columns. This statement, run first, brings the connection's schema up to date.
   std::string refreshSchema;
+  // MariaDB: Connector/ODBC before 3.1.17 holds every row of a result in memory, however it
+  // is fetched. A whole table is read instead in ranges of this many rows of its one-column
+  // key ("where key > last order by key limit n"); 0: the driver streams by itself.
+  size_t keyRangeRows = 0;
   // MariaDB: text values are read as UTF-8 (SQL_C_CHAR), never as UTF-16 (see
   // DriverNeedsNarrowCalls).
   bool readsTextAsUtf8 = false;
