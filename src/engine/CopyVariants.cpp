@@ -34,7 +34,7 @@ class AdoStreamSource : public RowSource {
   explicit AdoStreamSource(TADODataGate& gate) : gate_(gate) {}
   void Open(const std::string& table) override {
     total_ = gate_.QueryValue("select count(*) from " + table).AsInt();
-    gate_.OpenQuery("select * from " + table, query_, db::Fetch::Stream);
+    gate_.OpenTableStream(table, query_);
     if (query_) fields_ = query_->Fields();
   }
   int64_t Total() const override { return total_; }

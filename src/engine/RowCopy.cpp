@@ -14,10 +14,15 @@ int32_t ClampCount(int64_t n) {
   return n > INT32_MAX ? INT32_MAX : n < 0 ? 0 : static_cast<int32_t>(n);
 }
 
-// Counts what reached the target: rows posted, less those a batch later refused.
+// Counts what reached the target: rows posted, less those a batch later refused, and what
+// of that the last commit made durable.
 struct Tally {
   int64_t posted = 0;
   int64_t refused = 0;
+  int32_t committed = 0;
+  // The appender failed while sending: which of its queued rows reached the target is
+  // unknown, so only what an earlier commit made durable is counted.
+  bool unsure = false;
   void Refused(const std::vector<db::RowFailure>& failures) {
     for (const auto& f : failures) {
       ++refused;
@@ -28,7 +33,9 @@ struct Tally {
 };
 
 // One row into the target inside its own error trap: a refused row is logged and skipped,
-// and its pending insert is dropped so that it never drags the next row down.
+// and its pending insert is dropped so that it never drags the next row down. The appender
+// reports refused rows as failures; an error it raises while sending is no row's fault (a
+// lost connection): the rows it was sending are gone, so it ends the table.
 void CopyOneRow(RowSource& source, RowTarget& target, const CopyPlan& plan, Tally& tally) {
   const auto& fields = source.Fields();
   std::optional<std::string> label;
@@ -40,19 +47,34 @@ void CopyOneRow(RowSource& source, RowTarget& target, const CopyPlan& plan, Tall
       bool bytes = fields[i].category == db::ftBytes || fields[i].category == db::ftVarBytes;
       target.appender->SetField(i, plan.bytesAsText1 && bytes ? db::Variant("1") : source.Value(i));
     }
-    auto failures = target.appender->Post(label);
-    ++tally.posted;
-    tally.Refused(failures);
   } catch (const std::exception& e) {
     if (target.appender) target.appender->Cancel();
     LogRowFailure(e.what(), label);
+    return;
   }
+  std::vector<db::RowFailure> failures;
+  try {
+    failures = target.appender->Post(label);
+  } catch (...) {
+    tally.unsure = true;
+    throw;
+  }
+  ++tally.posted;
+  tally.Refused(failures);
 }
 
 // Sends what is queued and commits; refused rows are logged before the commit.
 void FlushAndCommit(RowTarget& target, Tally& tally) {
-  if (target.appender) tally.Refused(target.appender->Flush());
+  if (target.appender) {
+    try {
+      tally.Refused(target.appender->Flush());
+    } catch (...) {
+      tally.unsure = true;
+      throw;
+    }
+  }
   target.Commit();
+  if (!tally.unsure) tally.committed = tally.Written();
 }
 
 void OpenTarget(RowTarget& target, const CopyPlan& plan) {
@@ -114,7 +136,8 @@ void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
     }
     ProgressClose(false);
   }
-  ReportTableExport(table, tally.Written(), error != nullptr);
+  // After a failed send or commit only what a commit made durable is counted.
+  ReportTableExport(table, transacting ? tally.committed : tally.Written(), error != nullptr);
   if (error) std::rethrow_exception(error);
 }
 

@@ -194,6 +194,10 @@ class ScriptedAppender : public db::Appender {
     std::vector<db::RowFailure> failures;
     if (pending_.empty()) return failures;
     script_->Record("flush: " + std::to_string(pending_.size()));
+    if (script_->sendError) {
+      pending_.clear();
+      throw *script_->sendError;
+    }
     for (auto& p : pending_) {
       std::optional<std::string> err;
       if (script_->insertFailure) err = script_->insertFailure(p.row);
@@ -241,6 +245,11 @@ class ScriptedConnection : public db::Connection {
   void CommitTrans() override {
     script().Record("commit");
     if (level_ > 0) --level_;
+    auto& answers = script().commitAnswers;
+    if (answers.empty()) return;
+    auto answer = std::move(answers.front());
+    answers.pop_front();
+    if (answer) throw *answer;
   }
   void RollbackTrans() override {
     script().Record("rollback");

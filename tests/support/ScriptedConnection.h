@@ -70,6 +70,11 @@ class Script {
   std::optional<db::DbError> openError;  // Open throws this
   size_t batchSize = 1000;               // appender batch size
   std::vector<std::vector<db::Variant>> inserted;  // rows the appenders wrote
+  // Sending queued rows raises this (as a lost connection does); the queued rows are gone.
+  std::optional<db::DbError> sendError;
+  // Each commit takes the next answer and raises it when it holds an error; none left:
+  // commits succeed.
+  std::deque<std::optional<db::DbError>> commitAnswers;
 
   const Response* Find(const std::string& sql);
   std::function<std::optional<std::string>(const std::vector<db::Variant>&)> insertFailure;

@@ -323,6 +323,52 @@ TEST_F(ConvertTable, AnOracleSourceOfTwoPagesCommitsAndReopensTheTargetAtThePage
   EXPECT_EQ(LogLines().back(), "导出成功:表EMP，总的记录数65536,导出数据65536条，全部完成,用时0ms");
 }
 
+TEST_F(ConvertTable, ASendThatFailsEndsTheTableAfterTheReportWithoutBlamingARow) {
+  CurrentDirection = 9;
+  Open(Kind::CustomSource);
+  Open(Kind::CustomTarget);
+  SourceRows(Kind::CustomSource, {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}, {5, "e"}});
+  TargetTable(Kind::CustomTarget, false);
+  Script& target = Of(Kind::CustomTarget);
+  target.batchSize = 2;
+  target.sendError = db::DbError("The connection has been lost", "08S01");
+
+  EXPECT_THROW(mvq::ConvertTable("EMP", tmSkipExisting), db::DbError);
+
+  // The rows queued with the failed send are not counted, though the commit went through,
+  // nor is any row blamed for them.
+  EXPECT_EQ(LogLines(), (Lines{"", "创建成功:表EMP",
+                               "导出部分成功:表EMP，总的记录数5,导出数据0条，部分完成,用时0ms"}));
+  EXPECT_EQ(std::count(target.calls.begin(), target.calls.end(), "flush: 2"), 1)
+      << "the copy stops at the first failed send";
+  EXPECT_EQ(target.calls.back(), "commit");
+  EXPECT_FALSE(GetProgressState().windowOpen);
+}
+
+TEST_F(ConvertTable, ACommitThatFailsCountsOnlyThePagesCommittedBefore) {
+  CurrentDirection = 0;
+  Open(Kind::Oracle);
+  Open(Kind::SqlServer);
+  Script& ora = Of(Kind::Oracle);
+  std::vector<std::vector<Variant>> page1;
+  for (int i = 1; i <= 65535; ++i) page1.push_back({i, "n"});
+  ora.On("select count(*) from EMP").Rows({{"n", db::adInteger}}, {{int64_t{65536}}});
+  ora.On("select * from EMP where rownum<65536").Rows(kEmpColumns, page1);
+  ora.On("select * from ( select row_.*, rownum rownum_ from (select * from EMP) row_ where "
+         "rownum <=:1) where rownum_ >:2")
+      .Rows({{"ID", db::adInteger}, {"NAME"}, {"ROWNUM_", db::adInteger}},
+            {{65536, "last", 65536}});
+  ora.On("call: getMdbCreateSql").Rows({{"r"}}, {{"create Table [EMP] (ID integer)"}});
+  TargetTable(Kind::SqlServer, false);
+  Of(Kind::SqlServer).commitAnswers = {std::nullopt,
+                                       db::DbError("Communication link failure", "08S01")};
+
+  EXPECT_THROW(mvq::ConvertTable("EMP", tmSkipExisting), db::DbError);
+
+  EXPECT_EQ(LogLines().back(),
+            "导出部分成功:表EMP，总的记录数65536,导出数据65535条，部分完成,用时0ms");
+}
+
 TEST_F(ConvertTable, ByteStringsReachOracleAsTheTextOne) {
   CurrentDirection = 1;
   Open(Kind::SqlServer);

@@ -172,13 +172,28 @@ TEST(DriverQuirks, PsqlOdbcKeepsTheTransactionAliveUnlessItsProtocolSaysOtherwis
   EXPECT_TRUE(QuirksFor(Dbms::PostgreSQL, "Protocol=7.4-1").failedStatementAbortsTransaction);
 }
 
+TEST(DbError, ALostConnectionIsToldFromAStatementsOwnFailure) {
+  EXPECT_TRUE(DbError("Communication link failure", "08S01").ConnectionLost());
+  EXPECT_TRUE(DbError("terminating connection due to administrator command", "57P01")
+                  .ConnectionLost());
+  EXPECT_TRUE(DbError("Lost connection to server during query", "HY000", 2013).ConnectionLost());
+  EXPECT_FALSE(DbError("duplicate key value", "23505").ConnectionLost());
+  EXPECT_FALSE(DbError("Duplicate entry", "HY000", 1062).ConnectionLost());
+  // Any record of the error counts.
+  EXPECT_TRUE(DbError({{"HY000", 0, "statement failed"}, {"08006", 0, "connection failure"}})
+                  .ConnectionLost());
+}
+
 TEST(DriverQuirks, DriversAreSpokenToInTheirWorkingWidth) {
   EXPECT_TRUE(DriverNeedsNarrowCalls("MDBTools"));
   EXPECT_TRUE(DriverNeedsNarrowCalls("/usr/lib/x86_64-linux-gnu/odbc/libmdbodbcW.so"));
   EXPECT_TRUE(DriverNeedsNarrowCalls("SQLite3"));
   EXPECT_TRUE(DriverNeedsNarrowCalls("sqlite3odbc.so"));
   EXPECT_FALSE(DriverNeedsNarrowCalls("PostgreSQL Unicode"));
-  EXPECT_FALSE(DriverNeedsNarrowCalls("libmaodbc.so"));
+  EXPECT_TRUE(DriverNeedsNarrowCalls("libmaodbc.so"));
+  EXPECT_TRUE(DriverNeedsNarrowCalls("MariaDB Unicode"));
+  EXPECT_TRUE(QuirksFor(Dbms::MariaDB, "").readsTextAsUtf8);
+  EXPECT_FALSE(QuirksFor(Dbms::PostgreSQL, "").readsTextAsUtf8);
   EXPECT_TRUE(DriverPrintsItsErrors("MDBTools"));
   EXPECT_FALSE(DriverPrintsItsErrors("SQLite3"));
   EXPECT_EQ(WorkingDriverFor("SQLite"), "SQLite3");

@@ -166,6 +166,15 @@ void TADODataGate::OpenSql(const std::string& sql, std::unique_ptr<db::Query>& q
   }
 }
 
+void TADODataGate::OpenTableStream(const std::string& table, std::unique_ptr<db::Query>& query) {
+  try {
+    query = Connection().StreamTable(table);
+  } catch (const db::DbError& e) {
+    LogSqlError(e.DriverMessage(), "select * from " + table);
+    query = NewQuery();
+  }
+}
+
 std::string TADODataGate::BindArguments(const ArgumentList& args, db::Params& params) {
   params = ToParams(args);
   return DescribeArguments(args);
@@ -246,7 +255,19 @@ void TADODataGate::ParseUserId(const std::string& connectionString) {
 }
 
 bool TADODataGate::CanPageByKey() const {
-  return !connection_ || connection_->dbms() != db::Dbms::Access;
+  if (!connection_) return true;
+  switch (connection_->dbms()) {
+    // The page statements are SQL Server's ("top", bracketed names); these engines refuse
+    // them, and a table larger than a page is streamed whole instead.
+    case db::Dbms::Access:
+    case db::Dbms::SQLite:
+    case db::Dbms::PostgreSQL:
+    case db::Dbms::MariaDB:
+    case db::Dbms::Oracle:
+      return false;
+    default:
+      return true;
+  }
 }
 
 bool TADODataGate::OpenTablePaged(const std::string& table, std::unique_ptr<db::Query>& query) {
@@ -276,8 +297,10 @@ bool TADODataGate::OpenTablePaged(const std::string& table, std::unique_ptr<db::
   if (rowCount_ <= PageSize || whole) {
     // A whole table larger than a page is streamed, so that memory stays bounded; the end
     // of the read is decided by the count, never by the result's own row count.
-    OpenQuery("select * from " + table, query,
-              rowCount_ > PageSize ? db::Fetch::Stream : db::Fetch::All);
+    if (rowCount_ > PageSize)
+      OpenTableStream(table, query);
+    else
+      OpenQuery("select * from " + table, query);
   } else {
     OpenQuery(
         "select top " + std::to_string(PageSize) + " * from " + table + " order by " + keyColumns_,

@@ -42,6 +42,9 @@ class TADODataGate {
   // gate whose constructor failed to connect nothing is run.
   void OpenSql(const std::string& sql, std::unique_ptr<db::Query>& query,
                const ArgumentList& args = {});
+  // Every row of table streamed in bounded memory (see db::Connection::StreamTable); a
+  // failure is logged as OpenQuery logs it and leaves the query closed.
+  void OpenTableStream(const std::string& table, std::unique_ptr<db::Query>& query);
   // Fills params from args in order; returns " 参数0=.. 参数1=.." for failure lines.
   static std::string BindArguments(const ArgumentList& args, db::Params& params);
 
@@ -102,7 +105,8 @@ class TADODataGate {
 
   // Whether the table's key can be known and the paging statements ("top" ... "order by"
   // the key) run. Access drivers over ODBC report no primary keys, and MDBTools cannot
-  // order rows at all, so an Access table is never paged by key.
+  // order rows at all, so an Access table is never paged by key; SQLite, PostgreSQL,
+  // MariaDB and Oracle know no "top".
   virtual bool CanPageByKey() const;
 
  private:

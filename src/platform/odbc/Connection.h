@@ -140,6 +140,13 @@ class Connection {
 
   virtual int64_t Execute(const std::string& sql, const Params& params = {}) = 0;
   virtual std::unique_ptr<Query> CreateQuery() = 0;
+  // Every row of table (the name used verbatim), forward only and in bounded memory, as
+  // "select * from " + table streamed. Throws DbError.
+  virtual std::unique_ptr<Query> StreamTable(const std::string& table) {
+    auto query = CreateQuery();
+    query->Open("select * from " + table, {}, Fetch::Stream);
+    return query;
+  }
   // Appender for the first columnCount columns of table (the name used verbatim).
   virtual std::unique_ptr<Appender> CreateAppender(const std::string& table,
                                                    size_t columnCount) = 0;

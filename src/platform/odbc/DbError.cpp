@@ -10,11 +10,21 @@ std::string JoinMessages(const std::vector<Diagnostic>& records) {
 }  // namespace
 
 DbError::DbError(std::string message, std::string sqlState, int32_t nativeCode)
-    : std::runtime_error(message), records_{{std::move(sqlState), nativeCode, std::move(message)}} {}
+    : std::runtime_error(message),
+      records_{{std::move(sqlState), nativeCode, std::move(message)}} {}
 
 DbError::DbError(std::vector<Diagnostic> records)
     : std::runtime_error(JoinMessages(records)), records_(std::move(records)) {
   if (records_.empty()) records_.push_back({"", 0, "unknown database error"});
+}
+
+bool DbError::ConnectionLost() const {
+  for (const auto& r : records_) {
+    const std::string& s = r.sqlState;
+    if (s.starts_with("08") || s == "57P01" || s == "57P02" || s == "57P03") return true;
+    if (s == "HY000" && (r.nativeCode == 2006 || r.nativeCode == 2013)) return true;
+  }
+  return false;
 }
 
 }  // namespace mvq::db

@@ -24,6 +24,10 @@ class DbError : public std::runtime_error {
   const std::string& SqlState() const { return records_.front().sqlState; }
   int32_t NativeCode() const { return records_.front().nativeCode; }
   const std::vector<Diagnostic>& Records() const { return records_; }
+  // Whether the connection itself failed, so that no statement or row is to blame:
+  // SQLSTATE class 08, a PostgreSQL server shutting down (57P01-57P03), or MariaDB's client
+  // errors "server has gone away" (2006) and "lost connection" (2013).
+  bool ConnectionLost() const;
 
  private:
   std::vector<Diagnostic> records_;

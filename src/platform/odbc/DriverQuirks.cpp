@@ -23,6 +23,9 @@ bool Contains(std::string_view haystack, std::string_view lowerNeedle) {
 bool IsSqliteDriver(std::string_view d) {
   return Lower(d) == "sqlite3" || Contains(d, "sqlite3odbc");
 }
+bool IsMariaDbDriver(std::string_view d) {
+  return Lower(d).starts_with("mariadb") || Contains(d, "libmaodbc");
+}
 bool IsPsqlOdbcDriver(std::string_view d) {
   return Lower(d).starts_with("postgresql") || Contains(d, "psqlodbc");
 }
@@ -42,7 +45,7 @@ std::optional<std::string> WorkingDriverFor(std::string_view driver) {
 
 bool DriverNeedsNarrowCalls(std::string_view driver) {
   return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc") || IsSqliteDriver(driver) ||
-         Lower(driver) == "sqlite";
+         Lower(driver) == "sqlite" || IsMariaDbDriver(driver);
 }
 
 bool DriverPrintsItsErrors(std::string_view driver) {
@@ -88,6 +91,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.declaredLengthsNotEnforced = true;
       q.lossyDoubleAndTimestampParameters = true;
       q.noParameterArrays = true;
+      q.refreshSchema = "select 1 from sqlite_master where 0";
       StandardSavepoints(q);
       q.providerName = "SQLite";
       break;
@@ -103,6 +107,8 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
     }
     case Dbms::MariaDB:
       q.tablesNeedCurrentCatalog = true;
+      q.readsTextAsUtf8 = true;
+      q.keyRangeRows = 10000;
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

@@ -22,6 +22,10 @@ std::optional<std::string> WorkingDriverFor(std::string_view driver);
 // driver manager would turn wide text into the process locale's code page, which mangles
 // Chinese statements and file names. sqliteodbc has no wide entry points at all; MDBTools'
 // ANSI build has none, and its Unicode build lacks the wide catalog calls (SQLTablesW).
+// MariaDB Connector/ODBC miscounts UTF-16 text that holds a unit whose low byte is D8-DB
+// (U+8FD9 "这" among many Chinese characters), as if it began a surrogate pair: a value
+// sent gains a NUL, a value read loses its last character, per such unit. It takes and
+// gives UTF-8 (utf8mb4) through the narrow calls and as SQL_C_CHAR.
 // driver: the DRIVER entry, or SQL_DRIVER_NAME once connected.
 bool DriverNeedsNarrowCalls(std::string_view driver);
 
@@ -59,6 +63,17 @@ struct Quirks {
   // values with milliseconds; sent as text, SQLite keeps them whole. (It also reads REAL
   // values back through 15-digit text; nothing above the driver can undo that.)
   bool lossyDoubleAndTimestampParameters = false;
+  // SQLite: sqliteodbc describes a result before its first step, from the schema the
+  // connection last read, so a table another connection has created anew shows its old
+  // columns. This statement, run first, brings the connection's schema up to date.
+  std::string refreshSchema;
+  // MariaDB: Connector/ODBC before 3.1.17 holds every row of a result in memory, however it
+  // is fetched. A whole table is read instead in ranges of this many rows of its one-column
+  // key ("where key > last order by key limit n"); 0: the driver streams by itself.
+  size_t keyRangeRows = 0;
+  // MariaDB: text values are read as UTF-8 (SQL_C_CHAR), never as UTF-16 (see
+  // DriverNeedsNarrowCalls).
+  bool readsTextAsUtf8 = false;
   // SQLite: in a parameter array every binary value takes the first row's length. Arrays
   // bring SQLite no speed inside a transaction either, so its rows go one at a time.
   bool noParameterArrays = false;

@@ -56,6 +56,7 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
     : session_(std::move(session)) {
   if (columnCount == 0) throw DbError("an appender needs at least one column");
   {
+    session_->RefreshSchema();
     Statement probe(session_);
     probe.Check(session_->calls.ExecDirect(probe.get(), "select * from " + table + " where 1=2"),
                 "select * from " + table + " where 1=2");
@@ -296,7 +297,10 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
   SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
   SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
   // A lost connection is no row's fault.
-  if (error && error->SqlState().starts_with("08")) throw *error;
+  if (error && error->ConnectionLost()) {
+    session_->Note(*error);
+    throw *error;
+  }
   return error;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/odbc/ConnectionString.h"
+#include "platform/odbc/KeyRangeQuery.h"
 #include "platform/odbc/OdbcAppender.h"
 #include "platform/odbc/OdbcQuery.h"
 #include "platform/odbc/SchemaRowsets.h"
@@ -44,6 +45,7 @@ class OdbcConnection : public Connection {
     return OdbcQuery(session_).Execute(sql, params);
   }
   std::unique_ptr<Query> CreateQuery() override { return std::make_unique<OdbcQuery>(session_); }
+  std::unique_ptr<Query> StreamTable(const std::string& table) override;
   std::unique_ptr<Appender> CreateAppender(const std::string& table, size_t columns) override {
     return std::make_unique<OdbcAppender>(session_, table, columns);
   }
@@ -194,6 +196,17 @@ void OdbcConnection::RollbackTrans() {
   s.transactionLevel = 0;
   s.EndTransaction(false);
   s.SetAutoCommit(true);
+}
+
+std::unique_ptr<Query> OdbcConnection::StreamTable(const std::string& table) {
+  const auto& session = Opened();
+  if (session->quirks.keyRangeRows > 0) {
+    auto keys = ReadKeyColumns(session, table);
+    if (keys.size() == 1)
+      return std::make_unique<KeyRangeQuery>(session, table, keys[0], session->quirks.keyRangeRows);
+  }
+  // Without one key column the driver's own reading is all there is.
+  return Connection::StreamTable(table);
 }
 
 Variant OdbcConnection::CallFunction(const std::string& name, const Params& inputs) {

@@ -46,6 +46,7 @@ void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) 
   Close();
   try {
     SQLRETURN rc = SQL_SUCCESS;
+    session_->RefreshSchema();
     stmt_ = RunStatement(session_, sql, params, buffers_, &rc);
     std::vector<ResultColumn> columns = DescribeResult(*stmt_);
     for (const auto& c : columns) fields_.push_back(c.desc);

@@ -59,9 +59,9 @@ size_t BoundWidth(const ResultColumn& c) {
       return sizeof(double);
     case ValueClass::Decimal:
       return std::max<size_t>(c.size + 4, 48);
-    // Up to two UTF-16 units per character, and the terminator.
+    // Up to two UTF-16 units (four UTF-8 bytes) per character, and the terminator.
     case ValueClass::Text:
-      return (c.size * 2 + 1) * sizeof(SQLWCHAR);
+      return c.utf8Text ? c.size * 4 + 1 : (c.size * 2 + 1) * sizeof(SQLWCHAR);
     case ValueClass::Bytes:
       return std::max<size_t>(c.size, 1);
     case ValueClass::Date:
@@ -74,8 +74,8 @@ size_t BoundWidth(const ResultColumn& c) {
   return 8;
 }
 
-SQLSMALLINT ReadCType(ValueClass v) {
-  switch (v) {
+SQLSMALLINT ReadCType(const ResultColumn& c) {
+  switch (c.valueClass) {
     case ValueClass::Bool:
       return SQL_C_BIT;
     case ValueClass::Int:
@@ -87,7 +87,7 @@ SQLSMALLINT ReadCType(ValueClass v) {
     case ValueClass::Decimal:
       return SQL_C_CHAR;
     case ValueClass::Text:
-      return SQL_C_WCHAR;
+      return c.utf8Text ? SQL_C_CHAR : SQL_C_WCHAR;
     case ValueClass::Bytes:
       return SQL_C_BINARY;
     case ValueClass::Date:
@@ -127,6 +127,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
       return Variant(Decimal{PlainDecimalText(text)});
     }
     case ValueClass::Text:
+      if (c.utf8Text) return Variant(std::string(data, static_cast<size_t>(length)));
       return Variant(ToUtf8(reinterpret_cast<const char16_t*>(data),
                             static_cast<size_t>(length) / sizeof(SQLWCHAR)));
     case ValueClass::Bytes: {
@@ -158,7 +159,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
 size_t Room(const ResultColumn& c, size_t width) {
   switch (c.valueClass) {
     case ValueClass::Text:
-      return width - sizeof(SQLWCHAR);
+      return width - (c.utf8Text ? 1 : sizeof(SQLWCHAR));
     case ValueClass::Decimal:
       return width - 1;
     default:
@@ -219,6 +220,7 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
     }
 
     c.valueClass = ValueClassOf(c.sqlType, c.isUnsigned);
+    c.utf8Text = quirks.readsTextAsUtf8 && c.valueClass == ValueClass::Text;
     c.desc.adoType = AdoTypeOf(c.sqlType, c.isUnsigned);
     c.desc.definedSize = static_cast<int64_t>(c.size);
     if (quirks.textSizeInBytes && (c.sqlType == SQL_VARCHAR || c.sqlType == SQL_CHAR))
@@ -273,7 +275,7 @@ void ResultReader::SetUpBlocks(size_t blockRows) {
     b.width = BoundWidth(columns_[i]);
     b.data.assign(b.width * rows_, '\0');
     b.indicators.assign(rows_, 0);
-    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), ReadCType(columns_[i].valueClass),
+    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), ReadCType(columns_[i]),
                            b.data.data(), static_cast<SQLLEN>(b.width), b.indicators.data()),
                 "binding a column");
   }
@@ -351,14 +353,14 @@ Variant ResultReader::ReadFixed(SQLUSMALLINT column, const ResultColumn& c) {
   const size_t width = BoundWidth(c);
   if (scratch_.size() < width) scratch_.resize(width);
   SQLLEN length = 0;
-  SQLRETURN rc = SQLGetData(stmt_.get(), column, ReadCType(c.valueClass), scratch_.data(),
+  SQLRETURN rc = SQLGetData(stmt_.get(), column, ReadCType(c), scratch_.data(),
                             static_cast<SQLLEN>(width), &length);
   stmt_.Check(rc, "reading a value");
   return Convert(c, scratch_.data(), length);
 }
 
 Variant ResultReader::ReadInPieces(SQLUSMALLINT column, const ResultColumn& c) {
-  const SQLSMALLINT cType = ReadCType(c.valueClass);
+  const SQLSMALLINT cType = ReadCType(c);
   const size_t terminator = cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : cType == SQL_C_CHAR ? 1 : 0;
   if (scratch_.size() < kPieceBytes) scratch_.resize(kPieceBytes);
   std::string data;

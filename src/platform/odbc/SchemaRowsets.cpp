@@ -1,5 +1,6 @@
 #include "platform/odbc/SchemaRowsets.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/odbc/ResultReader.h"
@@ -68,6 +69,24 @@ std::vector<PrimaryKeyRow> ReadPrimaryKeys(const std::shared_ptr<Session>& sessi
       out.push_back(std::move(key));
     }
   }
+  return out;
+}
+
+std::vector<std::string> ReadKeyColumns(const std::shared_ptr<Session>& session,
+                                        const std::string& table) {
+  std::vector<std::string> out;
+  if (session->quirks.noPrimaryKeyCall) return out;
+  std::string catalog =
+      session->quirks.tablesNeedCurrentCatalog ? ReadCurrentCatalog(*session) : std::string();
+  Statement stmt(session);
+  SQLRETURN rc = session->calls.PrimaryKeys(stmt.get(), catalog, "", table);
+  if (!SQL_SUCCEEDED(rc)) return out;
+  std::vector<std::pair<int, std::string>> keys;
+  for (const auto& row : ReadAll(stmt))
+    keys.emplace_back(row.size() > 4 ? static_cast<int>(row[4].AsInt()) : 0, Text(row, 3));
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& k : keys) out.push_back(std::move(k.second));
   return out;
 }
 

@@ -22,7 +22,7 @@ const OdbcCalls& Statement::calls() const {
 }
 
 void Statement::Check(SQLRETURN rc, std::string_view what) const {
-  session_->calls.Check(rc, SQL_HANDLE_STMT, handle_.get(), what);
+  session_->Check(rc, SQL_HANDLE_STMT, handle_.get(), what);
 }
 
 void Session::RequireOpen() const {
@@ -34,20 +34,44 @@ void Session::ExecuteDirect(const std::string& sql) {
   stmt.Check(calls.ExecDirect(stmt.get(), sql), sql);
 }
 
+void Session::Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::string_view what) {
+  try {
+    calls.Check(rc, type, handle, what);
+  } catch (const DbError& e) {
+    Note(e);
+    throw;
+  }
+}
+
+void Session::Note(const DbError& error) {
+  if (error.ConnectionLost()) lost = true;
+}
+
+void Session::RefreshSchema() {
+  if (quirks.refreshSchema.empty()) return;
+  Statement stmt(shared_from_this());
+  stmt.Check(calls.ExecDirect(stmt.get(), quirks.refreshSchema), quirks.refreshSchema);
+  // The schema is read when the statement first steps, which the driver leaves to the fetch.
+  SQLFetch(stmt.get());
+}
+
 void Session::SetAutoCommit(bool on) {
   RequireOpen();
   SQLRETURN rc = SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
                                    reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(
                                        on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
                                    SQL_IS_UINTEGER);
-  calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), "setting autocommit");
+  Check(rc, SQL_HANDLE_DBC, dbc.get(), "setting autocommit");
   autoCommit = on;
 }
 
 void Session::EndTransaction(bool commit) {
   RequireOpen();
+  if (commit && lost)
+    throw DbError("the connection to the server was lost: the transaction is not committed",
+                  "08S01");
   SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc.get(), commit ? SQL_COMMIT : SQL_ROLLBACK);
-  calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), commit ? "commit" : "rollback");
+  Check(rc, SQL_HANDLE_DBC, dbc.get(), commit ? "commit" : "rollback");
 }
 
 std::string Session::NewSavepointName() {

@@ -55,14 +55,23 @@ class Session : public std::enable_shared_from_this<Session> {
   // SQLGetData works on bound columns of a row positioned in a block (SQL_GD_BLOCK and
   // SQL_GD_BOUND): a value too long for its bound buffer can be read again.
   bool canReadBoundColumnsOfARowset = false;
+  // The connection failed under a statement: nothing since then can be committed, whatever
+  // the driver answers (psqlODBC reports a commit on a lost connection as done).
+  bool lost = false;
   int transactionLevel = 0;
   bool autoCommit = true;  // false inside BeginTrans, or after SetAutoCommit(false)
   std::vector<PendingRows*> pending;
 
   // Throws DbError unless the connection is open.
   void RequireOpen() const;
+  // Throws the handle's diagnostics unless rc succeeded, noting a lost connection.
+  void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::string_view what);
+  // Notes a lost connection when error says so.
+  void Note(const DbError& error);
   // Runs a statement without parameters or result (savepoints and the like).
   void ExecuteDirect(const std::string& sql);
+  // Before a statement whose result gets described: see Quirks::refreshSchema.
+  void RefreshSchema();
   void SetAutoCommit(bool on);
   void EndTransaction(bool commit);
   // A fresh savepoint name, unique within the session.
