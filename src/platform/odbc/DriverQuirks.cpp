@@ -99,6 +99,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.failedStatementAbortsTransaction =
           !protocol.empty() && !protocol.ends_with("-2") && protocol.find('-') != std::string::npos;
       q.providerName = "Postgres";
+      q.copyOverPartnerSession = true;
       break;
     }
     case Dbms::MariaDB:

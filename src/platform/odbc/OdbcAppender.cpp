@@ -51,6 +51,10 @@ void SetAppenderBatchRows(size_t rows) {
   BatchRowsOverride() = rows;
 }
 
+size_t AppenderBatchRows(size_t engineDefault) {
+  return BatchRowsOverride() ? BatchRowsOverride() : engineDefault;
+}
+
 OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& table,
                            size_t columnCount)
     : session_(std::move(session)) {
@@ -73,7 +77,7 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
     markers += i ? ", ?" : "?";
   }
   insertSql_ = "INSERT INTO " + table + " (" + names + ") VALUES (" + markers + ")";
-  batchRows_ = BatchRowsOverride() ? BatchRowsOverride() : session_->quirks.batchRows;
+  batchRows_ = AppenderBatchRows(session_->quirks.batchRows);
   // Without savepoints a failed array inside the caller's transaction cannot be undone.
   useArrays_ = !session_->quirks.noParameterArrays && session_->HasSavepoints();
   session_->pending.push_back(this);
@@ -242,6 +246,7 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
   }
   SQLHSTMT h = insert_->get();
   const size_t rows = end - begin;
+  if (!session_->autoCommit) session_->wroteInTransaction = true;
   insert_->Check(SQLFreeStmt(h, SQL_RESET_PARAMS), "resetting parameters");
   std::vector<SQLUSMALLINT> status(rows, SQL_PARAM_UNUSED);
   SQLULEN processed = 0;

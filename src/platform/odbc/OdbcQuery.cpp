@@ -1,5 +1,7 @@
 #include "platform/odbc/OdbcQuery.h"
 
+#include <cctype>
+
 #include "platform/odbc/Markers.h"
 
 namespace mvq::db {
@@ -7,6 +9,14 @@ namespace mvq::db {
 namespace {
 // Rows per block fetch.
 constexpr size_t kFetchRows = 1000;
+
+bool IsQueryText(const std::string& sql) {
+  size_t at = sql.find_first_not_of(" \t\r\n(");
+  if (at == std::string::npos || sql.size() - at < 6) return false;
+  std::string word = sql.substr(at, 6);
+  for (auto& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return word == "select";
+}
 }  // namespace
 
 std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
@@ -14,6 +24,7 @@ std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
                                         ParamBuffers& buffers, SQLRETURN* rc) {
   auto stmt = std::make_unique<Statement>(session);
   const OdbcCalls& calls = session->calls;
+  if (!session->autoCommit && !IsQueryText(sql)) session->wroteInTransaction = true;
   if (params.empty() && session->markers == MarkerStyle::Question) {
     *rc = calls.ExecDirect(stmt->get(), sql);
   } else {

@@ -42,11 +42,13 @@ void Session::SetAutoCommit(bool on) {
                                    SQL_IS_UINTEGER);
   calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), "setting autocommit");
   autoCommit = on;
+  if (on) wroteInTransaction = false;
 }
 
 void Session::EndTransaction(bool commit) {
   RequireOpen();
   SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc.get(), commit ? SQL_COMMIT : SQL_ROLLBACK);
+  wroteInTransaction = false;
   calls.Check(rc, SQL_HANDLE_DBC, dbc.get(), commit ? "commit" : "rollback");
 }
 
