@@ -88,6 +88,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.declaredLengthsNotEnforced = true;
       q.lossyDoubleAndTimestampParameters = true;
       q.noParameterArrays = true;
+      q.textReadsAsUtf8 = true;
       StandardSavepoints(q);
       q.providerName = "SQLite";
       break;

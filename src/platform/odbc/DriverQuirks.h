@@ -59,6 +59,9 @@ struct Quirks {
   // values with milliseconds; sent as text, SQLite keeps them whole. (It also reads REAL
   // values back through 15-digit text; nothing above the driver can undo that.)
   bool lossyDoubleAndTimestampParameters = false;
+  // SQLite: text is stored as UTF-8 and read back as such through SQL_C_CHAR; read that way
+  // it skips two conversions (to UTF-16 in the driver, back to UTF-8 here).
+  bool textReadsAsUtf8 = false;
   // SQLite: in a parameter array every binary value takes the first row's length. Arrays
   // bring SQLite no speed inside a transaction either, so its rows go one at a time.
   bool noParameterArrays = false;

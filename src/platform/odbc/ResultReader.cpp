@@ -16,7 +16,9 @@ constexpr SQLULEN kMaxBoundText = 4000;
 constexpr SQLULEN kMaxBoundBytes = 8000;
 // Bytes of bound buffers per block of rows.
 constexpr size_t kBlockBytes = 1 << 20;
-// Bytes per SQLGetData piece.
+// Bytes per SQLGetData piece; the first is small, since most values are, and a driver may
+// fill the whole buffer it is given (sqliteodbc pads it with strncpy).
+constexpr size_t kFirstPieceBytes = 512;
 constexpr size_t kPieceBytes = 64 * 1024;
 
 std::string Lower(std::string s) {
@@ -59,9 +61,9 @@ size_t BoundWidth(const ResultColumn& c) {
       return sizeof(double);
     case ValueClass::Decimal:
       return std::max<size_t>(c.size + 4, 48);
-    // Up to two UTF-16 units per character, and the terminator.
+    // Up to two UTF-16 units (four UTF-8 bytes) per character, and the terminator.
     case ValueClass::Text:
-      return (c.size * 2 + 1) * sizeof(SQLWCHAR);
+      return c.cType == SQL_C_CHAR ? c.size * 4 + 1 : (c.size * 2 + 1) * sizeof(SQLWCHAR);
     case ValueClass::Bytes:
       return std::max<size_t>(c.size, 1);
     case ValueClass::Date:
@@ -74,7 +76,7 @@ size_t BoundWidth(const ResultColumn& c) {
   return 8;
 }
 
-SQLSMALLINT ReadCType(ValueClass v) {
+SQLSMALLINT ReadCType(ValueClass v, bool utf8Text) {
   switch (v) {
     case ValueClass::Bool:
       return SQL_C_BIT;
@@ -87,7 +89,7 @@ SQLSMALLINT ReadCType(ValueClass v) {
     case ValueClass::Decimal:
       return SQL_C_CHAR;
     case ValueClass::Text:
-      return SQL_C_WCHAR;
+      return utf8Text ? SQL_C_CHAR : SQL_C_WCHAR;
     case ValueClass::Bytes:
       return SQL_C_BINARY;
     case ValueClass::Date:
@@ -127,6 +129,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
       return Variant(Decimal{PlainDecimalText(text)});
     }
     case ValueClass::Text:
+      if (c.cType == SQL_C_CHAR) return Variant(std::string(data, static_cast<size_t>(length)));
       return Variant(ToUtf8(reinterpret_cast<const char16_t*>(data),
                             static_cast<size_t>(length) / sizeof(SQLWCHAR)));
     case ValueClass::Bytes: {
@@ -158,7 +161,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
 size_t Room(const ResultColumn& c, size_t width) {
   switch (c.valueClass) {
     case ValueClass::Text:
-      return width - sizeof(SQLWCHAR);
+      return width - (c.cType == SQL_C_CHAR ? 1 : sizeof(SQLWCHAR));
     case ValueClass::Decimal:
       return width - 1;
     default:
@@ -219,6 +222,7 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
     }
 
     c.valueClass = ValueClassOf(c.sqlType, c.isUnsigned);
+    c.cType = ReadCType(c.valueClass, quirks.textReadsAsUtf8);
     c.desc.adoType = AdoTypeOf(c.sqlType, c.isUnsigned);
     c.desc.definedSize = static_cast<int64_t>(c.size);
     if (quirks.textSizeInBytes && (c.sqlType == SQL_VARCHAR || c.sqlType == SQL_CHAR))
@@ -273,7 +277,7 @@ void ResultReader::SetUpBlocks(size_t blockRows) {
     b.width = BoundWidth(columns_[i]);
     b.data.assign(b.width * rows_, '\0');
     b.indicators.assign(rows_, 0);
-    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), ReadCType(columns_[i].valueClass),
+    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), columns_[i].cType,
                            b.data.data(), static_cast<SQLLEN>(b.width), b.indicators.data()),
                 "binding a column");
   }
@@ -351,27 +355,28 @@ Variant ResultReader::ReadFixed(SQLUSMALLINT column, const ResultColumn& c) {
   const size_t width = BoundWidth(c);
   if (scratch_.size() < width) scratch_.resize(width);
   SQLLEN length = 0;
-  SQLRETURN rc = SQLGetData(stmt_.get(), column, ReadCType(c.valueClass), scratch_.data(),
+  SQLRETURN rc = SQLGetData(stmt_.get(), column, c.cType, scratch_.data(),
                             static_cast<SQLLEN>(width), &length);
   stmt_.Check(rc, "reading a value");
   return Convert(c, scratch_.data(), length);
 }
 
 Variant ResultReader::ReadInPieces(SQLUSMALLINT column, const ResultColumn& c) {
-  const SQLSMALLINT cType = ReadCType(c.valueClass);
+  const SQLSMALLINT cType = c.cType;
   const size_t terminator = cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : cType == SQL_C_CHAR ? 1 : 0;
   if (scratch_.size() < kPieceBytes) scratch_.resize(kPieceBytes);
   std::string data;
   bool any = false;
   for (;;) {
     SQLLEN length = 0;
+    const size_t piece = any ? kPieceBytes : kFirstPieceBytes;
     SQLRETURN rc = SQLGetData(stmt_.get(), column, cType, scratch_.data(),
-                              static_cast<SQLLEN>(kPieceBytes), &length);
+                              static_cast<SQLLEN>(piece), &length);
     if (rc == SQL_NO_DATA) break;
     stmt_.Check(rc, "reading a long value");
     if (length == SQL_NULL_DATA) return any ? Convert(c, data.data(), 0) : Variant();
     any = true;
-    const size_t room = kPieceBytes - terminator;
+    const size_t room = piece - terminator;
     if (length == SQL_NO_TOTAL || static_cast<size_t>(length) > room) {
       data.append(scratch_.data(), room);
       continue;

@@ -18,6 +18,7 @@ struct ResultColumn {
   bool isUnsigned = false;
   ValueClass valueClass = ValueClass::Text;
   bool longData = false;  // read with SQLGetData in pieces
+  SQLSMALLINT cType = 0;  // the C type values are read as
 };
 
 // Describes the open result of stmt (no columns: a statement without a result).
