@@ -96,7 +96,8 @@ Result InChild(const std::function<Result()>& work) {
   close(fds[1]);
   std::string text;
   char buf[512];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+    text.append(buf, static_cast<size_t>(n));
   close(fds[0]);
   waitpid(pid, nullptr, 0);
   Result r;
@@ -156,12 +157,13 @@ std::string SourceFile(const fs::path& dir, long long rows) {
   fs::path part = file;
   part += ".part";
   fs::remove(part);
-  std::string sql = "create table " + std::string(kTable) + " (" + Columns("timestamp") +
-                    ");\nwith recursive c(i) as (select 1 union all select i + 1 from c where i < " +
-                    std::to_string(rows) + ") insert into " + kTable +
-                    " select i, '客户' || i, (i % 100000) || '.' || (10 + i % 90), "
-                    "printf('2024-%02d-%02d %02d:30:15.%03d', 1 + i % 12, 1 + i % 28, i % 24, "
-                    "i % 1000), 'note ' || (i * 7) from c;\n";
+  std::string sql =
+      "create table " + std::string(kTable) + " (" + Columns("timestamp") +
+      ");\nwith recursive c(i) as (select 1 union all select i + 1 from c where i < " +
+      std::to_string(rows) + ") insert into " + kTable +
+      " select i, '客户' || i, (i % 100000) || '.' || (10 + i % 90), "
+      "printf('2024-%02d-%02d %02d:30:15.%03d', 1 + i % 12, 1 + i % 28, i % 24, "
+      "i % 1000), 'note ' || (i * 7) from c;\n";
   fs::path script = dir / "make.sql";
   std::ofstream(script) << sql;
   std::string cmd = "sqlite3 '" + part.string() + "' < '" + script.string() + "'";
@@ -179,7 +181,8 @@ Result Convert(const std::string& sourceFile, const std::string& targetCs, const
   return InChild([&] {
     mvq::SetLogFileForDay(logDir.string() + "/");
     mvq::db::SetBulkAppends(bulk);
-    mvq::CustomSourceGate = std::make_unique<mvq::TADOConn>("DRIVER=SQLite3;Database=" + sourceFile);
+    mvq::CustomSourceGate =
+        std::make_unique<mvq::TADOConn>("DRIVER=SQLite3;Database=" + sourceFile);
     mvq::CustomTargetGate = std::make_unique<mvq::TADOConn>(targetCs);
     if (!mvq::CustomSourceGate->IsConnected() || !mvq::CustomTargetGate->IsConnected())
       throw std::runtime_error("a gate did not connect");
@@ -216,18 +219,18 @@ Result Pgloader(const std::string& sourceFile, const std::string& pgCs, const fs
 Result PsqlCopy(const std::string& sourceFile, const std::string& pgCs, const fs::path& dir) {
   fs::path csv = dir / (fs::path(sourceFile).stem().string() + ".csv");
   if (!fs::exists(csv)) {
-    std::string cmd = "sqlite3 -csv '" + sourceFile + "' 'select * from " + kTable + "' > '" +
-                      csv.string() + "'";
+    std::string cmd =
+        "sqlite3 -csv '" + sourceFile + "' 'select * from " + kTable + "' > '" + csv.string() + "'";
     if (std::system(cmd.c_str()) != 0) throw std::runtime_error("sqlite3 failed: " + cmd);
   }
   Run(pgCs, std::string("drop table if exists ") + kTable);
   Run(pgCs, std::string("create table ") + kTable + " (" + Columns("timestamp") + ")");
-  Result r = Command({"psql", "-h", Attr(pgCs, "SERVER", "127.0.0.1"), "-p",
-                      Attr(pgCs, "PORT", "5432"), "-U", Attr(pgCs, "UID", "postgres"), "-d",
-                      Attr(pgCs, "DATABASE", "postgres"), "-v", "ON_ERROR_STOP=1", "-c",
-                      std::string("\\copy ") + kTable + " from '" + csv.string() +
-                          "' with (format csv)"},
-                     (dir / "psql.log").string());
+  Result r =
+      Command({"psql", "-h", Attr(pgCs, "SERVER", "127.0.0.1"), "-p", Attr(pgCs, "PORT", "5432"),
+               "-U", Attr(pgCs, "UID", "postgres"), "-d", Attr(pgCs, "DATABASE", "postgres"), "-v",
+               "ON_ERROR_STOP=1", "-c",
+               std::string("\\copy ") + kTable + " from '" + csv.string() + "' with (format csv)"},
+              (dir / "psql.log").string());
   if (r.ok) r.rows = CountRows(pgCs);
   return r;
 }
@@ -320,8 +323,8 @@ void Print(const std::string& what, const Result& r) {
     std::printf("%-48s failed: %s\n", what.c_str(), r.note.c_str());
   } else {
     std::printf("%-48s %9lld %8.2f %10.0f %8.1f%s%s\n", what.c_str(), r.rows, r.seconds, Rate(r),
-                static_cast<double>(r.peakKb) / 1024.0, r.ok ? "" : "  INCOMPLETE: ",
-                r.ok ? "" : r.note.c_str());
+                static_cast<double>(r.peakKb) / 1024.0,
+                r.ok ? "" : "  INCOMPLETE: ", r.ok ? "" : r.note.c_str());
   }
   std::fflush(stdout);
 }
@@ -354,9 +357,11 @@ int main(int argc, char** argv) {
 
   try {
     const std::string source = SourceFile(dir, rows);
-    if (argc > 2 && (std::strcmp(argv[2], "postgresql") == 0 || std::strcmp(argv[2], "mariadb") == 0)) {
+    if (argc > 2 &&
+        (std::strcmp(argv[2], "postgresql") == 0 || std::strcmp(argv[2], "mariadb") == 0)) {
       const bool toPg = argv[2][0] == 'p';
-      Print(argv[2], Convert(source, toPg ? pg : maria, toPg ? "timestamp" : "datetime(6)", true, logs));
+      Print(argv[2],
+            Convert(source, toPg ? pg : maria, toPg ? "timestamp" : "datetime(6)", true, logs));
       return 0;
     }
     std::printf("%lld rows x 5 columns from %s\n\n", rows, source.c_str());

@@ -105,6 +105,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
     }
     case Dbms::MariaDB:
       q.tablesNeedCurrentCatalog = true;
+      q.wholeResultsInMemory = true;
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

@@ -65,6 +65,9 @@ struct Quirks {
   // SQLite: in a parameter array every binary value takes the first row's length. Arrays
   // bring SQLite no speed inside a transaction either, so its rows go one at a time.
   bool noParameterArrays = false;
+  // MariaDB: the driver holds a whole result in memory whatever its options (93 MB for a
+  // million short rows): a streamed read of a whole table goes in ranges of its key.
+  bool wholeResultsInMemory = false;
   // MariaDB: SQLTables with no catalog lists the tables of every database.
   bool tablesNeedCurrentCatalog = false;
   // MDBTools: SQLPrimaryKeys is not implemented (IM001).

@@ -1,14 +1,46 @@
 #include "platform/odbc/OdbcQuery.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/odbc/Markers.h"
+#include "platform/odbc/SchemaRowsets.h"
 
 namespace mvq::db {
 
 namespace {
 // Rows per block fetch.
 constexpr size_t kFetchRows = 1000;
+
+// Rows per key range of a whole-table read.
+constexpr size_t kRangeRows = 20000;
+
+// The table of a statement that reads a whole table as it stands ("select * from T", T
+// bare or in backquotes), else nothing.
+std::optional<std::string> WholeTableRead(const std::string& sql) {
+  size_t at = sql.find_first_not_of(" \t\r\n");
+  if (at == std::string::npos) return std::nullopt;
+  std::string head = sql.substr(at, 14);
+  for (auto& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (head != "select * from ") return std::nullopt;
+  at += 14;
+  std::string table;
+  if (at < sql.size() && sql[at] == '`') {
+    size_t close = sql.find('`', at + 1);
+    if (close == std::string::npos) return std::nullopt;
+    table = sql.substr(at + 1, close - at - 1);
+    at = close + 1;
+  } else {
+    while (at < sql.size()) {
+      auto c = static_cast<unsigned char>(sql[at]);
+      if (!std::isalnum(c) && c != '_' && c != '$' && c < 0x80) break;
+      table += sql[at++];
+    }
+  }
+  if (table.empty() || sql.find_first_not_of(" \t\r\n;", at) != std::string::npos)
+    return std::nullopt;
+  return table;
+}
 
 bool IsQueryText(const std::string& sql) {
   size_t at = sql.find_first_not_of(" \t\r\n(");
@@ -53,13 +85,44 @@ int64_t RowsAffected(Statement& stmt, SQLRETURN executeResult) {
 
 OdbcQuery::~OdbcQuery() = default;
 
+bool OdbcQuery::PlanKeyRanges(const std::string& sql) {
+  auto table = WholeTableRead(sql);
+  if (!table) return false;
+  auto key = ReadTableKey(session_, *table);
+  if (key.size() != 1) return false;
+  KeyRanges r;
+  r.table = session_->Quote(*table);
+  r.keyName = key[0];
+  r.key = session_->Quote(key[0]);
+  ranges_ = std::move(r);
+  return true;
+}
+
+std::string OdbcQuery::RangeSql(bool first) const {
+  const KeyRanges& r = *ranges_;
+  std::string marker = session_->markers == MarkerStyle::Colon ? ":1" : "?";
+  return "select * from " + r.table + (first ? "" : " where " + r.key + " > " + marker) +
+         " order by " + r.key + " limit " + std::to_string(kRangeRows);
+}
+
 void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) {
   Close();
   try {
     SQLRETURN rc = SQL_SUCCESS;
-    stmt_ = RunStatement(session_, sql, params, buffers_, &rc);
+    // A driver that would hold the whole result reads a keyed table range by range, so
+    // that no more than one range is held. (A table without a one-column key is read whole.)
+    const bool ranges = fetch == Fetch::Stream && params.empty() &&
+                        session_->quirks.wholeResultsInMemory && PlanKeyRanges(sql);
+    stmt_ = RunStatement(session_, ranges ? RangeSql(true) : sql, params, buffers_, &rc);
     std::vector<ResultColumn> columns = DescribeResult(*stmt_);
     for (const auto& c : columns) fields_.push_back(c.desc);
+    if (ranges_) {
+      auto key = std::find_if(fields_.begin(), fields_.end(),
+                              [&](const FieldDesc& f) { return f.name == ranges_->keyName; });
+      if (key == fields_.end())
+        throw DbError("the key column " + ranges_->keyName + " is not read");
+      ranges_->keyIndex = static_cast<size_t>(key - fields_.begin());
+    }
     streaming_ = fetch == Fetch::Stream;
     reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
     if (streaming_) {
@@ -87,6 +150,7 @@ int64_t OdbcQuery::Execute(const std::string& sql, const Params& params) {
 void OdbcQuery::Close() {
   reader_.reset();
   stmt_.reset();
+  ranges_.reset();
   open_ = false;
   fields_.clear();
   rows_.clear();
@@ -96,12 +160,25 @@ void OdbcQuery::Close() {
 void OdbcQuery::FillBlock() {
   rows_.clear();
   pos_ = 0;
-  while (rows_.empty() && reader_ && reader_->FetchBlock(rows_)) {
-  }
-  if (rows_.empty()) {
+  for (;;) {
+    while (rows_.empty() && reader_ && reader_->FetchBlock(rows_)) {
+    }
+    if (!rows_.empty()) {
+      if (ranges_) {
+        ranges_->rows += rows_.size();
+        ranges_->last = rows_.back()[ranges_->keyIndex];
+      }
+      return;
+    }
     // The result is exhausted: the statement is no longer needed.
     reader_.reset();
     stmt_.reset();
+    // A full range may have more after it.
+    if (!ranges_ || ranges_->rows < kRangeRows) return;
+    ranges_->rows = 0;
+    SQLRETURN rc = SQL_SUCCESS;
+    stmt_ = RunStatement(session_, RangeSql(false), {{ranges_->last, ""}}, buffers_, &rc);
+    reader_ = std::make_unique<ResultReader>(*stmt_, DescribeResult(*stmt_), kFetchRows);
   }
 }
 

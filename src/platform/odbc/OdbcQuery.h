@@ -37,6 +37,21 @@ class OdbcQuery : public Query {
  private:
   void RequireOpen() const;
   void FillBlock();
+  // Reads of a whole table where the driver would hold the whole result: the statements of
+  // the first range and of the range after the last key read.
+  bool PlanKeyRanges(const std::string& sql);
+  std::string RangeSql(bool first) const;
+
+  // A whole-table read in ranges of its one-column key.
+  struct KeyRanges {
+    std::string table;  // as written in the statement
+    std::string key;    // the key column, quoted
+    std::string keyName;
+    size_t keyIndex = 0;  // among the fields
+    Variant last;         // key of the last row read
+    size_t rows = 0;      // rows of the current range read so far
+  };
+  std::optional<KeyRanges> ranges_;
 
   std::shared_ptr<Session> session_;
   std::unique_ptr<Statement> stmt_;

@@ -277,8 +277,8 @@ void ResultReader::SetUpBlocks(size_t blockRows) {
     b.width = BoundWidth(columns_[i]);
     b.data.assign(b.width * rows_, '\0');
     b.indicators.assign(rows_, 0);
-    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), columns_[i].cType,
-                           b.data.data(), static_cast<SQLLEN>(b.width), b.indicators.data()),
+    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), columns_[i].cType, b.data.data(),
+                           static_cast<SQLLEN>(b.width), b.indicators.data()),
                 "binding a column");
   }
   bound_ = true;

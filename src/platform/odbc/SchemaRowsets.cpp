@@ -1,5 +1,6 @@
 #include "platform/odbc/SchemaRowsets.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/odbc/ResultReader.h"
@@ -69,6 +70,23 @@ std::vector<PrimaryKeyRow> ReadPrimaryKeys(const std::shared_ptr<Session>& sessi
     }
   }
   return out;
+}
+
+std::vector<std::string> ReadTableKey(const std::shared_ptr<Session>& session,
+                                      const std::string& table) {
+  std::vector<std::string> columns;
+  if (session->quirks.noPrimaryKeyCall) return columns;
+  Statement stmt(session);
+  if (!SQL_SUCCEEDED(
+          session->calls.PrimaryKeys(stmt.get(), ReadCurrentCatalog(*session), "", table)))
+    return columns;
+  std::vector<std::pair<int64_t, std::string>> ordered;
+  for (const auto& row : ReadAll(stmt))
+    if (Text(row, 2) == table)
+      ordered.emplace_back(row.size() > 4 ? row[4].AsInt() : 0, Text(row, 3));
+  std::sort(ordered.begin(), ordered.end());
+  for (auto& [ordinal, name] : ordered) columns.push_back(std::move(name));
+  return columns;
 }
 
 std::vector<ProviderTypeRow> ReadProviderTypes(const std::shared_ptr<Session>& session) {

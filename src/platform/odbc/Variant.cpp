@@ -17,7 +17,9 @@ std::string DateText(const Date& d) {
   std::snprintf(b, sizeof b, "%04d-%02u-%02u", d.year, d.month, d.day);
   return b;
 }
-std::string TimeText(const Time& t) { return Two(t.hour) + ":" + Two(t.minute) + ":" + Two(t.second); }
+std::string TimeText(const Time& t) {
+  return Two(t.hour) + ":" + Two(t.minute) + ":" + Two(t.second);
+}
 std::string DoubleText(double v) {
   if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) {
     char b[32];
@@ -34,51 +36,77 @@ std::string DoubleText(double v) {
 
 bool Variant::AsBool() const {
   switch (kind()) {
-    case Kind::Bool: return std::get<bool>(v_);
-    case Kind::Int: return std::get<int64_t>(v_) != 0;
-    case Kind::Double: return std::get<double>(v_) != 0;
+    case Kind::Bool:
+      return std::get<bool>(v_);
+    case Kind::Int:
+      return std::get<int64_t>(v_) != 0;
+    case Kind::Double:
+      return std::get<double>(v_) != 0;
     case Kind::String: {
       const auto& s = Str();
       return !(s.empty() || s == "0" || s == "False" || s == "false" || s == "FALSE");
     }
-    case Kind::Decimal: return std::strtod(Dec().text.c_str(), nullptr) != 0;
-    default: return false;
+    case Kind::Decimal:
+      return std::strtod(Dec().text.c_str(), nullptr) != 0;
+    default:
+      return false;
   }
 }
 
 int64_t Variant::AsInt() const {
   switch (kind()) {
-    case Kind::Bool: return std::get<bool>(v_) ? 1 : 0;
-    case Kind::Int: return std::get<int64_t>(v_);
-    case Kind::Double: return static_cast<int64_t>(std::get<double>(v_));
-    case Kind::Decimal: return std::strtoll(Dec().text.c_str(), nullptr, 10);
-    case Kind::String: return std::strtoll(Str().c_str(), nullptr, 10);
-    default: return 0;
+    case Kind::Bool:
+      return std::get<bool>(v_) ? 1 : 0;
+    case Kind::Int:
+      return std::get<int64_t>(v_);
+    case Kind::Double:
+      return static_cast<int64_t>(std::get<double>(v_));
+    case Kind::Decimal:
+      return std::strtoll(Dec().text.c_str(), nullptr, 10);
+    case Kind::String:
+      return std::strtoll(Str().c_str(), nullptr, 10);
+    default:
+      return 0;
   }
 }
 
 double Variant::AsDouble() const {
   switch (kind()) {
-    case Kind::Bool: return std::get<bool>(v_) ? 1 : 0;
-    case Kind::Int: return static_cast<double>(std::get<int64_t>(v_));
-    case Kind::Double: return std::get<double>(v_);
-    case Kind::Decimal: return std::strtod(Dec().text.c_str(), nullptr);
-    case Kind::String: return std::strtod(Str().c_str(), nullptr);
-    default: return 0;
+    case Kind::Bool:
+      return std::get<bool>(v_) ? 1 : 0;
+    case Kind::Int:
+      return static_cast<double>(std::get<int64_t>(v_));
+    case Kind::Double:
+      return std::get<double>(v_);
+    case Kind::Decimal:
+      return std::strtod(Dec().text.c_str(), nullptr);
+    case Kind::String:
+      return std::strtod(Str().c_str(), nullptr);
+    default:
+      return 0;
   }
 }
 
 std::string Variant::AsText() const {
   switch (kind()) {
-    case Kind::Null: return {};
-    case Kind::Bool: return std::get<bool>(v_) ? "True" : "False";
-    case Kind::Int: return std::to_string(std::get<int64_t>(v_));
-    case Kind::Double: return DoubleText(std::get<double>(v_));
-    case Kind::Decimal: return Dec().text;
-    case Kind::String: return Str();
-    case Kind::Bytes: return std::string(Blob().begin(), Blob().end());
-    case Kind::Date: return DateText(AsDate());
-    case Kind::Time: return TimeText(AsTime());
+    case Kind::Null:
+      return {};
+    case Kind::Bool:
+      return std::get<bool>(v_) ? "True" : "False";
+    case Kind::Int:
+      return std::to_string(std::get<int64_t>(v_));
+    case Kind::Double:
+      return DoubleText(std::get<double>(v_));
+    case Kind::Decimal:
+      return Dec().text;
+    case Kind::String:
+      return Str();
+    case Kind::Bytes:
+      return std::string(Blob().begin(), Blob().end());
+    case Kind::Date:
+      return DateText(AsDate());
+    case Kind::Time:
+      return TimeText(AsTime());
     case Kind::DateTime: {
       const auto& dt = AsDateTime();
       std::string s = DateText(dt.date) + " " + TimeText(dt.time);
