@@ -9,19 +9,7 @@
 #include "platform/bulk/PgCopyAppender.h"
 #include "platform/odbc/OdbcConnection.h"
 #include "support/Engines.h"
-
-namespace mvq::db {
-// Test output shows a value's kind and text.
-void PrintTo(const Variant& v, std::ostream* os) {
-  *os << static_cast<int>(v.kind()) << ":";
-  if (v.kind() != Variant::Kind::Bytes) {
-    *os << v.AsText();
-    return;
-  }
-  static const char kHex[] = "0123456789abcdef";
-  for (uint8_t b : v.Blob()) *os << kHex[b >> 4] << kHex[b & 15];
-}
-}  // namespace mvq::db
+#include "support/VariantPrint.h"
 
 namespace mvq {
 namespace {

@@ -89,6 +89,8 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.lossyDoubleAndTimestampParameters = true;
       q.noParameterArrays = true;
       q.textReadsAsUtf8 = true;
+      // Julian day conversion (JDConv) changes how the driver reads numbers as dates.
+      q.streamsFromTheFile = AttributeValue(connectionString, "JDConv").value_or("0") == "0";
       StandardSavepoints(q);
       q.providerName = "SQLite";
       break;

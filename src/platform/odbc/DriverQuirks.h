@@ -59,6 +59,10 @@ struct Quirks {
   // values with milliseconds; sent as text, SQLite keeps them whole. (It also reads REAL
   // values back through 15-digit text; nothing above the driver can undo that.)
   bool lossyDoubleAndTimestampParameters = false;
+  // SQLite: sqliteodbc turns every value into text and parses it back, which is most of the
+  // time of a large copy; streamed reads run on the file through libsqlite3 instead (the
+  // driver still describes the result) while no transaction of this connection is open.
+  bool streamsFromTheFile = false;
   // SQLite: text is stored as UTF-8 and read back as such through SQL_C_CHAR; read that way
   // it skips two conversions (to UTF-16 in the driver, back to UTF-8 here).
   bool textReadsAsUtf8 = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/Markers.h"
 #include "platform/odbc/SchemaRowsets.h"
 
@@ -124,6 +125,18 @@ void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) 
       ranges_->keyIndex = static_cast<size_t>(key - fields_.begin());
     }
     streaming_ = fetch == Fetch::Stream;
+    // Inside a transaction of this connection the file may not yet hold what it wrote.
+    if (streaming_ && params.empty() && session_->quirks.streamsFromTheFile &&
+        session_->autoCommit) {
+      fileReader_ = SqliteFileReader::Open(
+          AttributeValue(session_->connectionString, "Database").value_or(""), sql, columns);
+      if (fileReader_) {
+        stmt_.reset();
+        FillBlock();
+        open_ = true;
+        return;
+      }
+    }
     reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
     if (streaming_) {
       FillBlock();
@@ -148,6 +161,7 @@ int64_t OdbcQuery::Execute(const std::string& sql, const Params& params) {
 }
 
 void OdbcQuery::Close() {
+  fileReader_.reset();
   reader_.reset();
   stmt_.reset();
   ranges_.reset();
@@ -160,6 +174,12 @@ void OdbcQuery::Close() {
 void OdbcQuery::FillBlock() {
   rows_.clear();
   pos_ = 0;
+  if (fileReader_) {
+    while (rows_.empty() && fileReader_->FetchBlock(rows_, kFetchRows)) {
+    }
+    if (rows_.empty()) fileReader_.reset();
+    return;
+  }
   for (;;) {
     while (rows_.empty() && reader_ && reader_->FetchBlock(rows_)) {
     }
