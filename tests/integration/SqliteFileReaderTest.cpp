@@ -3,6 +3,8 @@
 // table holds every storage class in every kind of column, including the odd values.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/odbc/Connection.h"
 #include "support/Engines.h"
 #include "support/VariantPrint.h"
@@ -111,6 +113,42 @@ TEST_F(SqliteFileReader, EveryStorageClassInEveryColumnKindReadsAsThroughTheDriv
   for (size_t r = 0; r < literals.size(); ++r)
     for (size_t c = 0; c < driver[r].size(); ++c)
       EXPECT_EQ(file[r][c], driver[r][c]) << literals[r] << " in column " << c;
+}
+
+// Doubles of every size and many digits, as numeric, text and double columns read them.
+TEST_F(SqliteFileReader, ManyDoublesPrintAsTheDriverPrintsThem) {
+  conn_->BeginTrans();
+  auto app = conn_->CreateAppender("v", 7);
+  uint64_t x = 88172645463325252ull;
+  for (int k = 1; k <= 20000; ++k) {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    double d;
+    switch (k % 4) {
+      case 0:
+        d = static_cast<double>(x % 10000000) / 100;  // cents
+        break;
+      case 1:
+        d = static_cast<double>(x % 1000000007) / 1000003.0;
+        break;
+      case 2:
+        d = std::ldexp(static_cast<double>(x >> 11), static_cast<int>(x % 90) - 100);
+        break;
+      default:
+        d = static_cast<double>(x % 100000000000000000ull) / 1000;
+    }
+    if (x & 1) d = -d;
+    app->Append();
+    app->SetField(0, k);
+    for (size_t c = 3; c < 7; ++c) app->SetField(c, d);
+    EXPECT_TRUE(app->Post().empty());
+  }
+  EXPECT_TRUE(app->Flush().empty());
+  app.reset();
+  conn_->CommitTrans();
+  const char* sql = "select k, d, n, t, tx from v order by k";
+  EXPECT_EQ(Read(db::Fetch::Stream, sql), Read(db::Fetch::All, sql));
 }
 
 TEST_F(SqliteFileReader, ExpressionsJoinsAndLongValues) {

@@ -108,6 +108,12 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
     case Dbms::MariaDB:
       q.tablesNeedCurrentCatalog = true;
       q.wholeResultsInMemory = true;
+      {
+        // The driver reads narrow text in the connection's character set.
+        std::string charset =
+            Lower(AttributeValue(connectionString, "CHARSET").value_or("utf8mb4"));
+        q.textParametersAsUtf8 = charset == "utf8mb4" || charset == "utf8" || charset == "utf8mb3";
+      }
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

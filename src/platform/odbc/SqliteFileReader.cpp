@@ -114,6 +114,32 @@ bool ToBool(std::string_view s) {
   return !s.empty() && s[0] != '\0' && std::strchr("Yy123456789Tt", s[0]) != nullptr;
 }
 
+// SQLite's own text of a double ("%!.15g": 15 significant digits, a point always), made
+// without its printf where that is sure to give the same: a value between 1e-4 and 1e15 whose
+// shortest exact form has at most 15 digits prints as that form. False elsewhere.
+bool FastDoubleText(double d, std::string& out) {
+  const double a = d < 0 ? -d : d;
+  if (!(a >= 1e-4 && a < 1e15)) return false;
+  char b[64];
+  auto r = std::to_chars(b, b + sizeof b, d, std::chars_format::fixed);
+  if (r.ec != std::errc()) return false;
+  int significant = 0;
+  bool started = false, point = false;
+  for (const char* p = b; p < r.ptr; ++p) {
+    if (*p == '.') {
+      point = true;
+    } else if (*p >= '0' && *p <= '9') {
+      started = started || *p != '0';
+      if (started) ++significant;
+    }
+  }
+  // Trailing zeros of an integer count for to_chars but not for %g: keep to plain cases.
+  if (significant > 15) return false;
+  out.assign(b, r.ptr);
+  if (!point) out += ".0";
+  return true;
+}
+
 }  // namespace
 
 Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v) {
@@ -241,6 +267,12 @@ bool SqliteFileReader::FetchBlock(std::vector<std::vector<Variant>>& out, size_t
               scratch_ += kHex[p[k] & 15];
             }
             scratch_ += '\'';
+            v.text = scratch_;
+            break;
+          }
+          [[fallthrough]];
+        case SQLITE_FLOAT:
+          if (!binary && FastDoubleText(sqlite3_column_double(stmt_, col), scratch_)) {
             v.text = scratch_;
             break;
           }
