@@ -365,6 +365,65 @@ TEST_P(OdbcStatements, DecimalPrecisionFollowsATableCreatedAnew) {
   EXPECT_EQ(describe(), std::make_pair(14, 4));
 }
 
+TEST_P(OdbcStatements, ChineseTextWithEveryUnitPatternRoundTripsExactly) {
+  // "这" is U+8FD9 and "迚" U+8FDA: UTF-16 units whose low byte looks like a surrogate's.
+  const std::vector<std::string> texts = {"这", "这个名字太长了", "x这y", "迚迚迚", "名字", "a了"};
+  RecreateTable(conn(), table_, "id int primary key, name varchar(40)");
+  {
+    auto app = conn().CreateAppender(table_, 2);
+    for (size_t i = 0; i < texts.size(); ++i) {
+      app->Append();
+      app->SetField(0, Variant(static_cast<int>(i)));
+      app->SetField(1, Variant(texts[i]));
+      EXPECT_TRUE(app->Post().empty());
+    }
+    EXPECT_TRUE(app->Flush().empty());
+  }
+  conn().Execute("insert into " + table_ + " values (100, '这一行在语句里')");
+  conn().Execute("insert into " + table_ + " values (101, ?)", {{Variant("这是参数")}});
+  for (auto fetch : {db::Fetch::All, db::Fetch::Stream}) {
+    auto q = conn().CreateQuery();
+    q->Open("select id, name from " + table_ + " order by id", {}, fetch);
+    std::vector<std::string> back;
+    for (; !q->Eof(); q->Next()) back.push_back(q->Value(1).AsText());
+    auto expected = texts;
+    expected.push_back("这一行在语句里");
+    expected.push_back("这是参数");
+    EXPECT_EQ(back, expected);
+  }
+  // What the engine itself holds: no stray characters.
+  auto q = conn().CreateQuery();
+  q->Open("select count(*) from " + table_ + " where name = ?", {{Variant("这个名字太长了")}});
+  EXPECT_EQ(q->Value(0).AsInt(), 1);
+}
+
+TEST_P(OdbcStatements, ATableAnotherConnectionCreatedAnewShowsItsNewColumns) {
+  RecreateTable(conn(), table_, "id integer, a varchar(5)");
+  auto before = conn().CreateQuery();
+  before->Open("select * from " + table_);
+  EXPECT_EQ(before->Fields().size(), 2u);
+
+  auto other = Connect();
+  RecreateTable(*other, table_, "id integer, a varchar(5), b varchar(5), c varchar(5)");
+  other->Execute("insert into " + table_ + " values (1, 'a', 'b', 'c')");
+
+  auto after = conn().CreateQuery();
+  after->Open("select * from " + table_);
+  ASSERT_EQ(after->Fields().size(), 4u);
+  EXPECT_EQ(after->Value(3).AsText(), "c");
+  // The appender of this connection writes every column of the new table as well.
+  auto appender = conn().CreateAppender(table_, 4);
+  appender->Append();
+  appender->SetField(0, Variant(2));
+  for (size_t i = 1; i < 4; ++i) appender->SetField(i, Variant("x"));
+  EXPECT_TRUE(appender->Post().empty());
+  EXPECT_TRUE(appender->Flush().empty());
+  auto q = other->CreateQuery();
+  q->Open("select c from " + table_ + " where id = 2");
+  ASSERT_FALSE(q->Eof());
+  EXPECT_EQ(q->Value(0).AsText(), "x");
+}
+
 MVQ_INSTANTIATE_ENGINE_TESTS(OdbcStatements);
 
 }  // namespace

@@ -87,6 +87,30 @@ TEST_P(StreamedRead, TextKeysAndTablesWithoutAOneColumnKey) {
   EXPECT_EQ(filtered.size(), 11111u);
 }
 
+// Values read in pieces (the first one small) come back whole however a piece ends inside a
+// character.
+TEST_P(StreamedRead, LongChineseTextsAcrossPieceBoundaries) {
+  std::string t = Table("stream_pieces", "id int primary key, body " + SqlType("text"));
+  std::vector<std::string> texts;
+  for (int n : {1, 169, 170, 171, 172, 341, 2000, 21846, 40000}) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += i % 7 == 3 ? "a" : "这";
+    texts.push_back(s);
+    conn().Execute("insert into " + t + " values (?, ?)",
+                   {{Variant(static_cast<int>(texts.size()))}, {Variant(s)}});
+  }
+  for (db::Fetch fetch : {db::Fetch::All, db::Fetch::Stream}) {
+    auto q = conn().CreateQuery();
+    q->Open("select body from " + t + " order by id", {}, fetch);
+    for (const auto& expected : texts) {
+      ASSERT_FALSE(q->Eof());
+      EXPECT_EQ(q->Value(0).AsText(), expected) << expected.size() << " bytes";
+      q->Next();
+    }
+    EXPECT_TRUE(q->Eof());
+  }
+}
+
 MVQ_INSTANTIATE_ENGINE_TESTS(StreamedRead);
 
 }  // namespace

@@ -178,7 +178,10 @@ TEST(DriverQuirks, DriversAreSpokenToInTheirWorkingWidth) {
   EXPECT_TRUE(DriverNeedsNarrowCalls("SQLite3"));
   EXPECT_TRUE(DriverNeedsNarrowCalls("sqlite3odbc.so"));
   EXPECT_FALSE(DriverNeedsNarrowCalls("PostgreSQL Unicode"));
-  EXPECT_FALSE(DriverNeedsNarrowCalls("libmaodbc.so"));
+  EXPECT_TRUE(DriverNeedsNarrowCalls("libmaodbc.so"));
+  EXPECT_TRUE(DriverNeedsNarrowCalls("MariaDB Unicode"));
+  EXPECT_TRUE(QuirksFor(Dbms::MariaDB, "").readsTextAsUtf8);
+  EXPECT_FALSE(QuirksFor(Dbms::PostgreSQL, "").readsTextAsUtf8);
   EXPECT_TRUE(DriverPrintsItsErrors("MDBTools"));
   EXPECT_FALSE(DriverPrintsItsErrors("SQLite3"));
   EXPECT_EQ(WorkingDriverFor("SQLite"), "SQLite3");

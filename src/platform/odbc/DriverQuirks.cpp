@@ -23,6 +23,9 @@ bool Contains(std::string_view haystack, std::string_view lowerNeedle) {
 bool IsSqliteDriver(std::string_view d) {
   return Lower(d) == "sqlite3" || Contains(d, "sqlite3odbc");
 }
+bool IsMariaDbDriver(std::string_view d) {
+  return Lower(d).starts_with("mariadb") || Contains(d, "libmaodbc");
+}
 bool IsPsqlOdbcDriver(std::string_view d) {
   return Lower(d).starts_with("postgresql") || Contains(d, "psqlodbc");
 }
@@ -42,7 +45,7 @@ std::optional<std::string> WorkingDriverFor(std::string_view driver) {
 
 bool DriverNeedsNarrowCalls(std::string_view driver) {
   return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc") || IsSqliteDriver(driver) ||
-         Lower(driver) == "sqlite";
+         Lower(driver) == "sqlite" || IsMariaDbDriver(driver);
 }
 
 bool DriverPrintsItsErrors(std::string_view driver) {
@@ -88,7 +91,8 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.declaredLengthsNotEnforced = true;
       q.lossyDoubleAndTimestampParameters = true;
       q.noParameterArrays = true;
-      q.textReadsAsUtf8 = true;
+      q.refreshSchema = "select 1 from sqlite_master where 0";
+      q.readsTextAsUtf8 = true;
       // Julian day conversion (JDConv) changes how the driver reads numbers as dates.
       q.streamsFromTheFile = AttributeValue(connectionString, "JDConv").value_or("0") == "0";
       StandardSavepoints(q);
@@ -107,13 +111,8 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
     }
     case Dbms::MariaDB:
       q.tablesNeedCurrentCatalog = true;
+      q.readsTextAsUtf8 = true;
       q.wholeResultsInMemory = true;
-      {
-        // The driver reads narrow text in the connection's character set.
-        std::string charset =
-            Lower(AttributeValue(connectionString, "CHARSET").value_or("utf8mb4"));
-        q.textParametersAsUtf8 = charset == "utf8mb4" || charset == "utf8" || charset == "utf8mb3";
-      }
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

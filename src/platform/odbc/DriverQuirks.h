@@ -22,6 +22,10 @@ std::optional<std::string> WorkingDriverFor(std::string_view driver);
 // driver manager would turn wide text into the process locale's code page, which mangles
 // Chinese statements and file names. sqliteodbc has no wide entry points at all; MDBTools'
 // ANSI build has none, and its Unicode build lacks the wide catalog calls (SQLTablesW).
+// MariaDB Connector/ODBC miscounts UTF-16 text that holds a unit whose low byte is D8-DB
+// (U+8FD9 "这" among many Chinese characters), as if it began a surrogate pair: a value
+// sent gains a NUL, a value read loses its last character, per such unit. It takes and
+// gives UTF-8 (utf8mb4) through the narrow calls and as SQL_C_CHAR.
 // driver: the DRIVER entry, or SQL_DRIVER_NAME once connected.
 bool DriverNeedsNarrowCalls(std::string_view driver);
 
@@ -63,15 +67,17 @@ struct Quirks {
   // time of a large copy; streamed reads run on the file through libsqlite3 instead (the
   // driver still describes the result) while no transaction of this connection is open.
   bool streamsFromTheFile = false;
-  // SQLite: text is stored as UTF-8 and read back as such through SQL_C_CHAR; read that way
-  // it skips two conversions (to UTF-16 in the driver, back to UTF-8 here).
-  bool textReadsAsUtf8 = false;
+  // SQLite: sqliteodbc describes a result before its first step, from the schema the
+  // connection last read, so a table another connection has created anew shows its old
+  // columns. This statement, run first, brings the connection's schema up to date.
+  std::string refreshSchema;
+  // MariaDB: text values are read as UTF-8 (SQL_C_CHAR), never as UTF-16 (see
+  // DriverNeedsNarrowCalls). SQLite: the same, since it stores UTF-8; read so it skips two
+  // conversions (to UTF-16 in the driver, back to UTF-8 here).
+  bool readsTextAsUtf8 = false;
   // SQLite: in a parameter array every binary value takes the first row's length. Arrays
   // bring SQLite no speed inside a transaction either, so its rows go one at a time.
   bool noParameterArrays = false;
-  // MariaDB: text parameters go as UTF-8 (SQL_C_CHAR); sent as UTF-16 the driver opens an
-  // iconv converter for every value, a fifth of the time of a large insert.
-  bool textParametersAsUtf8 = false;
   // MariaDB: the driver holds a whole result in memory whatever its options (93 MB for a
   // million short rows): a streamed read of a whole table goes in ranges of its key.
   bool wholeResultsInMemory = false;

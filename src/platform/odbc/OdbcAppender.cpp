@@ -60,6 +60,7 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
     : session_(std::move(session)) {
   if (columnCount == 0) throw DbError("an appender needs at least one column");
   {
+    session_->RefreshSchema();
     Statement probe(session_);
     probe.Check(session_->calls.ExecDirect(probe.get(), "select * from " + table + " where 1=2"),
                 "select * from " + table + " where 1=2");

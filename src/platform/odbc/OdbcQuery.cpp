@@ -110,6 +110,7 @@ void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) 
   Close();
   try {
     SQLRETURN rc = SQL_SUCCESS;
+    session_->RefreshSchema();
     // A driver that would hold the whole result reads a keyed table range by range, so
     // that no more than one range is held. (A table without a one-column key is read whole.)
     const bool ranges = fetch == Fetch::Stream && params.empty() &&

@@ -63,7 +63,7 @@ size_t BoundWidth(const ResultColumn& c) {
       return std::max<size_t>(c.size + 4, 48);
     // Up to two UTF-16 units (four UTF-8 bytes) per character, and the terminator.
     case ValueClass::Text:
-      return c.cType == SQL_C_CHAR ? c.size * 4 + 1 : (c.size * 2 + 1) * sizeof(SQLWCHAR);
+      return c.utf8Text ? c.size * 4 + 1 : (c.size * 2 + 1) * sizeof(SQLWCHAR);
     case ValueClass::Bytes:
       return std::max<size_t>(c.size, 1);
     case ValueClass::Date:
@@ -76,8 +76,8 @@ size_t BoundWidth(const ResultColumn& c) {
   return 8;
 }
 
-SQLSMALLINT ReadCType(ValueClass v, bool utf8Text) {
-  switch (v) {
+SQLSMALLINT ReadCType(const ResultColumn& c) {
+  switch (c.valueClass) {
     case ValueClass::Bool:
       return SQL_C_BIT;
     case ValueClass::Int:
@@ -89,7 +89,7 @@ SQLSMALLINT ReadCType(ValueClass v, bool utf8Text) {
     case ValueClass::Decimal:
       return SQL_C_CHAR;
     case ValueClass::Text:
-      return utf8Text ? SQL_C_CHAR : SQL_C_WCHAR;
+      return c.utf8Text ? SQL_C_CHAR : SQL_C_WCHAR;
     case ValueClass::Bytes:
       return SQL_C_BINARY;
     case ValueClass::Date:
@@ -129,7 +129,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
       return Variant(Decimal{PlainDecimalText(text)});
     }
     case ValueClass::Text:
-      if (c.cType == SQL_C_CHAR) return Variant(std::string(data, static_cast<size_t>(length)));
+      if (c.utf8Text) return Variant(std::string(data, static_cast<size_t>(length)));
       return Variant(ToUtf8(reinterpret_cast<const char16_t*>(data),
                             static_cast<size_t>(length) / sizeof(SQLWCHAR)));
     case ValueClass::Bytes: {
@@ -161,7 +161,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
 size_t Room(const ResultColumn& c, size_t width) {
   switch (c.valueClass) {
     case ValueClass::Text:
-      return width - (c.cType == SQL_C_CHAR ? 1 : sizeof(SQLWCHAR));
+      return width - (c.utf8Text ? 1 : sizeof(SQLWCHAR));
     case ValueClass::Decimal:
       return width - 1;
     default:
@@ -222,7 +222,7 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
     }
 
     c.valueClass = ValueClassOf(c.sqlType, c.isUnsigned);
-    c.cType = ReadCType(c.valueClass, quirks.textReadsAsUtf8);
+    c.utf8Text = quirks.readsTextAsUtf8 && c.valueClass == ValueClass::Text;
     c.desc.adoType = AdoTypeOf(c.sqlType, c.isUnsigned);
     c.desc.definedSize = static_cast<int64_t>(c.size);
     if (quirks.textSizeInBytes && (c.sqlType == SQL_VARCHAR || c.sqlType == SQL_CHAR))
@@ -277,8 +277,8 @@ void ResultReader::SetUpBlocks(size_t blockRows) {
     b.width = BoundWidth(columns_[i]);
     b.data.assign(b.width * rows_, '\0');
     b.indicators.assign(rows_, 0);
-    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), columns_[i].cType, b.data.data(),
-                           static_cast<SQLLEN>(b.width), b.indicators.data()),
+    stmt_.Check(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), ReadCType(columns_[i]),
+                           b.data.data(), static_cast<SQLLEN>(b.width), b.indicators.data()),
                 "binding a column");
   }
   bound_ = true;
@@ -355,14 +355,14 @@ Variant ResultReader::ReadFixed(SQLUSMALLINT column, const ResultColumn& c) {
   const size_t width = BoundWidth(c);
   if (scratch_.size() < width) scratch_.resize(width);
   SQLLEN length = 0;
-  SQLRETURN rc = SQLGetData(stmt_.get(), column, c.cType, scratch_.data(),
+  SQLRETURN rc = SQLGetData(stmt_.get(), column, ReadCType(c), scratch_.data(),
                             static_cast<SQLLEN>(width), &length);
   stmt_.Check(rc, "reading a value");
   return Convert(c, scratch_.data(), length);
 }
 
 Variant ResultReader::ReadInPieces(SQLUSMALLINT column, const ResultColumn& c) {
-  const SQLSMALLINT cType = c.cType;
+  const SQLSMALLINT cType = ReadCType(c);
   const size_t terminator = cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : cType == SQL_C_CHAR ? 1 : 0;
   if (scratch_.size() < kPieceBytes) scratch_.resize(kPieceBytes);
   std::string data;

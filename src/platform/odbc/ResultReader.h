@@ -17,8 +17,8 @@ struct ResultColumn {
   SQLSMALLINT digits = 0;
   bool isUnsigned = false;
   ValueClass valueClass = ValueClass::Text;
+  bool utf8Text = false;  // text read as SQL_C_CHAR in UTF-8 rather than as UTF-16
   bool longData = false;  // read with SQLGetData in pieces
-  SQLSMALLINT cType = 0;  // the C type values are read as
 };
 
 // Describes the open result of stmt (no columns: a statement without a result).

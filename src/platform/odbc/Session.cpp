@@ -34,6 +34,14 @@ void Session::ExecuteDirect(const std::string& sql) {
   stmt.Check(calls.ExecDirect(stmt.get(), sql), sql);
 }
 
+void Session::RefreshSchema() {
+  if (quirks.refreshSchema.empty()) return;
+  Statement stmt(shared_from_this());
+  stmt.Check(calls.ExecDirect(stmt.get(), quirks.refreshSchema), quirks.refreshSchema);
+  // The schema is read when the statement first steps, which the driver leaves to the fetch.
+  SQLFetch(stmt.get());
+}
+
 void Session::SetAutoCommit(bool on) {
   RequireOpen();
   SQLRETURN rc = SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,

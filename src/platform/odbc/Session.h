@@ -82,6 +82,8 @@ class Session : public std::enable_shared_from_this<Session> {
   void RequireOpen() const;
   // Runs a statement without parameters or result (savepoints and the like).
   void ExecuteDirect(const std::string& sql);
+  // Before a statement whose result gets described: see Quirks::refreshSchema.
+  void RefreshSchema();
   void SetAutoCommit(bool on);
   void EndTransaction(bool commit);
   // A fresh savepoint name, unique within the session.
@@ -93,10 +95,7 @@ class Session : public std::enable_shared_from_this<Session> {
   // precision only there). Asked afresh each time: a table may be created anew.
   std::map<std::string, std::string> DeclaredTypes(const std::string& table);
   std::string Quote(const std::string& identifier) const;
-  BindOptions Binding() const {
-    return {calls.narrow() || quirks.textParametersAsUtf8,
-            quirks.lossyDoubleAndTimestampParameters};
-  }
+  BindOptions Binding() const { return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters}; }
 
  private:
   int savepointCounter_ = 0;
