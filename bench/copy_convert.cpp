@@ -1,7 +1,8 @@
 // One table of rows x 5 columns carried from SQLite to PostgreSQL and to MariaDB by
 // ConvertTable in the custom direction, side by side in one run with pgloader and psql's
 // \copy of the same rows (PostgreSQL) and with raw ODBC parameter arrays (MariaDB). Then the
-// peak resident memory of the same copies at growing table sizes. Every phase runs in a
+// peak resident memory of the same copies at growing table sizes (and of MariaDB as the
+// source, read in ranges of its key). Every phase runs in a
 // process of its own, so that its peak is its own. See README.md.
 //
 //   copy_convert [rows=1000000] [sizes for the memory series=1000000,2000000,4000000]
@@ -175,14 +176,14 @@ std::string SourceFile(const fs::path& dir, long long rows) {
 // ConvertTable in the custom direction into a table created beforehand with its key, the
 // rows of the source going in with the existing-table mode "delete records".
 Result Convert(const std::string& sourceFile, const std::string& targetCs, const char* tsType,
-               bool bulk, const fs::path& logDir) {
+               bool bulk, const fs::path& logDir, const std::string& sourceCs = "") {
   Run(targetCs, std::string("drop table if exists ") + kTable);
   Run(targetCs, std::string("create table ") + kTable + " (" + Columns(tsType) + ")");
   return InChild([&] {
     mvq::SetLogFileForDay(logDir.string() + "/");
     mvq::db::SetBulkAppends(bulk);
-    mvq::CustomSourceGate =
-        std::make_unique<mvq::TADOConn>("DRIVER=SQLite3;Database=" + sourceFile);
+    mvq::CustomSourceGate = std::make_unique<mvq::TADOConn>(
+        sourceCs.empty() ? "DRIVER=SQLite3;Database=" + sourceFile : sourceCs);
     mvq::CustomTargetGate = std::make_unique<mvq::TADOConn>(targetCs);
     if (!mvq::CustomSourceGate->IsConnected() || !mvq::CustomTargetGate->IsConnected())
       throw std::runtime_error("a gate did not connect");
@@ -395,6 +396,8 @@ int main(int argc, char** argv) {
       const std::string file = SourceFile(dir, n);
       Print("mvq SQLite->PostgreSQL", Convert(file, pg, "timestamp", true, logs));
       Print("mvq SQLite->MariaDB", Convert(file, maria, "datetime(6)", true, logs));
+      // The rows just written to MariaDB, read back in key ranges.
+      Print("mvq MariaDB->PostgreSQL", Convert("", pg, "timestamp", true, logs, maria));
     }
     Run(pg, std::string("drop table if exists ") + kTable);
     Run(maria, std::string("drop table if exists ") + kTable);
