@@ -169,7 +169,8 @@ TEST_P(CustomGateOnEngine, ListsTablesButNotViewsWhileTableExistsFindsBoth) {
   ASSERT_GE(gate.ExecuteSql("create view mvq_ado_list_v as select id from mvq_ado_list_t"), 0);
 
   TStringList list;
-  EXPECT_EQ(gate.GetTableList(list), list.Count());
+  int listed = gate.GetTableList(list);
+  EXPECT_EQ(listed, list.Count());
   const auto& names = list.Strings();
   EXPECT_NE(std::find(names.begin(), names.end(), "mvq_ado_list_t"), names.end());
   EXPECT_EQ(std::find(names.begin(), names.end(), "mvq_ado_list_v"), names.end());
