@@ -77,11 +77,8 @@ TEST_F(SqliteFileReader, EveryStorageClassInEveryColumnKindReadsAsThroughTheDriv
                                              "'0'",
                                              "'客户 α'",
                                              "'a\tb\nc'",
-                                             "x'00ff41'",
-                                             "x''",
                                              "'2024-01-02'",
                                              "'2024-01-02 03:04:05'",
-                                             "'2024-01-02T03:04'",
                                              "'2024-01-02 03:04:05.123456'",
                                              "'2024-01-02 03:04:05.1234567891'",
                                              "'2024-01-02 03:04:05Z'",
@@ -99,20 +96,37 @@ TEST_F(SqliteFileReader, EveryStorageClassInEveryColumnKindReadsAsThroughTheDriv
                                              "'2024-01-02 03:04:05+08:00'",
                                              "'2024-01-02 03:04:60'",
                                              "'2024-01-02 03:04:05.'",
-                                             "'2024-01-02  03:04'",
                                              "'12024-01-02'",
                                              "'2024-01-02xyz'",
                                              "'2024-01-02 x'",
                                              "'2024-01-02 03'",
                                              "'2024-01-02 03:04:5x'"};
   for (size_t i = 0; i < literals.size(); ++i) Same(static_cast<int>(i) + 1, literals[i]);
+  // Blobs only where the driver reads them as text or bytes: turned into a number or a date
+  // it reads past their end (AddressSanitizer reports it inside sqliteodbc).
+  const int blobs = static_cast<int>(literals.size()) + 1;
+  conn_->Execute("insert into v (k, n, t, tx, b) values (" + std::to_string(blobs) +
+                 ", x'00ff41', x'00ff41', x'00ff41', x'00ff41')");
+  conn_->Execute("insert into v (k, n, t, tx, b) values (" + std::to_string(blobs + 1) +
+                 ", x'', x'', x'', x'')");
   Rows driver = Read(db::Fetch::All);
   Rows file = Read(db::Fetch::Stream);
-  ASSERT_EQ(file.size(), literals.size());
-  ASSERT_EQ(driver.size(), literals.size());
-  for (size_t r = 0; r < literals.size(); ++r)
+  ASSERT_EQ(file.size(), literals.size() + 2);
+  ASSERT_EQ(driver.size(), literals.size() + 2);
+  for (size_t r = 0; r < driver.size(); ++r)
     for (size_t c = 0; c < driver[r].size(); ++c)
-      EXPECT_EQ(file[r][c], driver[r][c]) << literals[r] << " in column " << c;
+      EXPECT_EQ(file[r][c], driver[r][c])
+          << (r < literals.size() ? literals[r] : "a blob") << " in column " << c;
+  EXPECT_EQ(file[literals.size()][5], Variant("X'00FF41'"));
+  // A time without seconds: the driver reads past the text's end while parsing it (again
+  // inside sqliteodbc), so its answer, taken without AddressSanitizer, is written out here.
+  conn_->Execute(
+      "insert into v (k, dt, ts) values (1000, '2024-01-02T03:04', '2024-01-02  03:04')");
+  auto last = Read(db::Fetch::Stream, "select dt, ts from v where k = 1000");
+  ASSERT_EQ(last.size(), 1u);
+  EXPECT_EQ(last[0][0], Variant(db::Date{2024, 1, 2}));
+  EXPECT_EQ(last[0][1], Variant(db::DateTime{{2024, 1, 2}, {3, 4, 0}, 0}));
+  EXPECT_EQ(file[literals.size()][7], Variant(db::Bytes{0x00, 0xff, 0x41}));
 }
 
 // Doubles of every size and many digits, as numeric, text and double columns read them.
