@@ -113,6 +113,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.tablesNeedCurrentCatalog = true;
       q.readsTextAsUtf8 = true;
       q.wholeResultsInMemory = true;
+      q.leaksDateParameters = true;
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

@@ -271,6 +271,14 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
     SQLSMALLINT sqlType = t.sqlType ? t.sqlType : SQL_VARCHAR;
     SQLULEN size = t.size;
     SQLSMALLINT digits = t.digits;
+    const ValueClass target = ValueClassOf(sqlType, false);
+    const bool dateTarget = target == ValueClass::Date || target == ValueClass::Timestamp;
+    if (dateTarget && session_->quirks.leaksDateParameters &&
+        (a.kind == CKind::NarrowText || a.kind == CKind::WideText)) {
+      // Dates sent as text are typed as text too: the server reads them (the driver's own
+      // reading of them is slow).
+      sqlType = a.kind == CKind::NarrowText ? SQL_VARCHAR : SQL_WVARCHAR;
+    }
     if (IsCharTarget(sqlType)) {
       size = a.maxSize;
       digits = 0;

@@ -95,7 +95,9 @@ class Session : public std::enable_shared_from_this<Session> {
   // precision only there). Asked afresh each time: a table may be created anew.
   std::map<std::string, std::string> DeclaredTypes(const std::string& table);
   std::string Quote(const std::string& identifier) const;
-  BindOptions Binding() const { return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters}; }
+  BindOptions Binding() const {
+    return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters, quirks.leaksDateParameters};
+  }
 
  private:
   int savepointCounter_ = 0;
