@@ -192,6 +192,14 @@ SqliteFileReader::SqliteFileReader(sqlite3* db, sqlite3_stmt* stmt,
     : db_(db), stmt_(stmt), columns_(std::move(columns)) {}
 
 SqliteFileReader::~SqliteFileReader() {
+  if (thread_.joinable()) {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
   sqlite3_finalize(stmt_);
   sqlite3_close_v2(db_);
 }
@@ -223,6 +231,54 @@ std::unique_ptr<SqliteFileReader> SqliteFileReader::Open(const std::string& file
 }
 
 bool SqliteFileReader::FetchBlock(std::vector<std::vector<Variant>>& out, size_t maxRows) {
+  if (!thread_.joinable() && !finished_)
+    thread_ = std::thread([this, maxRows] { ReadAhead(maxRows); });
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+  if (ready_.empty()) {
+    if (error_) std::rethrow_exception(error_);
+    return false;
+  }
+  Block block = std::move(ready_.front());
+  ready_.pop_front();
+  lock.unlock();
+  changed_.notify_all();
+  if (out.empty()) {
+    out = std::move(block);
+  } else {
+    for (auto& row : block) out.push_back(std::move(row));
+  }
+  return true;
+}
+
+void SqliteFileReader::ReadAhead(size_t blockRows) {
+  constexpr size_t kReadAhead = 2;
+  for (;;) {
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return ready_.size() < kReadAhead || stop_; });
+      if (stop_) break;
+    }
+    Block block;
+    bool more = false;
+    try {
+      more = ReadBlock(block, blockRows);
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      error_ = std::current_exception();
+      more = false;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      if (!block.empty()) ready_.push_back(std::move(block));
+      if (!more) finished_ = true;
+    }
+    changed_.notify_all();
+    if (!more) break;
+  }
+}
+
+bool SqliteFileReader::ReadBlock(Block& out, size_t maxRows) {
   if (done_) return false;
   static const char kHex[] = "0123456789ABCDEF";
   for (size_t n = 0; n < maxRows; ++n) {

@@ -4,9 +4,14 @@
 // the same statement through libsqlite3 and gives each value as the driver would (its
 // conversions measured value by value, see the tests), at a fraction of the cost. The
 // columns are still described by the driver, so a result looks the same either way.
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/odbc/ResultReader.h"
@@ -35,16 +40,33 @@ class SqliteFileReader {
   SqliteFileReader(const SqliteFileReader&) = delete;
   SqliteFileReader& operator=(const SqliteFileReader&) = delete;
 
-  // Appends up to maxRows rows to out; false once the result is exhausted. Throws DbError.
+  // Appends the next block of rows (at most maxRows) to out; false once the result is
+  // exhausted. Throws DbError. The blocks are read ahead on a thread of the reader's own,
+  // while the caller works on the rows before them.
   bool FetchBlock(std::vector<std::vector<Variant>>& out, size_t maxRows);
 
  private:
+  using Block = std::vector<std::vector<Variant>>;
   SqliteFileReader(sqlite3* db, sqlite3_stmt* stmt, std::vector<ResultColumn> columns);
+  // Steps the statement for up to maxRows rows (on the read-ahead thread).
+  bool ReadBlock(Block& out, size_t maxRows);
+  void ReadAhead(size_t blockRows);
+
   sqlite3* db_;
   sqlite3_stmt* stmt_;
   std::vector<ResultColumn> columns_;
   bool done_ = false;
   std::string scratch_;
+
+  // Blocks read ahead: at most kReadAhead wait; the thread is the only user of db_ and
+  // stmt_ once it runs.
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Block> ready_;
+  bool finished_ = false;  // the thread has read its last block (or failed)
+  bool stop_ = false;
+  std::exception_ptr error_;
 };
 
 }  // namespace mvq::db
