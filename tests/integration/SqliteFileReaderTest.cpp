@@ -178,6 +178,41 @@ TEST_F(SqliteFileReader, ExpressionsJoinsAndLongValues) {
     EXPECT_EQ(Read(db::Fetch::Stream, sql), Read(db::Fetch::All, sql)) << sql;
 }
 
+// Blocks are read ahead on a thread: a query closed early stops it, and an error met while
+// reading ahead reaches the caller at the row it belongs to.
+TEST_F(SqliteFileReader, ReadingAheadStopsWithTheQueryAndPassesErrorsOn) {
+  conn_->BeginTrans();
+  auto app = conn_->CreateAppender("v", 2);
+  for (int k = 1; k <= 5000; ++k) {
+    app->Append();
+    app->SetField(0, k);
+    app->SetField(1, k == 4500 ? Variant(int64_t{-9223372036854775807 - 1}) : Variant(k));
+    EXPECT_TRUE(app->Post().empty());
+  }
+  EXPECT_TRUE(app->Flush().empty());
+  app.reset();
+  conn_->CommitTrans();
+  for (int round = 0; round < 3; ++round) {
+    auto q = conn_->CreateQuery();
+    q->Open("select k from v order by k", {}, db::Fetch::Stream);
+    for (int i = 0; i < 10 * round; ++i) q->Next();
+    q->Close();
+  }
+  EXPECT_EQ(Read(db::Fetch::Stream, "select k from v").size(), 5000u);
+  // abs() of the smallest integer overflows when row 4500 is stepped.
+  auto q = conn_->CreateQuery();
+  q->Open("select k, abs(i) from v order by k", {}, db::Fetch::Stream);
+  int rows = 0;
+  try {
+    for (; !q->Eof(); q->Next()) ++rows;
+    ADD_FAILURE() << "no error";
+  } catch (const db::DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("overflow"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(rows, 4499);
+  EXPECT_FALSE(q->IsOpen());
+}
+
 // Inside a transaction the connection's own writes are not in the file yet: the driver
 // reads them.
 TEST_F(SqliteFileReader, AReadInsideATransactionSeesItsOwnRows) {
