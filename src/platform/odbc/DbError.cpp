@@ -10,8 +10,7 @@ std::string JoinMessages(const std::vector<Diagnostic>& records) {
 }  // namespace
 
 DbError::DbError(std::string message, std::string sqlState, int32_t nativeCode)
-    : std::runtime_error(message),
-      records_{{std::move(sqlState), nativeCode, std::move(message)}} {}
+    : std::runtime_error(message), records_{{std::move(sqlState), nativeCode, std::move(message)}} {}
 
 DbError::DbError(std::vector<Diagnostic> records)
     : std::runtime_error(JoinMessages(records)), records_(std::move(records)) {

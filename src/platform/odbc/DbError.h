@@ -9,9 +9,9 @@
 namespace mvq::db {
 
 struct Diagnostic {
-  std::string sqlState;    // five characters, e.g. "23505"; empty when the driver gave none
-  int32_t nativeCode = 0;  // the engine's own error number
-  std::string message;     // the driver's text, UTF-8
+  std::string sqlState;   // five characters, e.g. "23505"; empty when the driver gave none
+  int32_t nativeCode = 0; // the engine's own error number
+  std::string message;    // the driver's text, UTF-8
 };
 
 class DbError : public std::runtime_error {

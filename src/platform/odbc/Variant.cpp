@@ -16,11 +16,6 @@ void Digits(std::string& out, unsigned v, int width) {
   }
   out.append(b, static_cast<size_t>(width));
 }
-std::string Two(unsigned v) {
-  std::string s;
-  Digits(s, v % 100, 2);
-  return s;
-}
 void AppendDate(std::string& out, const Date& d) {
   if (d.year < 0 || d.year > 9999 || d.month > 99 || d.day > 99) {
     char b[32];
@@ -67,77 +62,51 @@ std::string DoubleText(double v) {
 
 bool Variant::AsBool() const {
   switch (kind()) {
-    case Kind::Bool:
-      return std::get<bool>(v_);
-    case Kind::Int:
-      return std::get<int64_t>(v_) != 0;
-    case Kind::Double:
-      return std::get<double>(v_) != 0;
+    case Kind::Bool: return std::get<bool>(v_);
+    case Kind::Int: return std::get<int64_t>(v_) != 0;
+    case Kind::Double: return std::get<double>(v_) != 0;
     case Kind::String: {
       const auto& s = Str();
       return !(s.empty() || s == "0" || s == "False" || s == "false" || s == "FALSE");
     }
-    case Kind::Decimal:
-      return std::strtod(Dec().text.c_str(), nullptr) != 0;
-    default:
-      return false;
+    case Kind::Decimal: return std::strtod(Dec().text.c_str(), nullptr) != 0;
+    default: return false;
   }
 }
 
 int64_t Variant::AsInt() const {
   switch (kind()) {
-    case Kind::Bool:
-      return std::get<bool>(v_) ? 1 : 0;
-    case Kind::Int:
-      return std::get<int64_t>(v_);
-    case Kind::Double:
-      return static_cast<int64_t>(std::get<double>(v_));
-    case Kind::Decimal:
-      return std::strtoll(Dec().text.c_str(), nullptr, 10);
-    case Kind::String:
-      return std::strtoll(Str().c_str(), nullptr, 10);
-    default:
-      return 0;
+    case Kind::Bool: return std::get<bool>(v_) ? 1 : 0;
+    case Kind::Int: return std::get<int64_t>(v_);
+    case Kind::Double: return static_cast<int64_t>(std::get<double>(v_));
+    case Kind::Decimal: return std::strtoll(Dec().text.c_str(), nullptr, 10);
+    case Kind::String: return std::strtoll(Str().c_str(), nullptr, 10);
+    default: return 0;
   }
 }
 
 double Variant::AsDouble() const {
   switch (kind()) {
-    case Kind::Bool:
-      return std::get<bool>(v_) ? 1 : 0;
-    case Kind::Int:
-      return static_cast<double>(std::get<int64_t>(v_));
-    case Kind::Double:
-      return std::get<double>(v_);
-    case Kind::Decimal:
-      return std::strtod(Dec().text.c_str(), nullptr);
-    case Kind::String:
-      return std::strtod(Str().c_str(), nullptr);
-    default:
-      return 0;
+    case Kind::Bool: return std::get<bool>(v_) ? 1 : 0;
+    case Kind::Int: return static_cast<double>(std::get<int64_t>(v_));
+    case Kind::Double: return std::get<double>(v_);
+    case Kind::Decimal: return std::strtod(Dec().text.c_str(), nullptr);
+    case Kind::String: return std::strtod(Str().c_str(), nullptr);
+    default: return 0;
   }
 }
 
 std::string Variant::AsText() const {
   switch (kind()) {
-    case Kind::Null:
-      return {};
-    case Kind::Bool:
-      return std::get<bool>(v_) ? "True" : "False";
-    case Kind::Int:
-      return std::to_string(std::get<int64_t>(v_));
-    case Kind::Double:
-      return DoubleText(std::get<double>(v_));
-    case Kind::Decimal:
-      return Dec().text;
-    case Kind::String:
-      return Str();
-    case Kind::Bytes:
-      return std::string(Blob().begin(), Blob().end());
-    case Kind::Date:
-      return DateText(AsDate());
-    case Kind::Time:
-      return TimeText(AsTime());
+    case Kind::Null: return {};
+    case Kind::Bool: return std::get<bool>(v_) ? "True" : "False";
+    case Kind::Int: return std::to_string(std::get<int64_t>(v_));
+    case Kind::Double: return DoubleText(std::get<double>(v_));
+    case Kind::Decimal: return Dec().text;
+    case Kind::String: return Str();
+    case Kind::Bytes: return std::string(Blob().begin(), Blob().end());
+    case Kind::Date: return DateText(AsDate());
+    case Kind::Time: return TimeText(AsTime());
     case Kind::DateTime: {
       const auto& dt = AsDateTime();
       std::string s;
