@@ -92,6 +92,9 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.lossyDoubleAndTimestampParameters = true;
       q.noParameterArrays = true;
       q.refreshSchema = "select 1 from sqlite_master where 0";
+      q.readsTextAsUtf8 = true;
+      // Julian day conversion (JDConv) changes how the driver reads numbers as dates.
+      q.streamsFromTheFile = AttributeValue(connectionString, "JDConv").value_or("0") == "0";
       StandardSavepoints(q);
       q.providerName = "SQLite";
       break;
@@ -103,12 +106,14 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.failedStatementAbortsTransaction =
           !protocol.empty() && !protocol.ends_with("-2") && protocol.find('-') != std::string::npos;
       q.providerName = "Postgres";
+      q.copyOverPartnerSession = true;
       break;
     }
     case Dbms::MariaDB:
       q.tablesNeedCurrentCatalog = true;
       q.readsTextAsUtf8 = true;
       q.keyRangeRows = 10000;
+      q.leaksDateParameters = true;
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

@@ -51,6 +51,10 @@ void SetAppenderBatchRows(size_t rows) {
   BatchRowsOverride() = rows;
 }
 
+size_t AppenderBatchRows(size_t engineDefault) {
+  return BatchRowsOverride() ? BatchRowsOverride() : engineDefault;
+}
+
 OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& table,
                            size_t columnCount)
     : session_(std::move(session)) {
@@ -74,7 +78,7 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
     markers += i ? ", ?" : "?";
   }
   insertSql_ = "INSERT INTO " + table + " (" + names + ") VALUES (" + markers + ")";
-  batchRows_ = BatchRowsOverride() ? BatchRowsOverride() : session_->quirks.batchRows;
+  batchRows_ = AppenderBatchRows(session_->quirks.batchRows);
   // Without savepoints a failed array inside the caller's transaction cannot be undone.
   useArrays_ = !session_->quirks.noParameterArrays && session_->HasSavepoints();
   session_->pending.push_back(this);
@@ -243,6 +247,7 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
   }
   SQLHSTMT h = insert_->get();
   const size_t rows = end - begin;
+  if (!session_->autoCommit) session_->wroteInTransaction = true;
   insert_->Check(SQLFreeStmt(h, SQL_RESET_PARAMS), "resetting parameters");
   std::vector<SQLUSMALLINT> status(rows, SQL_PARAM_UNUSED);
   SQLULEN processed = 0;
@@ -266,6 +271,14 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
     SQLSMALLINT sqlType = t.sqlType ? t.sqlType : SQL_VARCHAR;
     SQLULEN size = t.size;
     SQLSMALLINT digits = t.digits;
+    const ValueClass target = ValueClassOf(sqlType, false);
+    const bool dateTarget = target == ValueClass::Date || target == ValueClass::Timestamp;
+    if (dateTarget && session_->quirks.leaksDateParameters &&
+        (a.kind == CKind::NarrowText || a.kind == CKind::WideText)) {
+      // Dates sent as text are typed as text too: the server reads them (the driver's own
+      // reading of them is slow).
+      sqlType = a.kind == CKind::NarrowText ? SQL_VARCHAR : SQL_WVARCHAR;
+    }
     if (IsCharTarget(sqlType)) {
       size = a.maxSize;
       digits = 0;

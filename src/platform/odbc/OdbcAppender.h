@@ -14,6 +14,10 @@
 
 namespace mvq::db {
 
+// Rows per batch for an appender whose own choice is engineDefault: the choice set by
+// SetAppenderBatchRows when there is one.
+size_t AppenderBatchRows(size_t engineDefault);
+
 class OdbcAppender : public Appender, public PendingRows {
  public:
   // Probes "select * from table where 1=2" for the first columnCount columns; throws DbError.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/bulk/BulkAppenders.h"
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/KeyRangeQuery.h"
 #include "platform/odbc/OdbcAppender.h"
@@ -39,7 +40,7 @@ class OdbcConnection : public Connection {
   void CommitTrans() override;
   void RollbackTrans() override;
   bool InTransaction() const override { return session_->transactionLevel > 0; }
-  void SetAutoCommit(bool on) override { session_->SetAutoCommit(on); }
+  void SetAutoCommit(bool on) override;
 
   int64_t Execute(const std::string& sql, const Params& params) override {
     return OdbcQuery(session_).Execute(sql, params);
@@ -47,6 +48,7 @@ class OdbcConnection : public Connection {
   std::unique_ptr<Query> CreateQuery() override { return std::make_unique<OdbcQuery>(session_); }
   std::unique_ptr<Query> StreamTable(const std::string& table) override;
   std::unique_ptr<Appender> CreateAppender(const std::string& table, size_t columns) override {
+    if (auto bulk = CreateBulkAppender(Opened(), table, columns)) return bulk;
     return std::make_unique<OdbcAppender>(session_, table, columns);
   }
   Variant CallFunction(const std::string& name, const Params& inputs) override;
@@ -125,6 +127,10 @@ void OdbcConnection::Close() {
     // Closing goes on; the rows of a broken connection cannot be saved.
   }
   // Work not committed is undone (also after SetAutoCommit(false) without a commit).
+  if (s.partner) {
+    s.partner->Close();
+    s.partner.reset();
+  }
   SQLEndTran(SQL_HANDLE_DBC, s.dbc.get(), SQL_ROLLBACK);
   s.transactionLevel = 0;
   SQLDisconnect(s.dbc.get());
@@ -150,7 +156,9 @@ int OdbcConnection::BeginTrans() {
     s.ExecuteDirect(
         s.SavepointSql(s.quirks.savepoint, TransactionSavepoint(s.transactionLevel + 1)));
   }
-  return ++s.transactionLevel;
+  ++s.transactionLevel;
+  if (s.partner) s.partner->Begun(s.transactionLevel);
+  return s.transactionLevel;
 }
 
 void OdbcConnection::CommitTrans() {
@@ -160,16 +168,20 @@ void OdbcConnection::CommitTrans() {
   if (s.transactionLevel > 1) {
     std::string release =
         s.SavepointSql(s.quirks.releaseSavepoint, TransactionSavepoint(s.transactionLevel));
+    if (s.partner) s.partner->Commit(s.transactionLevel);
     --s.transactionLevel;
     if (!release.empty()) s.ExecuteDirect(release);
     return;
   }
   s.transactionLevel = 0;
   try {
+    // The partner's rows first: a page whose rows fail to commit takes the rest with it.
+    if (s.partner) s.partner->Commit(1);
     s.EndTransaction(true);
   } catch (const DbError&) {
     // A commit that failed leaves nothing half done: roll back and go back to autocommit.
     try {
+      if (s.partner) s.partner->Rollback(1);
       s.EndTransaction(false);
       s.SetAutoCommit(true);
     } catch (const DbError&) {
@@ -183,6 +195,7 @@ void OdbcConnection::RollbackTrans() {
   Session& s = *Opened();
   if (s.transactionLevel == 0) throw DbError("No transaction is active.", "25000");
   for (PendingRows* p : s.pending) p->DiscardPending();
+  if (s.partner) s.partner->Rollback(std::max(s.transactionLevel, 1));
   if (s.transactionLevel > 1) {
     std::string name = TransactionSavepoint(s.transactionLevel);
     --s.transactionLevel;
@@ -207,6 +220,17 @@ std::unique_ptr<Query> OdbcConnection::StreamTable(const std::string& table) {
   }
   // Without one key column the driver's own reading is all there is.
   return Connection::StreamTable(table);
+}
+
+void OdbcConnection::SetAutoCommit(bool on) {
+  Session& s = *session_;
+  // Turning autocommit on commits the transaction under way, the partner's part first.
+  if (on && !s.autoCommit && s.open && s.transactionLevel == 0) {
+    SendPendingRows();
+    if (s.partner) s.partner->Commit(1);
+  }
+  if (!on && s.autoCommit && s.open) SendPendingRows();
+  s.SetAutoCommit(on);
 }
 
 Variant OdbcConnection::CallFunction(const std::string& name, const Params& inputs) {

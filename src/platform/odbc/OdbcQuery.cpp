@@ -1,5 +1,8 @@
 #include "platform/odbc/OdbcQuery.h"
 
+#include <cctype>
+
+#include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/Markers.h"
 
 namespace mvq::db {
@@ -7,6 +10,14 @@ namespace mvq::db {
 namespace {
 // Rows per block fetch.
 constexpr size_t kFetchRows = 1000;
+
+bool IsQueryText(const std::string& sql) {
+  size_t at = sql.find_first_not_of(" \t\r\n(");
+  if (at == std::string::npos || sql.size() - at < 6) return false;
+  std::string word = sql.substr(at, 6);
+  for (auto& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return word == "select";
+}
 }  // namespace
 
 std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
@@ -14,6 +25,7 @@ std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
                                         ParamBuffers& buffers, SQLRETURN* rc) {
   auto stmt = std::make_unique<Statement>(session);
   const OdbcCalls& calls = session->calls;
+  if (!session->autoCommit && !IsQueryText(sql)) session->wroteInTransaction = true;
   if (params.empty() && session->markers == MarkerStyle::Question) {
     *rc = calls.ExecDirect(stmt->get(), sql);
   } else {
@@ -51,6 +63,18 @@ void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) 
     std::vector<ResultColumn> columns = DescribeResult(*stmt_);
     for (const auto& c : columns) fields_.push_back(c.desc);
     streaming_ = fetch == Fetch::Stream;
+    // Inside a transaction of this connection the file may not yet hold what it wrote.
+    if (streaming_ && params.empty() && session_->quirks.streamsFromTheFile &&
+        session_->autoCommit) {
+      fileReader_ = SqliteFileReader::Open(
+          AttributeValue(session_->connectionString, "Database").value_or(""), sql, columns);
+      if (fileReader_) {
+        stmt_.reset();
+        FillBlock();
+        open_ = true;
+        return;
+      }
+    }
     reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
     if (streaming_) {
       FillBlock();
@@ -75,6 +99,7 @@ int64_t OdbcQuery::Execute(const std::string& sql, const Params& params) {
 }
 
 void OdbcQuery::Close() {
+  fileReader_.reset();
   reader_.reset();
   stmt_.reset();
   open_ = false;
@@ -86,6 +111,12 @@ void OdbcQuery::Close() {
 void OdbcQuery::FillBlock() {
   rows_.clear();
   pos_ = 0;
+  if (fileReader_) {
+    while (rows_.empty() && fileReader_->FetchBlock(rows_, kFetchRows)) {
+    }
+    if (rows_.empty()) fileReader_.reset();
+    return;
+  }
   while (rows_.empty() && reader_ && reader_->FetchBlock(rows_)) {
   }
   if (rows_.empty()) {

@@ -1,10 +1,10 @@
 #pragma once
 // Query over ODBC: a statement, its parameters and, once opened, its rows.
 #include <memory>
-#include <optional>
 
 #include "platform/odbc/ParamBinding.h"
 #include "platform/odbc/ResultReader.h"
+#include "platform/odbc/SqliteFileReader.h"
 
 namespace mvq::db {
 
@@ -41,6 +41,7 @@ class OdbcQuery : public Query {
   std::shared_ptr<Session> session_;
   std::unique_ptr<Statement> stmt_;
   std::unique_ptr<ResultReader> reader_;
+  std::unique_ptr<SqliteFileReader> fileReader_;  // rows from the file rather than the driver
   ParamBuffers buffers_;
   bool open_ = false;
   bool streaming_ = false;

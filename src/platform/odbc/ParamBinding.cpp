@@ -61,11 +61,11 @@ CKind NaturalKind(const Variant& v, const BindOptions& options) {
     case Kind::Bytes:
       return CKind::Binary;
     case Kind::Date:
-      return CKind::Date;
+      return options.datesAsText ? text : CKind::Date;
     case Kind::Time:
       return CKind::Time;
     case Kind::DateTime:
-      return options.doublesAndTimestampsAsText ? text : CKind::Timestamp;
+      return options.doublesAndTimestampsAsText || options.datesAsText ? text : CKind::Timestamp;
   }
   return CKind::Null;
 }
@@ -240,7 +240,7 @@ SQLULEN ColumnSizeOf(CKind kind, const Variant& v) {
     case CKind::WideText:
       return std::max<SQLULEN>(ToUtf16(BindText(v)).size(), 1);
     case CKind::NarrowText:
-      return std::max<SQLULEN>(BindText(v).size(), 1);
+      return std::max<SQLULEN>(v.kind() == Kind::String ? v.Str().size() : BindText(v).size(), 1);
     case CKind::Binary:
       return ElementBytes(kind, v);
     case CKind::DecimalText: {
@@ -304,6 +304,43 @@ ColumnArray BuildColumnArray(const std::vector<const Variant*>& values,
       if (values[r]->IsNull()) continue;
       std::memcpy(a.data.data() + r * a.width, texts[r].data(), texts[r].size() * sizeof(SQLWCHAR));
       a.lengths[r] = static_cast<SQLLEN>(texts[r].size() * sizeof(SQLWCHAR));
+    }
+    return a;
+  }
+  if (a.kind == CKind::NarrowText || a.kind == CKind::DecimalText) {
+    // Each value's text once; strings are used where they are.
+    std::vector<std::string> owned(values.size());
+    std::vector<std::string_view> texts(values.size());
+    size_t width = 1;
+    for (size_t r = 0; r < values.size(); ++r) {
+      const Variant& v = *values[r];
+      if (v.IsNull()) continue;
+      if (v.kind() == Kind::String) {
+        texts[r] = v.Str();
+      } else {
+        owned[r] = BindText(v);
+        texts[r] = owned[r];
+      }
+      const std::string_view t = texts[r];
+      width = std::max(width, t.size() + 1);
+      if (a.kind == CKind::NarrowText) {
+        a.maxSize = std::max<SQLULEN>(a.maxSize, t.size());
+      } else {
+        // As ColumnSizeOf and DecimalDigitsOf count them, from the same text.
+        SQLULEN digits = 0;
+        for (char c : t) digits += (c >= '0' && c <= '9');
+        a.maxSize = std::max<SQLULEN>(a.maxSize, std::max<SQLULEN>(digits, 1));
+        auto point = t.find('.');
+        if (point != std::string_view::npos && t.find_first_of("eE") == std::string_view::npos)
+          a.maxDigits = std::max(a.maxDigits, static_cast<SQLSMALLINT>(t.size() - point - 1));
+      }
+    }
+    a.width = width;
+    a.data.assign(a.width * values.size(), '\0');
+    for (size_t r = 0; r < values.size(); ++r) {
+      if (values[r]->IsNull()) continue;
+      std::memcpy(a.data.data() + r * a.width, texts[r].data(), texts[r].size());
+      a.lengths[r] = static_cast<SQLLEN>(texts[r].size());
     }
     return a;
   }

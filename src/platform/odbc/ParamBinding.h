@@ -29,6 +29,7 @@ enum class CKind {
 struct BindOptions {
   bool narrow = false;  // text as UTF-8 bytes rather than UTF-16
   bool doublesAndTimestampsAsText = false;
+  bool datesAsText = false;  // dates and timestamps as their text
 };
 
 // The natural C kind of one value.

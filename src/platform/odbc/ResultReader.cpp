@@ -16,7 +16,9 @@ constexpr SQLULEN kMaxBoundText = 4000;
 constexpr SQLULEN kMaxBoundBytes = 8000;
 // Bytes of bound buffers per block of rows.
 constexpr size_t kBlockBytes = 1 << 20;
-// Bytes per SQLGetData piece.
+// Bytes per SQLGetData piece; the first is small, since most values are, and a driver may
+// fill the whole buffer it is given (sqliteodbc pads it with strncpy).
+constexpr size_t kFirstPieceBytes = 512;
 constexpr size_t kPieceBytes = 64 * 1024;
 
 std::string Lower(std::string s) {
@@ -367,13 +369,14 @@ Variant ResultReader::ReadInPieces(SQLUSMALLINT column, const ResultColumn& c) {
   bool any = false;
   for (;;) {
     SQLLEN length = 0;
+    const size_t piece = any ? kPieceBytes : kFirstPieceBytes;
     SQLRETURN rc = SQLGetData(stmt_.get(), column, cType, scratch_.data(),
-                              static_cast<SQLLEN>(kPieceBytes), &length);
+                              static_cast<SQLLEN>(piece), &length);
     if (rc == SQL_NO_DATA) break;
     stmt_.Check(rc, "reading a long value");
     if (length == SQL_NULL_DATA) return any ? Convert(c, data.data(), 0) : Variant();
     any = true;
-    const size_t room = kPieceBytes - terminator;
+    const size_t room = piece - terminator;
     if (length == SQL_NO_TOTAL || static_cast<size_t>(length) > room) {
       data.append(scratch_.data(), room);
       continue;

@@ -63,6 +63,7 @@ void Session::SetAutoCommit(bool on) {
                                    SQL_IS_UINTEGER);
   Check(rc, SQL_HANDLE_DBC, dbc.get(), "setting autocommit");
   autoCommit = on;
+  if (on) wroteInTransaction = false;
 }
 
 void Session::EndTransaction(bool commit) {
@@ -71,6 +72,7 @@ void Session::EndTransaction(bool commit) {
     throw DbError("the connection to the server was lost: the transaction is not committed",
                   "08S01");
   SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc.get(), commit ? SQL_COMMIT : SQL_ROLLBACK);
+  wroteInTransaction = false;
   Check(rc, SQL_HANDLE_DBC, dbc.get(), commit ? "commit" : "rollback");
 }
 

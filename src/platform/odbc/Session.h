@@ -42,6 +42,19 @@ class PendingRows {
   virtual void DiscardPending() = 0;  // at rollback
 };
 
+// A second server session whose work belongs to this connection's transaction (the
+// PostgreSQL COPY session): told of every transaction boundary, it begins, commits and
+// rolls back with the connection. level: the nesting level begun, committed or undone
+// (1 is the outermost transaction).
+class TransactionPartner {
+ public:
+  virtual ~TransactionPartner() = default;
+  virtual void Begun(int level) = 0;
+  virtual void Commit(int level) = 0;  // before the connection commits; throws DbError
+  virtual void Rollback(int level) = 0;
+  virtual void Close() = 0;
+};
+
 class Session : public std::enable_shared_from_this<Session> {
  public:
   OdbcCalls calls;
@@ -61,6 +74,12 @@ class Session : public std::enable_shared_from_this<Session> {
   int transactionLevel = 0;
   bool autoCommit = true;  // false inside BeginTrans, or after SetAutoCommit(false)
   std::vector<PendingRows*> pending;
+  // The transaction under way has written through this connection (a statement other than
+  // a query, or appended rows): a partner session must not write beside it, since it could
+  // wait on this connection's locks.
+  bool wroteInTransaction = false;
+  std::shared_ptr<TransactionPartner> partner;
+  bool partnerUnavailable = false;  // it failed to connect once: not tried again
 
   // Throws DbError unless the connection is open.
   void RequireOpen() const;
@@ -83,7 +102,9 @@ class Session : public std::enable_shared_from_this<Session> {
   // precision only there). Asked afresh each time: a table may be created anew.
   std::map<std::string, std::string> DeclaredTypes(const std::string& table);
   std::string Quote(const std::string& identifier) const;
-  BindOptions Binding() const { return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters}; }
+  BindOptions Binding() const {
+    return {calls.narrow(), quirks.lossyDoubleAndTimestampParameters, quirks.leaksDateParameters};
+  }
 
  private:
   int savepointCounter_ = 0;

@@ -7,17 +7,45 @@
 namespace mvq::db {
 
 namespace {
-std::string Two(unsigned v) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02u", v % 100);
-  return b;
+// Fixed-width decimal digits, written by hand: these texts are made for every date of a copy.
+void Digits(std::string& out, unsigned v, int width) {
+  char b[10];
+  for (int i = width - 1; i >= 0; --i) {
+    b[i] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  }
+  out.append(b, static_cast<size_t>(width));
+}
+void AppendDate(std::string& out, const Date& d) {
+  if (d.year < 0 || d.year > 9999 || d.month > 99 || d.day > 99) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%04d-%02u-%02u", d.year, d.month, d.day);
+    out += b;
+    return;
+  }
+  Digits(out, static_cast<unsigned>(d.year), 4);
+  out += '-';
+  Digits(out, d.month, 2);
+  out += '-';
+  Digits(out, d.day, 2);
 }
 std::string DateText(const Date& d) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%04d-%02u-%02u", d.year, d.month, d.day);
-  return b;
+  std::string s;
+  AppendDate(s, d);
+  return s;
 }
-std::string TimeText(const Time& t) { return Two(t.hour) + ":" + Two(t.minute) + ":" + Two(t.second); }
+void AppendTime(std::string& out, const Time& t) {
+  Digits(out, t.hour % 100, 2);
+  out += ':';
+  Digits(out, t.minute % 100, 2);
+  out += ':';
+  Digits(out, t.second % 100, 2);
+}
+std::string TimeText(const Time& t) {
+  std::string s;
+  AppendTime(s, t);
+  return s;
+}
 std::string DoubleText(double v) {
   if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) {
     char b[32];
@@ -81,14 +109,21 @@ std::string Variant::AsText() const {
     case Kind::Time: return TimeText(AsTime());
     case Kind::DateTime: {
       const auto& dt = AsDateTime();
-      std::string s = DateText(dt.date) + " " + TimeText(dt.time);
-      if (dt.fraction != 0) {
+      std::string s;
+      s.reserve(32);
+      AppendDate(s, dt.date);
+      s += ' ';
+      AppendTime(s, dt.time);
+      if (dt.fraction >= 1000000000u) {
+        // More than a second of nanoseconds (a driver's reading): every digit.
         char b[16];
         std::snprintf(b, sizeof b, ".%09u", dt.fraction);
-        std::string f = b;
-        while (f.back() == '0') f.pop_back();
-        s += f;
+        s += b;
+      } else if (dt.fraction != 0) {
+        s += '.';
+        Digits(s, dt.fraction, 9);
       }
+      while (dt.fraction != 0 && s.back() == '0') s.pop_back();
       return s;
     }
   }
