@@ -6,7 +6,8 @@
 // process of its own, so that its peak is its own. See README.md.
 //
 //   copy_convert [rows=1000000] [sizes for the memory series=1000000,2000000,4000000]
-//   copy_convert rows postgresql|mariadb   (that copy alone, for a profiler)
+//   copy_convert rows postgresql|mariadb|raw   (that copy alone, for a profiler; raw: the
+//   UTF-8 raw arrays into MariaDB)
 //
 // Needs MVQ_TEST_PG and MVQ_TEST_MARIADB (scripts/services start), sqlite3, psql and
 // pgloader on the PATH. Source files are kept in $MVQ_BENCH_DIR (default
@@ -173,15 +174,21 @@ std::string SourceFile(const fs::path& dir, long long rows) {
   return file.string();
 }
 
+// How the target's rows go: the engine's bulk path where it has one (PostgreSQL: COPY), else
+// parameter arrays sent ahead from their own thread; parameter arrays; or parameter arrays
+// sent in turn with the reading of the next rows.
+enum class Appends { Best, Arrays, ArraysInTurn };
+
 // ConvertTable in the custom direction into a table created beforehand with its key, the
 // rows of the source going in with the existing-table mode "delete records".
 Result Convert(const std::string& sourceFile, const std::string& targetCs, const char* tsType,
-               bool bulk, const fs::path& logDir, const std::string& sourceCs = "") {
+               Appends appends, const fs::path& logDir, const std::string& sourceCs = "") {
   Run(targetCs, std::string("drop table if exists ") + kTable);
   Run(targetCs, std::string("create table ") + kTable + " (" + Columns(tsType) + ")");
   return InChild([&] {
     mvq::SetLogFileForDay(logDir.string() + "/");
-    mvq::db::SetBulkAppends(bulk);
+    mvq::db::SetBulkAppends(appends == Appends::Best);
+    mvq::db::SetAppenderSendsAhead(appends != Appends::ArraysInTurn);
     mvq::CustomSourceGate = std::make_unique<mvq::TADOConn>(
         sourceCs.empty() ? "DRIVER=SQLite3;Database=" + sourceFile : sourceCs);
     mvq::CustomTargetGate = std::make_unique<mvq::TADOConn>(targetCs);
@@ -236,9 +243,9 @@ Result PsqlCopy(const std::string& sourceFile, const std::string& pgCs, const fs
   return r;
 }
 
-// Raw ODBC: the same rows as parameter arrays of 1,000 through the driver, in one
+// Raw ODBC: the same rows as parameter arrays of kArray rows through the driver, in one
 // transaction, with no layer in between: the driver's own speed.
-Result RawArrays(const std::string& cs, long long rows, bool utf8) {
+Result RawArrays(const std::string& cs, long long rows, bool utf8, size_t kArray) {
   Run(cs, std::string("drop table if exists ") + kTable);
   Run(cs, std::string("create table ") + kTable + " (" + Columns("datetime(6)") + ")");
   return InChild([&] {
@@ -256,7 +263,7 @@ Result RawArrays(const std::string& cs, long long rows, bool utf8) {
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
     std::string sql = std::string("insert into ") + kTable + " values (?, ?, ?, ?, ?)";
     SQLPrepare(st, (SQLCHAR*)sql.c_str(), SQL_NTS);
-    constexpr size_t kArray = 1000, kText = 64;
+    constexpr size_t kText = 64;
     std::vector<SQLBIGINT> ids(kArray);
     std::vector<SQLWCHAR> names(kArray * kText), notes(kArray * kText);
     std::vector<char> names8(kArray * kText * 3), notes8(kArray * kText * 3);
@@ -375,26 +382,34 @@ int main(int argc, char** argv) {
     if (argc > 2 &&
         (std::strcmp(argv[2], "postgresql") == 0 || std::strcmp(argv[2], "mariadb") == 0)) {
       const bool toPg = argv[2][0] == 'p';
-      Print(argv[2],
-            Convert(source, toPg ? pg : maria, toPg ? "timestamp" : "datetime(6)", true, logs));
+      Print(argv[2], Convert(source, toPg ? pg : maria, toPg ? "timestamp" : "datetime(6)",
+                             Appends::Best, logs));
+      return 0;
+    }
+    if (argc > 2 && std::strcmp(argv[2], "raw") == 0) {
+      Print("raw ODBC arrays of 1000 -> MariaDB, UTF-8", RawArrays(maria, rows, true, 1000));
       return 0;
     }
     std::printf("%lld rows x 5 columns from %s\n\n", rows, source.c_str());
     std::printf("%-48s %9s %8s %10s %8s\n", "phase", "rows", "seconds", "rows/s", "peak MB");
-    Result copy = Convert(source, pg, "timestamp", true, logs);
+    Result copy = Convert(source, pg, "timestamp", Appends::Best, logs);
     Print("mvq SQLite->PostgreSQL (COPY)", copy);
     Result loader = Pgloader(source, pg, dir);
     Print("pgloader SQLite->PostgreSQL", loader);
     Result psql = PsqlCopy(source, pg, dir);
     Print("psql \\copy CSV->PostgreSQL (table with key)", psql);
-    Result arrays = Convert(source, pg, "timestamp", false, logs);
+    Result arrays = Convert(source, pg, "timestamp", Appends::Arrays, logs);
     Print("mvq SQLite->PostgreSQL (ODBC arrays)", arrays);
-    Result toMaria = Convert(source, maria, "datetime(6)", true, logs);
+    Result toMaria = Convert(source, maria, "datetime(6)", Appends::Best, logs);
     Print("mvq SQLite->MariaDB", toMaria);
-    Result raw16 = RawArrays(maria, rows, false);
+    Result inTurn = Convert(source, maria, "datetime(6)", Appends::ArraysInTurn, logs);
+    Print("mvq SQLite->MariaDB (arrays sent in turn)", inTurn);
+    Result raw16 = RawArrays(maria, rows, false, 1000);
     Print("raw ODBC arrays of 1000 -> MariaDB, UTF-16", raw16);
-    Result raw8 = RawArrays(maria, rows, true);
+    Result raw8 = RawArrays(maria, rows, true, 1000);
     Print("raw ODBC arrays of 1000 -> MariaDB, UTF-8", raw8);
+    Result raw5k = RawArrays(maria, rows, true, 5000);
+    Print("raw ODBC arrays of 5000 -> MariaDB, UTF-8", raw5k);
     const Result& raw = Rate(raw8) > Rate(raw16) ? raw8 : raw16;
     Run(pg, std::string("drop table if exists ") + kTable);
     Run(maria, std::string("drop table if exists ") + kTable);
@@ -405,17 +420,19 @@ int main(int argc, char** argv) {
     std::printf("\nmvq/pgloader (PostgreSQL)      %.2f  (goal >= 1.5)\n", ratio(copy, loader));
     std::printf("mvq/psql \\copy (PostgreSQL)    %.2f  (goal >= 0.67)\n", ratio(copy, psql));
     std::printf("COPY/ODBC arrays (PostgreSQL)  %.2f\n", ratio(copy, arrays));
-    std::printf("mvq/faster raw ODBC arrays (MariaDB)  %.2f  (goal >= 1.0)\n\n",
+    std::printf("mvq/faster raw ODBC arrays of 1000 (MariaDB)  %.2f  (goal >= 1.0)\n",
                 ratio(toMaria, raw));
+    std::printf("mvq/raw ODBC arrays of 5000, UTF-8 (MariaDB)  %.2f\n", ratio(toMaria, raw5k));
+    std::printf("sent ahead/sent in turn (MariaDB)  %.2f\n\n", ratio(toMaria, inTurn));
 
     std::printf("%-48s %9s %8s %10s %8s\n", "peak memory by table size", "rows", "seconds",
                 "rows/s", "peak MB");
     for (long long n : sizes) {
       const std::string file = SourceFile(dir, n);
-      Print("mvq SQLite->PostgreSQL", Convert(file, pg, "timestamp", true, logs));
-      Print("mvq SQLite->MariaDB", Convert(file, maria, "datetime(6)", true, logs));
+      Print("mvq SQLite->PostgreSQL", Convert(file, pg, "timestamp", Appends::Best, logs));
+      Print("mvq SQLite->MariaDB", Convert(file, maria, "datetime(6)", Appends::Best, logs));
       // The rows just written to MariaDB, read back in key ranges.
-      Print("mvq MariaDB->PostgreSQL", Convert("", pg, "timestamp", true, logs, maria));
+      Print("mvq MariaDB->PostgreSQL", Convert("", pg, "timestamp", Appends::Best, logs, maria));
     }
     Run(pg, std::string("drop table if exists ") + kTable);
     Run(maria, std::string("drop table if exists ") + kTable);

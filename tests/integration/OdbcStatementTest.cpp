@@ -21,6 +21,7 @@ class OdbcStatements : public EngineTest {
   }
   void TearDown() override {
     db::SetAppenderBatchRows(0);
+    db::SetBulkAppends(true);
     if (connection_ && connection_->IsOpen()) DropTable(conn(), table_);
     EngineTest::TearDown();
   }
@@ -189,6 +190,76 @@ TEST_P(OdbcStatements, CommitSendsPostedRowsAndRollbackDropsThem) {
   conn().RollbackTrans();
   EXPECT_TRUE(app->Flush().empty());
   EXPECT_EQ(Count(*other), 2);
+}
+
+// Parameter arrays go from a thread of their own (PostgreSQL's COPY switched off so that it
+// takes them too) while the next rows are posted: a failure of any array is reported once,
+// by a later Post or the Flush, and a statement on the same connection waits for the array
+// under way instead of using the connection beside it.
+TEST_P(OdbcStatements, ArraysSentAheadReportEachFailureOnceAndOtherStatementsWait) {
+  db::SetAppenderBatchRows(100);
+  db::SetBulkAppends(false);
+  conn().BeginTrans();
+  auto app = conn().CreateAppender(table_, 2);
+  std::vector<std::string> labels;
+  for (int i = 1; i <= 1050; ++i) {
+    app->Append();
+    const bool dup = i == 5 || i == 150 || i == 151 || i == 799 || i == 1001;
+    app->SetField(0, dup ? 1 : i);
+    if (i != 420) app->SetField(1, "n" + std::to_string(i));
+    for (const auto& f : app->Post("row " + std::to_string(i))) labels.push_back(*f.label);
+    // Rows 201-300 have just been handed over; the count sees them all the same.
+    if (i == 300) {
+      EXPECT_EQ(Count(conn()), 300 - 3);
+    }
+  }
+  for (const auto& f : app->Flush()) labels.push_back(*f.label);
+  EXPECT_EQ(labels, (std::vector<std::string>{"row 5", "row 150", "row 151", "row 420", "row 799",
+                                              "row 1001"}));
+  conn().CommitTrans();
+  EXPECT_EQ(Count(*Connect()), 1050 - 6);
+}
+
+// The server ends the session while arrays are being sent: the error comes out of a Post or
+// the Flush, once, with no hang; nothing of the transaction stays.
+TEST_P(OdbcStatements, ALostConnectionDuringASendAheadIsThrownByTheAppender) {
+  if (engine().name == "SQLite") {
+    GTEST_SKIP() << "an in-process engine cannot lose its server";
+  }
+  db::SetAppenderBatchRows(100);
+  db::SetBulkAppends(false);
+  const bool pg = engine().name == "PostgreSQL";
+  auto q = conn().CreateQuery();
+  q->Open(pg ? "select pg_backend_pid()" : "select connection_id()");
+  const std::string id = q->Value(0).AsText();
+  q->Close();
+  conn().BeginTrans();
+  auto app = conn().CreateAppender(table_, 2);
+  int thrown = 0;
+  auto post = [&](int i) {
+    app->Append();
+    app->SetField(0, i);
+    app->SetField(1, "n");
+    try {
+      app->Post();
+    } catch (const db::DbError&) {
+      ++thrown;
+    }
+  };
+  for (int i = 1; i <= 150; ++i) post(i);
+  auto other = Connect();
+  other->Execute(pg ? "select pg_terminate_backend(" + id + ")" : "kill " + id);
+  for (int i = 151; i <= 400 && thrown == 0; ++i) post(i);
+  try {
+    app->Flush();
+  } catch (const db::DbError&) {
+    ++thrown;
+  }
+  EXPECT_EQ(thrown, 1);
+  app.reset();
+  EXPECT_ANY_THROW(conn().CommitTrans());
+  EXPECT_EQ(Count(*other), 0);
+  connection_ = std::move(other);  // the table is dropped through a live connection
 }
 
 TEST_P(OdbcStatements, AppenderMisuseIsAnErrorNotACrash) {

@@ -114,6 +114,9 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       q.readsTextAsUtf8 = true;
       q.keyRangeRows = 10000;
       q.leaksDateParameters = true;
+      // Each array costs a savepoint and its release besides the insert: 5,000 rows per
+      // array carried 15% more rows a second than 1,000 (10,000 no more than 5,000).
+      q.batchRows = 5000;
       StandardSavepoints(q);
       q.providerName = "MariaDB";
       break;

@@ -1,6 +1,7 @@
 #include "platform/odbc/OdbcAppender.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "platform/odbc/OdbcConnection.h"
@@ -17,6 +18,11 @@ constexpr size_t kArrayBytes = 8 << 20;
 size_t& BatchRowsOverride() {
   static size_t rows = 0;
   return rows;
+}
+
+bool& SendAheadSetting() {
+  static bool on = true;
+  return on;
 }
 
 // Rough buffer bytes of one row, to cut arrays before they grow too large.
@@ -40,6 +46,10 @@ size_t RowBytes(const std::vector<Variant>& row) {
   return bytes;
 }
 
+void AddAll(std::vector<RowFailure>& to, std::vector<RowFailure> from) {
+  to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+}
+
 bool IsCharTarget(SQLSMALLINT type) {
   auto c = ValueClassOf(type, false);
   return c == ValueClass::Text || c == ValueClass::Bytes;
@@ -49,6 +59,10 @@ bool IsCharTarget(SQLSMALLINT type) {
 
 void SetAppenderBatchRows(size_t rows) {
   BatchRowsOverride() = rows;
+}
+
+void SetAppenderSendsAhead(bool on) {
+  SendAheadSetting() = on;
 }
 
 size_t AppenderBatchRows(size_t engineDefault) {
@@ -81,6 +95,8 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
   batchRows_ = AppenderBatchRows(session_->quirks.batchRows);
   // Without savepoints a failed array inside the caller's transaction cannot be undone.
   useArrays_ = !session_->quirks.noParameterArrays && session_->HasSavepoints();
+  // Rows sent one at a time gain little from a thread: the arrays of a server do.
+  sendAhead_ = useArrays_ && SendAheadSetting();
   session_->pending.push_back(this);
 }
 
@@ -89,11 +105,10 @@ OdbcAppender::~OdbcAppender() {
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   // Posted rows count as written: send what is left. Failures have nobody to go to here;
   // callers that care call Flush first.
-  if (!pending_.empty() && session_->open) {
-    try {
-      SendAll();
-    } catch (const DbError&) {
-    }
+  try {
+    TakeSent();
+    if (session_->open) SendQueued();
+  } catch (const DbError&) {
   }
   insert_.reset();
 }
@@ -115,8 +130,13 @@ std::vector<RowFailure> OdbcAppender::Post(std::optional<std::string> label) {
   size_t bytes = RowBytes(row_);
   pending_.push_back({std::move(row_), std::move(label), bytes});
   pendingBytes_ += bytes;
-  if (pending_.size() >= batchRows_ || pendingBytes_ >= kArrayBytes) return Flush();
-  return std::exchange(deferred_, {});
+  if (pending_.size() < batchRows_ && pendingBytes_ < kArrayBytes)
+    return std::exchange(deferred_, {});
+  if (!sendAhead_) return Flush();
+  auto failures = std::exchange(deferred_, {});
+  AddAll(failures, TakeSent());
+  SendAhead();
+  return failures;
 }
 
 void OdbcAppender::Cancel() {
@@ -125,42 +145,80 @@ void OdbcAppender::Cancel() {
 
 std::vector<RowFailure> OdbcAppender::Flush() {
   auto failures = std::exchange(deferred_, {});
-  auto sent = SendAll();
-  failures.insert(failures.end(), std::make_move_iterator(sent.begin()),
-                  std::make_move_iterator(sent.end()));
+  AddAll(failures, TakeSent());
+  AddAll(failures, SendQueued());
   return failures;
 }
 
 void OdbcAppender::SendPending() {
-  auto sent = SendAll();
-  deferred_.insert(deferred_.end(), std::make_move_iterator(sent.begin()),
-                   std::make_move_iterator(sent.end()));
+  AddAll(deferred_, Flush());
 }
 
 void OdbcAppender::DiscardPending() {
+  // What the sender has belongs to the transaction being undone, or has already failed.
+  try {
+    TakeSent();
+  } catch (const DbError&) {
+  }
   pending_.clear();
   pendingBytes_ = 0;
 }
 
-std::vector<RowFailure> OdbcAppender::SendAll() {
-  std::vector<RowFailure> failures;
-  if (pending_.empty()) return failures;
-  session_->RequireOpen();
-  try {
-    size_t begin = 0;
-    while (begin < pending_.size()) {
-      size_t end = begin, bytes = 0;
-      while (end < pending_.size() && end - begin < batchRows_ &&
-             (end == begin || bytes + pending_[end].bytes <= kArrayBytes))
-        bytes += pending_[end++].bytes;
-      SendChunk(begin, end, failures);
-      begin = end;
+void OdbcAppender::Settle() {
+  if (sender_.joinable()) sender_.join();
+}
+
+void OdbcAppender::SendAhead() {
+  sending_ = std::exchange(pending_, {});
+  pendingBytes_ = 0;
+  auto send = [this] {
+    try {
+      sentFailures_ = SendAll(sending_);
+    } catch (...) {
+      sendError_ = std::current_exception();
     }
-  } catch (...) {
-    DiscardPending();
-    throw;
+  };
+  try {
+    sender_ = std::thread([send] {
+      SessionSender inSender;
+      send();
+    });
+  } catch (const std::system_error&) {
+    send();  // no thread to be had: send here and now
   }
-  DiscardPending();
+}
+
+std::vector<RowFailure> OdbcAppender::TakeSent() {
+  Settle();
+  sending_.clear();
+  if (auto error = std::exchange(sendError_, nullptr)) {
+    // The rows queued since go nowhere: the send before them failed.
+    pending_.clear();
+    pendingBytes_ = 0;
+    std::rethrow_exception(error);
+  }
+  return std::exchange(sentFailures_, {});
+}
+
+std::vector<RowFailure> OdbcAppender::SendQueued() {
+  Rows rows = std::exchange(pending_, {});
+  pendingBytes_ = 0;
+  return SendAll(rows);
+}
+
+std::vector<RowFailure> OdbcAppender::SendAll(const Rows& rows) {
+  std::vector<RowFailure> failures;
+  if (rows.empty()) return failures;
+  session_->RequireOpen();
+  size_t begin = 0;
+  while (begin < rows.size()) {
+    size_t end = begin, bytes = 0;
+    while (end < rows.size() && end - begin < batchRows_ &&
+           (end == begin || bytes + rows[end].bytes <= kArrayBytes))
+      bytes += rows[end++].bytes;
+    SendChunk(rows, begin, end, failures);
+    begin = end;
+  }
   return failures;
 }
 
@@ -169,7 +227,8 @@ void OdbcAppender::Savepoint(const std::string& pattern, const std::string& name
   if (!sql.empty()) session_->ExecuteDirect(sql);
 }
 
-void OdbcAppender::SendChunk(size_t begin, size_t end, std::vector<RowFailure>& failures) {
+void OdbcAppender::SendChunk(const Rows& rows, size_t begin, size_t end,
+                             std::vector<RowFailure>& failures) {
   Session& s = *session_;
   const Quirks& q = s.quirks;
   // With autocommit off the caller's work is under way: only savepoints may be used then.
@@ -178,7 +237,7 @@ void OdbcAppender::SendChunk(size_t begin, size_t end, std::vector<RowFailure>& 
   // One row in autocommit commits or fails by itself, and in a transaction the row guards
   // itself where a failure would spoil the transaction.
   if (end - begin == 1 && !array) {
-    ReplayRows(begin, end, !ownTransaction, failures);
+    ReplayRows(rows, begin, end, !ownTransaction, failures);
     return;
   }
   // The chunk runs in a transaction of its own (fast, and undoable), or under a savepoint
@@ -192,14 +251,14 @@ void OdbcAppender::SendChunk(size_t begin, size_t end, std::vector<RowFailure>& 
   }
   try {
     if (!array) {
-      ReplayRows(begin, end, true, failures);
-    } else if (ExecuteRows(begin, end)) {
+      ReplayRows(rows, begin, end, true, failures);
+    } else if (ExecuteRows(rows, begin, end)) {
       // Undo whatever part of the array the driver wrote, then find the failing rows.
       if (ownTransaction)
         s.EndTransaction(false);
       else
         Savepoint(q.rollbackToSavepoint, savepoint);
-      ReplayRows(begin, end, true, failures);
+      ReplayRows(rows, begin, end, true, failures);
     }
     if (ownTransaction) {
       s.EndTransaction(true);
@@ -219,7 +278,7 @@ void OdbcAppender::SendChunk(size_t begin, size_t end, std::vector<RowFailure>& 
   }
 }
 
-void OdbcAppender::ReplayRows(size_t begin, size_t end, bool inTransaction,
+void OdbcAppender::ReplayRows(const Rows& rows, size_t begin, size_t end, bool inTransaction,
                               std::vector<RowFailure>& failures) {
   const Quirks& q = session_->quirks;
   const bool guard =
@@ -230,15 +289,15 @@ void OdbcAppender::ReplayRows(size_t begin, size_t end, bool inTransaction,
       savepoint = session_->NewSavepointName();
       Savepoint(q.savepoint, savepoint);
     }
-    if (auto error = ExecuteRows(r, r + 1)) {
-      failures.push_back({pending_[r].label, *error});
+    if (auto error = ExecuteRows(rows, r, r + 1)) {
+      failures.push_back({rows[r].label, *error});
       if (guard) Savepoint(q.rollbackToSavepoint, savepoint);
     }
     if (guard) Savepoint(q.releaseSavepoint, savepoint);
   }
 }
 
-std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
+std::optional<DbError> OdbcAppender::ExecuteRows(const Rows& rows, size_t begin, size_t end) {
   const OdbcCalls& calls = session_->calls;
   if (!insert_) {
     auto stmt = std::make_unique<Statement>(session_);
@@ -246,25 +305,25 @@ std::optional<DbError> OdbcAppender::ExecuteRows(size_t begin, size_t end) {
     insert_ = std::move(stmt);
   }
   SQLHSTMT h = insert_->get();
-  const size_t rows = end - begin;
+  const size_t count = end - begin;
   if (!session_->autoCommit) session_->wroteInTransaction = true;
   insert_->Check(SQLFreeStmt(h, SQL_RESET_PARAMS), "resetting parameters");
-  std::vector<SQLUSMALLINT> status(rows, SQL_PARAM_UNUSED);
+  std::vector<SQLUSMALLINT> status(count, SQL_PARAM_UNUSED);
   SQLULEN processed = 0;
   insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAM_BIND_TYPE,
                                 reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0),
                  "parameter binding");
   insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAMSET_SIZE,
-                                reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(rows)), 0),
+                                reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(count)), 0),
                  "parameter array size");
   insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), "status");
   insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), "processed");
 
   std::vector<ColumnArray> arrays;
   arrays.reserve(targets_.size());
-  std::vector<const Variant*> values(rows);
+  std::vector<const Variant*> values(count);
   for (size_t c = 0; c < targets_.size(); ++c) {
-    for (size_t r = 0; r < rows; ++r) values[r] = &pending_[begin + r].row[c];
+    for (size_t r = 0; r < count; ++r) values[r] = &rows[begin + r].row[c];
     arrays.push_back(BuildColumnArray(values, session_->Binding()));
     ColumnArray& a = arrays.back();
     const Target& t = targets_[c];

@@ -5,9 +5,17 @@
 // and leaves the rows before it written, psqlODBC and MariaDB undo the whole array, none
 // fills the status array), so a failed array is undone to a savepoint (or its own
 // transaction) and replayed row by row: the failing rows are reported, the others written.
+//
+// Arrays are sent on a thread of their own while the caller gathers the next rows, so that
+// the server's work and ours overlap (the copy otherwise waits for one, then the other).
+// Only one thread uses the connection at a time: every other use of the session first waits
+// for the send under way (Session::Settle). Rows a send refused are reported by the next
+// Post or Flush; an error it raised is thrown there.
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/odbc/Session.h"
@@ -32,6 +40,7 @@ class OdbcAppender : public Appender, public PendingRows {
 
   void SendPending() override;
   void DiscardPending() override;
+  void Settle() override;
 
  private:
   struct Target {
@@ -46,12 +55,21 @@ class OdbcAppender : public Appender, public PendingRows {
     size_t bytes = 0;
   };
 
-  std::vector<RowFailure> SendAll();
-  void SendChunk(size_t begin, size_t end, std::vector<RowFailure>& failures);
+  using Rows = std::vector<Pending>;
+  // Sends the queued rows here and now.
+  std::vector<RowFailure> SendQueued();
+  std::vector<RowFailure> SendAll(const Rows& rows);
+  void SendChunk(const Rows& rows, size_t begin, size_t end, std::vector<RowFailure>& failures);
   // Sends rows one at a time; inTransaction: a failing row must not spoil it.
-  void ReplayRows(size_t begin, size_t end, bool inTransaction, std::vector<RowFailure>& failures);
+  void ReplayRows(const Rows& rows, size_t begin, size_t end, bool inTransaction,
+                  std::vector<RowFailure>& failures);
   // Executes rows [begin, end) as one parameter array; the error when it failed.
-  std::optional<DbError> ExecuteRows(size_t begin, size_t end);
+  std::optional<DbError> ExecuteRows(const Rows& rows, size_t begin, size_t end);
+  // Hands the queued rows to the sender thread.
+  void SendAhead();
+  // Waits for the send under way: the rows it refused. Throws the error it raised, and then
+  // drops the rows queued after it.
+  std::vector<RowFailure> TakeSent();
   void Savepoint(const std::string& pattern, const std::string& name);
 
   std::shared_ptr<Session> session_;
@@ -62,9 +80,14 @@ class OdbcAppender : public Appender, public PendingRows {
   bool useArrays_;    // a chunk goes as one parameter array
   bool building_ = false;
   std::vector<Variant> row_;
-  std::vector<Pending> pending_;
+  Rows pending_;
   size_t pendingBytes_ = 0;
   std::vector<RowFailure> deferred_;  // from sends the caller did not ask for (commit)
+  bool sendAhead_;                    // arrays go from the sender thread
+  std::thread sender_;
+  Rows sending_;  // the rows the sender has, until TakeSent
+  std::vector<RowFailure> sentFailures_;
+  std::exception_ptr sendError_;
 };
 
 }  // namespace mvq::db

@@ -15,6 +15,10 @@ inline constexpr int kLoginTimeoutSeconds = 5;
 // choice. For benchmarks and tests that compare batch sizes.
 void SetAppenderBatchRows(size_t rows);
 
+// Whether appenders created from now on send their parameter arrays from a thread of their
+// own while the next rows are gathered; on by default. For benchmarks and tests.
+void SetAppenderSendsAhead(bool on);
+
 // Whether appenders created from now on may take an engine's bulk path (PostgreSQL: COPY);
 // on by default. For benchmarks and tests that compare it with parameter arrays.
 void SetBulkAppends(bool on);

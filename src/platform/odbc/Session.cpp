@@ -2,8 +2,26 @@
 
 namespace mvq::db {
 
+namespace {
+thread_local bool insideSender = false;
+}  // namespace
+
+SessionSender::SessionSender() {
+  insideSender = true;
+}
+
+SessionSender::~SessionSender() {
+  insideSender = false;
+}
+
+void Session::Settle() {
+  if (insideSender) return;
+  for (PendingRows* p : pending) p->Settle();
+}
+
 Statement::Statement(std::shared_ptr<Session> session) : session_(std::move(session)) {
   session_->RequireOpen();
+  session_->Settle();
   handle_ = Handle(SQL_HANDLE_STMT, session_->dbc.get());
 }
 
@@ -57,6 +75,7 @@ void Session::RefreshSchema() {
 
 void Session::SetAutoCommit(bool on) {
   RequireOpen();
+  Settle();
   SQLRETURN rc = SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
                                    reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(
                                        on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
@@ -68,6 +87,7 @@ void Session::SetAutoCommit(bool on) {
 
 void Session::EndTransaction(bool commit) {
   RequireOpen();
+  Settle();
   if (commit && lost)
     throw DbError("the connection to the server was lost: the transaction is not committed",
                   "08S01");

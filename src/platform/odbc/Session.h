@@ -40,6 +40,17 @@ class PendingRows {
   virtual ~PendingRows() = default;
   virtual void SendPending() = 0;     // before begin and commit
   virtual void DiscardPending() = 0;  // at rollback
+  virtual void Settle() {}            // waits for a send running on another thread
+};
+
+// Marks the current thread, for its lifetime, as one that sends rows for a PendingRows:
+// it uses the session while its owner waits, so Session::Settle does not wait for it.
+class SessionSender {
+ public:
+  SessionSender();
+  ~SessionSender();
+  SessionSender(const SessionSender&) = delete;
+  SessionSender& operator=(const SessionSender&) = delete;
 };
 
 // A second server session whose work belongs to this connection's transaction (the
@@ -83,6 +94,9 @@ class Session : public std::enable_shared_from_this<Session> {
 
   // Throws DbError unless the connection is open.
   void RequireOpen() const;
+  // Waits for rows being sent on another thread: the connection is used by one thread at
+  // a time. Every statement, transaction step and autocommit change does so first.
+  void Settle();
   // Throws the handle's diagnostics unless rc succeeded, noting a lost connection.
   void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::string_view what);
   // Notes a lost connection when error says so.
