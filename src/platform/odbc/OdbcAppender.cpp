@@ -171,15 +171,20 @@ void OdbcAppender::Settle() {
 void OdbcAppender::SendAhead() {
   sending_ = std::exchange(pending_, {});
   pendingBytes_ = 0;
-  auto send = [this] {
+  // The arrays of rows that go as one are filled here, beside the server's work on the
+  // send before; the sender only binds and executes them.
+  std::vector<ColumnArray> arrays;
+  if (sending_.size() > 1 && ChunkEnd(sending_, 0) == sending_.size())
+    arrays = BuildArrays(sending_, 0, sending_.size());
+  auto send = [this, arrays = std::move(arrays)]() mutable {
     try {
-      sentFailures_ = SendAll(sending_);
+      sentFailures_ = SendAll(sending_, std::move(arrays));
     } catch (...) {
       sendError_ = std::current_exception();
     }
   };
   try {
-    sender_ = std::thread([send] {
+    sender_ = std::thread([send = std::move(send)]() mutable {
       SessionSender inSender;
       send();
     });
@@ -206,17 +211,22 @@ std::vector<RowFailure> OdbcAppender::SendQueued() {
   return SendAll(rows);
 }
 
-std::vector<RowFailure> OdbcAppender::SendAll(const Rows& rows) {
+size_t OdbcAppender::ChunkEnd(const Rows& rows, size_t begin) const {
+  size_t end = begin, bytes = 0;
+  while (end < rows.size() && end - begin < batchRows_ &&
+         (end == begin || bytes + rows[end].bytes <= kArrayBytes))
+    bytes += rows[end++].bytes;
+  return end;
+}
+
+std::vector<RowFailure> OdbcAppender::SendAll(const Rows& rows,
+                                              std::vector<ColumnArray> firstArrays) {
   std::vector<RowFailure> failures;
   if (rows.empty()) return failures;
   session_->RequireOpen();
-  size_t begin = 0;
-  while (begin < rows.size()) {
-    size_t end = begin, bytes = 0;
-    while (end < rows.size() && end - begin < batchRows_ &&
-           (end == begin || bytes + rows[end].bytes <= kArrayBytes))
-      bytes += rows[end++].bytes;
-    SendChunk(rows, begin, end, failures);
+  for (size_t begin = 0; begin < rows.size();) {
+    size_t end = ChunkEnd(rows, begin);
+    SendChunk(rows, begin, end, std::exchange(firstArrays, {}), failures);
     begin = end;
   }
   return failures;
@@ -228,7 +238,7 @@ void OdbcAppender::Savepoint(const std::string& pattern, const std::string& name
 }
 
 void OdbcAppender::SendChunk(const Rows& rows, size_t begin, size_t end,
-                             std::vector<RowFailure>& failures) {
+                             std::vector<ColumnArray> arrays, std::vector<RowFailure>& failures) {
   Session& s = *session_;
   const Quirks& q = s.quirks;
   // With autocommit off the caller's work is under way: only savepoints may be used then.
@@ -252,7 +262,8 @@ void OdbcAppender::SendChunk(const Rows& rows, size_t begin, size_t end,
   try {
     if (!array) {
       ReplayRows(rows, begin, end, true, failures);
-    } else if (ExecuteRows(rows, begin, end)) {
+    } else if (ExecuteArrays(arrays.empty() ? BuildArrays(rows, begin, end) : std::move(arrays),
+                             end - begin)) {
       // Undo whatever part of the array the driver wrote, then find the failing rows.
       if (ownTransaction)
         s.EndTransaction(false);
@@ -289,7 +300,7 @@ void OdbcAppender::ReplayRows(const Rows& rows, size_t begin, size_t end, bool i
       savepoint = session_->NewSavepointName();
       Savepoint(q.savepoint, savepoint);
     }
-    if (auto error = ExecuteRows(rows, r, r + 1)) {
+    if (auto error = ExecuteArrays(BuildArrays(rows, r, r + 1), 1)) {
       failures.push_back({rows[r].label, *error});
       if (guard) Savepoint(q.rollbackToSavepoint, savepoint);
     }
@@ -297,7 +308,19 @@ void OdbcAppender::ReplayRows(const Rows& rows, size_t begin, size_t end, bool i
   }
 }
 
-std::optional<DbError> OdbcAppender::ExecuteRows(const Rows& rows, size_t begin, size_t end) {
+std::vector<ColumnArray> OdbcAppender::BuildArrays(const Rows& rows, size_t begin,
+                                                   size_t end) const {
+  std::vector<ColumnArray> arrays;
+  arrays.reserve(targets_.size());
+  std::vector<const Variant*> values(end - begin);
+  for (size_t c = 0; c < targets_.size(); ++c) {
+    for (size_t r = begin; r < end; ++r) values[r - begin] = &rows[r].row[c];
+    arrays.push_back(BuildColumnArray(values, session_->Binding()));
+  }
+  return arrays;
+}
+
+std::optional<DbError> OdbcAppender::ExecuteArrays(std::vector<ColumnArray> arrays, size_t count) {
   const OdbcCalls& calls = session_->calls;
   if (!insert_) {
     auto stmt = std::make_unique<Statement>(session_);
@@ -305,7 +328,6 @@ std::optional<DbError> OdbcAppender::ExecuteRows(const Rows& rows, size_t begin,
     insert_ = std::move(stmt);
   }
   SQLHSTMT h = insert_->get();
-  const size_t count = end - begin;
   if (!session_->autoCommit) session_->wroteInTransaction = true;
   insert_->Check(SQLFreeStmt(h, SQL_RESET_PARAMS), "resetting parameters");
   std::vector<SQLUSMALLINT> status(count, SQL_PARAM_UNUSED);
@@ -319,13 +341,8 @@ std::optional<DbError> OdbcAppender::ExecuteRows(const Rows& rows, size_t begin,
   insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), "status");
   insert_->Check(SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), "processed");
 
-  std::vector<ColumnArray> arrays;
-  arrays.reserve(targets_.size());
-  std::vector<const Variant*> values(count);
   for (size_t c = 0; c < targets_.size(); ++c) {
-    for (size_t r = 0; r < count; ++r) values[r] = &rows[begin + r].row[c];
-    arrays.push_back(BuildColumnArray(values, session_->Binding()));
-    ColumnArray& a = arrays.back();
+    ColumnArray& a = arrays[c];
     const Target& t = targets_[c];
     SQLSMALLINT sqlType = t.sqlType ? t.sqlType : SQL_VARCHAR;
     SQLULEN size = t.size;

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/odbc/ParamBinding.h"
 #include "platform/odbc/Session.h"
 
 namespace mvq::db {
@@ -58,13 +59,19 @@ class OdbcAppender : public Appender, public PendingRows {
   using Rows = std::vector<Pending>;
   // Sends the queued rows here and now.
   std::vector<RowFailure> SendQueued();
-  std::vector<RowFailure> SendAll(const Rows& rows);
-  void SendChunk(const Rows& rows, size_t begin, size_t end, std::vector<RowFailure>& failures);
+  // Sends rows in chunks of one array each; firstArrays: those of the first chunk, when
+  // already filled.
+  std::vector<RowFailure> SendAll(const Rows& rows, std::vector<ColumnArray> firstArrays = {});
+  // The end of the chunk that starts at begin.
+  size_t ChunkEnd(const Rows& rows, size_t begin) const;
+  void SendChunk(const Rows& rows, size_t begin, size_t end, std::vector<ColumnArray> arrays,
+                 std::vector<RowFailure>& failures);
   // Sends rows one at a time; inTransaction: a failing row must not spoil it.
   void ReplayRows(const Rows& rows, size_t begin, size_t end, bool inTransaction,
                   std::vector<RowFailure>& failures);
-  // Executes rows [begin, end) as one parameter array; the error when it failed.
-  std::optional<DbError> ExecuteRows(const Rows& rows, size_t begin, size_t end);
+  std::vector<ColumnArray> BuildArrays(const Rows& rows, size_t begin, size_t end) const;
+  // Executes count rows of arrays as one parameter array; the error when it failed.
+  std::optional<DbError> ExecuteArrays(std::vector<ColumnArray> arrays, size_t count);
   // Hands the queued rows to the sender thread.
   void SendAhead();
   // Waits for the send under way: the rows it refused. Throws the error it raised, and then
