@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "Measure.h"
 #include "engine/Gateways.h"
 #include "engine/utConvertDb.h"
 #include "gates/ado/UtdefAdo.h"
@@ -61,17 +62,8 @@ std::string Columns(const char* timestampType) {
   return b;
 }
 
-long PeakKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-  return -1;
-}
-
-double Since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using mvq::bench::PeakKb;
+using mvq::bench::Since;
 
 // Runs work in a child process; it reports through a pipe.
 Result InChild(const std::function<Result()>& work) {

@@ -4,10 +4,6 @@
 // Each run is its own child process, so its peak RSS is its own.
 //
 //   expexcel_sqlite [rows] [directory]
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "Measure.h"
 #include "engine/Gateways.h"
 #include "excel/utexpexcel.h"
 #include "gates/ado/UtdefAdo.h"
@@ -24,40 +21,9 @@
 
 namespace {
 
-struct Result {
-  double seconds = 0;
-  long peakKb = 0;
-  bool ok = false;
-};
-
-Result Measure(const std::function<int()>& child) {
-  std::fflush(nullptr);
-  const auto t0 = std::chrono::steady_clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    int rc = 1;
-    try {
-      rc = child();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "%s\n", e.what());
-    }
-    std::fflush(nullptr);
-    ::_exit(rc);
-  }
-  int status = 0;
-  rusage ru{};
-  ::wait4(pid, &status, 0, &ru);
-  Result res;
-  res.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  res.peakKb = ru.ru_maxrss;
-  res.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return res;
-}
-
-long FileKb(const std::string& path) {
-  std::ifstream f(path, std::ios::binary | std::ios::ate);
-  return f ? static_cast<long>(f.tellg() / 1024) : -1;
-}
+using mvq::bench::ChildResult;
+using mvq::bench::FileKb;
+using mvq::bench::MeasureChild;
 
 int Export(const std::string& cs, const std::string& path) {
   mvq::CustomSourceGate = std::make_unique<mvq::TADOConn>(cs);
@@ -111,12 +77,12 @@ int main(int argc, char** argv) {
   std::printf("%lld rows x 8 columns loaded into SQLite in %.1f s\n", static_cast<long long>(rows),
               std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
 
-  const Result read = Measure([&] { return ReadOnly(cs, rows); });
-  const Result a = Measure([&] { return Export(cs, xls); });
-  const Result b = Measure([&] { return Export(cs, xlsx); });
+  const ChildResult read = MeasureChild([&] { return ReadOnly(cs, rows); });
+  const ChildResult a = MeasureChild([&] { return Export(cs, xls); });
+  const ChildResult b = MeasureChild([&] { return Export(cs, xlsx); });
 
   std::printf("%-34s %9s %11s %12s %10s\n", "run", "seconds", "rows/s", "peak RSS MB", "file MB");
-  const auto line = [&](const char* name, const Result& r, const std::string& file) {
+  const auto line = [&](const char* name, const ChildResult& r, const std::string& file) {
     std::printf("%-34s %9.2f %11.0f %12.1f %10.1f%s\n", name, r.seconds,
                 r.seconds > 0 ? static_cast<double>(rows) / r.seconds : 0.0, r.peakKb / 1024.0,
                 file.empty() ? 0.0 : FileKb(file) / 1024.0, r.ok ? "" : "  FAILED");

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "Measure.h"
 #include "platform/odbc/Connection.h"
 #include "platform/odbc/OdbcConnection.h"
 
@@ -28,13 +29,8 @@ struct Engine {
   std::string name, connectionString, unboundedOptions, blobType, timestampType;
 };
 
-long PeakKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-  return -1;
-}
+using mvq::bench::PeakKb;
+using mvq::bench::Since;
 
 struct Result {
   double seconds = 0;
@@ -46,7 +42,7 @@ Result Measure(const std::function<long long()>& phase) {
   auto start = std::chrono::steady_clock::now();
   long long rows = phase();
   Result r;
-  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  r.seconds = Since(start);
   r.peakMb = PeakKb() / 1024;
   r.rows = rows;
   return r;

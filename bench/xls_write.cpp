@@ -4,10 +4,6 @@
 // RSS is its own.
 //
 //   xls_write [rows] [directory]
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Measure.h"
 #include "platform/xls/Workbook.h"
 
 using namespace mvq::xls;
@@ -100,40 +97,9 @@ std::vector<std::string> WriteCsvPages(const std::string& dir, int64_t rows) {
   return files;
 }
 
-struct Result {
-  double seconds = 0;
-  long peakKb = 0;
-  bool ok = false;
-};
-
-Result Measure(const std::function<int()>& child) {
-  std::fflush(nullptr);
-  const auto t0 = std::chrono::steady_clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    int rc = 1;
-    try {
-      rc = child();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "%s\n", e.what());
-    }
-    std::fflush(nullptr);
-    ::_exit(rc);
-  }
-  int status = 0;
-  rusage ru{};
-  ::wait4(pid, &status, 0, &ru);
-  Result res;
-  res.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  res.peakKb = ru.ru_maxrss;
-  res.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return res;
-}
-
-long FileKb(const std::string& path) {
-  std::ifstream f(path, std::ios::binary | std::ios::ate);
-  return f ? static_cast<long>(f.tellg() / 1024) : -1;
-}
+using mvq::bench::ChildResult;
+using mvq::bench::FileKb;
+using mvq::bench::MeasureChild;
 
 }  // namespace
 
@@ -148,18 +114,18 @@ int main(int argc, char** argv) {
               static_cast<long long>(rows), static_cast<long long>(sheets), kPage);
   const std::vector<std::string> csv = WriteCsvPages(dir, rows);
 
-  const Result a = Measure([&] {
+  const ChildResult a = MeasureChild([&] {
     WriteBook(xls, rows, kPage);
     return 0;
   });
-  const Result b = Measure([&] {
+  const ChildResult b = MeasureChild([&] {
     WriteBook(xlsx, rows, rows);
     return 0;
   });
   const bool haveSsconvert = ::access("/usr/bin/ssconvert", X_OK) == 0;
-  Result c;
+  ChildResult c;
   if (haveSsconvert) {
-    c = Measure([&] {
+    c = MeasureChild([&] {
       std::vector<std::string> args = {"ssconvert", "--merge-to=" + gnm};
       args.insert(args.end(), csv.begin(), csv.end());
       std::vector<char*> argvv;
@@ -174,7 +140,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("%-28s %9s %8s %12s %10s\n", "writer", "seconds", "x gnm", "peak RSS MB", "file MB");
-  const auto line = [&](const char* name, const Result& r, const std::string& file) {
+  const auto line = [&](const char* name, const ChildResult& r, const std::string& file) {
     std::printf("%-28s %9.2f %8.2f %12.1f %10.1f%s\n", name, r.seconds,
                 haveSsconvert && r.seconds > 0 ? c.seconds / r.seconds : 0.0, r.peakKb / 1024.0,
                 FileKb(file) / 1024.0, r.ok ? "" : "  FAILED");
