@@ -6,112 +6,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/xls/Workbook.h"
 #include "platform/xls/XlsError.h"
+#include "support/WorkbookReadBack.h"
 
 namespace mvq::xls {
 namespace {
 
-const char* const kPython = "/usr/bin/python3";
-const std::string kScript = std::string(MVQ_TEST_DATA_DIR) + "/xls/read_workbook.py";
+using test::SheetDump;
 
-std::string RunCommand(const std::string& command, int* status) {
-  std::string out;
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) {
-    *status = -1;
-    return out;
-  }
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  *status = ::pclose(p);
-  return out;
-}
-
-bool ReadersPresent() {
-  static const bool present = [] {
-    int status = 0;
-    RunCommand(std::string(kPython) + " -c 'import xlrd, openpyxl' 2>/dev/null", &status);
-    return status == 0;
-  }();
-  return present;
-}
-
-#define REQUIRE_READERS()                                                                    \
-  do {                                                                                       \
-    if (!ReadersPresent()) {                                                                 \
-      const char* req = std::getenv("MVQ_REQUIRE_ENGINES");                                  \
-      if (req && std::string(req) == "1") FAIL() << kPython << " lacks xlrd or openpyxl";    \
-      GTEST_SKIP() << kPython << " lacks xlrd or openpyxl (python3-xlrd, python3-openpyxl)"; \
-    }                                                                                        \
+#define REQUIRE_READERS()                                                       \
+  do {                                                                          \
+    if (const std::string missing = test::ReadersMissing(); !missing.empty()) { \
+      const char* req = std::getenv("MVQ_REQUIRE_ENGINES");                     \
+      if (req && std::string(req) == "1") FAIL() << missing;                    \
+      GTEST_SKIP() << missing;                                                  \
+    }                                                                           \
   } while (0)
-
-struct SheetDump {
-  std::string name;
-  int rows = 0, cols = 0;
-  std::map<std::pair<int, int>, std::string> cells;  // "type:value"
-  std::map<int, double> widths;
-
-  std::string At(int r, int c) const {
-    auto it = cells.find({r, c});
-    return it == cells.end() ? "" : it->second;
-  }
-};
-
-std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> f;
-  std::string cur;
-  for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '\t') {
-      f.push_back(cur);
-      cur.clear();
-    } else if (line[i] == '\\' && i + 1 < line.size()) {
-      const char e = line[++i];
-      cur += e == 't' ? '\t' : e == 'n' ? '\n' : e;
-    } else {
-      cur += line[i];
-    }
-  }
-  f.push_back(cur);
-  return f;
-}
-
-std::vector<SheetDump> ReadBack(const std::string& path, const std::string& reader,
-                                bool widths = false) {
-  int status = 0;
-  const std::string out = RunCommand(std::string(kPython) + " " + kScript + " '" + path + "' " +
-                                         reader + (widths ? " widths" : "") + " 2>&1",
-                                     &status);
-  EXPECT_EQ(status, 0) << reader << " failed on " << path << ":\n" << out.substr(0, 2000);
-  std::vector<SheetDump> sheets;
-  std::istringstream in(out);
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto f = Split(line);
-    if (f[0] == "sheet" && f.size() == 4) {
-      sheets.push_back({f[1], std::stoi(f[2]), std::stoi(f[3]), {}, {}});
-    } else if (f[0] == "cell" && f.size() == 6 && !sheets.empty()) {
-      sheets.back().cells[{std::stoi(f[2]), std::stoi(f[3])}] = f[4] + ":" + f[5];
-    } else if (f[0] == "width" && f.size() == 4 && !sheets.empty()) {
-      sheets.back().widths[std::stoi(f[2])] = std::stod(f[3]);
-    } else {
-      ADD_FAILURE() << "unexpected reader output: " << line.substr(0, 300);
-    }
-  }
-  return sheets;
-}
-
-std::vector<std::string> Names(const std::vector<SheetDump>& sheets) {
-  std::vector<std::string> names;
-  for (const auto& s : sheets) names.push_back(s.name);
-  return names;
-}
 
 class ReadBackTest : public ::testing::TestWithParam<FileFormat> {
  protected:
@@ -165,8 +79,8 @@ TEST_P(ReadBackTest, SheetOrderHeaderAndTypedValues) {
 
   for (const std::string& reader : Readers()) {
     SCOPED_TRACE(reader);
-    const auto sheets = ReadBack(path, reader, true);
-    ASSERT_EQ(Names(sheets), (std::vector<std::string>{"B", "A1", "A"}));
+    const auto sheets = test::ReadWorkbook(path, reader, true);
+    ASSERT_EQ(test::SheetNames(sheets), (std::vector<std::string>{"B", "A1", "A"}));
     const SheetDump& s = sheets[2];
     EXPECT_EQ(s.rows, 4);
     EXPECT_EQ(s.cols, 8);
@@ -217,8 +131,8 @@ TEST_P(ReadBackTest, NoTableKeepsTheThreeInitialSheets) {
   book.Save(path);
   for (const std::string& reader : Readers()) {
     SCOPED_TRACE(reader);
-    const auto sheets = ReadBack(path, reader);
-    EXPECT_EQ(Names(sheets), (std::vector<std::string>{"Sheet1", "Sheet2", "Sheet3"}));
+    const auto sheets = test::ReadWorkbook(path, reader);
+    EXPECT_EQ(test::SheetNames(sheets), (std::vector<std::string>{"Sheet1", "Sheet2", "Sheet3"}));
     for (const auto& s : sheets) EXPECT_TRUE(s.cells.empty());
   }
 }
@@ -234,7 +148,7 @@ TEST_P(ReadBackTest, TextsXmlCannotCarryStillReadBack) {
                                 Cell::Text("_x0041_ a_b \x1f"), Cell::Text("x\xef\xbf\xbey")});
   const std::string path = Path("xml");
   book.Save(path);
-  const auto sheets = ReadBack(path, "xlrd");
+  const auto sheets = test::ReadWorkbook(path, "xlrd");
   ASSERT_EQ(sheets.size(), 4u);
   EXPECT_EQ(sheets[0].At(0, 0),
             "text:a\x01"
@@ -256,7 +170,7 @@ TEST_P(ReadBackTest, HundredThousandDistinctStrings) {
                                   Cell::Text(r % 2 ? "odd" : "even")});
   const std::string path = Path("strings");
   book.Save(path);
-  const auto sheets = ReadBack(path, "xlrd");
+  const auto sheets = test::ReadWorkbook(path, "xlrd");
   ASSERT_EQ(sheets.size(), 4u);
   const SheetDump& d = sheets[0];
   ASSERT_EQ(d.rows, 50000);
@@ -297,7 +211,7 @@ TEST_F(XlsReadBack, FullSheetReachesRow65536AndColumnIV) {
     EXPECT_EQ(e.code(), XlsErrorCode::kRowLimit);
   }
   book.Save(path_);
-  const auto sheets = ReadBack(path_, "xlrd");
+  const auto sheets = test::ReadWorkbook(path_, "xlrd");
   ASSERT_EQ(sheets.size(), 4u);
   EXPECT_EQ(sheets[0].rows, 65536);
   EXPECT_EQ(sheets[0].cols, 256);
@@ -315,7 +229,7 @@ TEST_F(XlsReadBack, LongStringsSpanContinueRecords) {
                                           "tail"};
   for (const auto& t : texts) s.AppendRow(std::vector<Cell>{Cell::Text(t)});
   book.Save(path_);
-  const auto sheets = ReadBack(path_, "xlrd");
+  const auto sheets = test::ReadWorkbook(path_, "xlrd");
   ASSERT_EQ(sheets.size(), 4u);
   for (size_t r = 0; r < texts.size(); ++r)
     EXPECT_EQ(sheets[0].At(static_cast<int>(r), 0), "text:" + texts[r]);
@@ -335,7 +249,7 @@ TEST_F(XlsReadBack, GnumericOpensItWithoutWarnings) {
   book.Save(path_);
   const std::string csv = path_ + ".csv";
   int status = 0;
-  const std::string messages = RunCommand(
+  const std::string messages = test::RunReader(
       "/usr/bin/ssconvert --export-type=Gnumeric_stf:stf_csv '" + path_ + "' '" + csv + "' 2>&1",
       &status);
   EXPECT_EQ(status, 0);
