@@ -16,6 +16,31 @@
 
 namespace mvq::test {
 
+// The entries of the run log in file, each stamped with stamp, without it; an entry whose
+// text held line breaks comes back whole, joined with CR LF.
+inline std::vector<std::string> ReadRunLog(const std::string& file, const std::string& stamp) {
+  std::ifstream in(file, std::ios::binary);
+  std::string text = mvq::text::GbkToUtf8(
+      std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    EXPECT_NE(end, std::string::npos) << "a log line without CR LF";
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (line.rfind(stamp, 0) == 0) {
+      lines.push_back(line.substr(stamp.size()));
+    } else {
+      // A text holding line breaks continues on the next physical lines unstamped.
+      EXPECT_FALSE(lines.empty()) << "the log does not start with a time stamp: " << line;
+      if (!lines.empty()) lines.back() += "\r\n" + line;
+    }
+    at = end + 2;
+  }
+  return lines;
+}
+
 class RunLogCapture : public ::testing::Test {
  protected:
   static constexpr const char* kStamp = "2024.03.07 09:05:01 ";
@@ -46,30 +71,7 @@ class RunLogCapture : public ::testing::Test {
     std::filesystem::remove_all(dir);
   }
 
-  // The run log's entries without their time stamp; an entry whose text held line breaks
-  // comes back whole, joined with CR LF.
-  std::vector<std::string> LogLines() {
-    std::ifstream in(LogFileName, std::ios::binary);
-    std::string text = mvq::text::GbkToUtf8(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-      size_t end = text.find("\r\n", at);
-      EXPECT_NE(end, std::string::npos) << "a log line without CR LF";
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(at, end - at);
-      if (line.rfind(kStamp, 0) == 0) {
-        lines.push_back(line.substr(std::string(kStamp).size()));
-      } else {
-        // A text holding line breaks continues on the next physical lines unstamped.
-        EXPECT_FALSE(lines.empty()) << "the log does not start with a time stamp: " << line;
-        if (!lines.empty()) lines.back() += "\r\n" + line;
-      }
-      at = end + 2;
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() { return ReadRunLog(LogFileName, kStamp); }
 
   std::string dir;  // a fresh folder, removed after the test
   std::vector<std::string> messages;

@@ -6,15 +6,13 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "gates/oracle/utconnection.h"
 #include "platform/oracle/OraDrivers.h"
-#include "platform/text/Gbk.h"
+#include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
 #include "support/utLog.h"
 
@@ -69,20 +67,7 @@ class OracleTest : public ::testing::Test {
   }
 
   // The run log's lines without their time stamp.
-  std::vector<std::string> LogLines() const {
-    std::ifstream in(log_, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string text = mvq::text::GbkToUtf8(bytes);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      std::string line = text.substr(start, end - start);
-      EXPECT_EQ(line.rfind("2024.05.06 07:08:09 ", 0), 0u) << line;
-      lines.push_back(line.substr(20));
-    }
-    EXPECT_EQ(start, text.size()) << "the log ends inside a line";
-    return lines;
-  }
+  std::vector<std::string> LogLines() const { return ReadRunLog(log_, "2024.05.06 07:08:09 "); }
 
   std::shared_ptr<ScriptedWorld> world_;
 
