@@ -4,6 +4,8 @@
 // RSS is its own.
 //
 //   xls_write [rows] [directory]
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -126,8 +128,11 @@ int main(int argc, char** argv) {
   ChildResult c;
   if (haveSsconvert) {
     c = MeasureChild([&] {
-      std::vector<std::string> args = {"ssconvert", "--merge-to=" + gnm};
+      // --merge-to wants two files or more; a single page converts directly.
+      std::vector<std::string> args = {"ssconvert"};
+      if (csv.size() > 1) args.push_back("--merge-to=" + gnm);
       args.insert(args.end(), csv.begin(), csv.end());
+      if (csv.size() == 1) args.push_back(gnm);
       std::vector<char*> argvv;
       for (auto& s : args) argvv.push_back(s.data());
       argvv.push_back(nullptr);
