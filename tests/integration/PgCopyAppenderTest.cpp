@@ -82,6 +82,28 @@ class PgCopyAppender : public ::testing::Test {
     return refused;
   }
 
+  // Appends rows in a transaction by parameter arrays, then into the table made anew by
+  // COPY: both must refuse and write the same rows. Returns what COPY refused and wrote.
+  std::pair<std::vector<std::string>, std::vector<Row>> BothPaths(const std::string& table,
+                                                                  const std::string& columns,
+                                                                  size_t width,
+                                                                  const std::vector<Row>& rows) {
+    std::vector<std::string> refused[2];
+    std::vector<Row> written[2];
+    for (int bulk = 0; bulk < 2; ++bulk) {
+      test::RecreateTable(*conn_, table, columns);
+      conn_->BeginTrans();
+      auto app = Appender(table, width, bulk == 1);
+      refused[bulk] = Post(*app, rows);
+      app.reset();
+      conn_->CommitTrans();
+      written[bulk] = Rows(table);
+    }
+    EXPECT_EQ(refused[1], refused[0]);
+    EXPECT_EQ(written[1], written[0]);
+    return {refused[1], written[1]};
+  }
+
   test::Engine engine_;
   std::unique_ptr<db::Connection> conn_;
 };
@@ -158,20 +180,8 @@ TEST_F(PgCopyAppender, MismatchedKindsAreTakenOrRefusedAsThroughParameterArrays)
        Variant(), Variant()},
       {7, Variant(), Variant(), Variant(), Variant(), Variant(), Variant(), Bytes{'h', 'i'}},
   };
-  std::vector<std::string> refused[2];
-  std::vector<Row> written[2];
-  for (int bulk = 0; bulk < 2; ++bulk) {
-    test::RecreateTable(*conn_, table, columns);
-    conn_->BeginTrans();
-    auto app = Appender(table, 8, bulk == 1);
-    refused[bulk] = Post(*app, rows);
-    app.reset();
-    conn_->CommitTrans();
-    written[bulk] = Rows(table);
-  }
-  EXPECT_EQ(refused[1], refused[0]);
-  EXPECT_EQ(written[1], written[0]);
-  EXPECT_GE(written[1].size(), 4u);
+  auto [refused, written] = BothPaths(table, columns, 8, rows);
+  EXPECT_GE(written.size(), 4u);
   test::DropTable(*conn_, table);
 }
 
@@ -201,25 +211,13 @@ TEST_F(PgCopyAppender, RefusedRowsAreReportedAloneAndTheOthersWritten) {
   rows[700][0] = 690;
   for (int i : {0, 199, 200, 999, 333}) rows[i][1] = std::string(60, 'x');
   for (int i = 800; i < 830; ++i) rows[i][0] = 7;
-  std::vector<std::string> refused[2];
-  std::vector<Row> written[2];
-  for (int bulk = 0; bulk < 2; ++bulk) {
-    test::RecreateTable(*conn_, table, "id int primary key, name varchar(50)");
-    conn_->BeginTrans();
-    auto app = Appender(table, 2, bulk == 1);
-    refused[bulk] = Post(*app, rows);
-    app.reset();
-    conn_->CommitTrans();
-    written[bulk] = Rows(table);
-  }
-  EXPECT_EQ(refused[1], refused[0]);
-  EXPECT_EQ(written[1], written[0]);
-  ASSERT_EQ(refused[1].size(), 37u);
-  EXPECT_EQ(written[1].size(), 1000u - 37u);
-  EXPECT_EQ(refused[1][0].substr(0, 8), "1 22001 ");
-  EXPECT_NE(refused[1][0].find("value too long"), std::string::npos);
-  EXPECT_EQ(refused[1][4].substr(0, 8), "5 23505 ");
-  EXPECT_NE(refused[1][4].find("duplicate key"), std::string::npos);
+  auto [refused, written] = BothPaths(table, "id int primary key, name varchar(50)", 2, rows);
+  ASSERT_EQ(refused.size(), 37u);
+  EXPECT_EQ(written.size(), 1000u - 37u);
+  EXPECT_EQ(refused[0].substr(0, 8), "1 22001 ");
+  EXPECT_NE(refused[0].find("value too long"), std::string::npos);
+  EXPECT_EQ(refused[4].substr(0, 8), "5 23505 ");
+  EXPECT_NE(refused[4].find("duplicate key"), std::string::npos);
   test::DropTable(*conn_, table);
 }
 
