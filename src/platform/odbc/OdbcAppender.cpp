@@ -134,8 +134,13 @@ std::vector<RowFailure> OdbcAppender::Post(std::optional<std::string> label) {
     return std::exchange(deferred_, {});
   if (!sendAhead_) return Flush();
   auto failures = std::exchange(deferred_, {});
+  // The arrays of rows that go as one are filled while the server still works on the send
+  // before; the sender only binds and executes them.
+  std::vector<ColumnArray> arrays;
+  if (pending_.size() > 1 && ChunkEnd(pending_, 0) == pending_.size())
+    arrays = BuildArrays(pending_, 0, pending_.size());
   AddAll(failures, TakeSent());
-  SendAhead();
+  SendAhead(std::move(arrays));
   return failures;
 }
 
@@ -168,14 +173,9 @@ void OdbcAppender::Settle() {
   if (sender_.joinable()) sender_.join();
 }
 
-void OdbcAppender::SendAhead() {
+void OdbcAppender::SendAhead(std::vector<ColumnArray> arrays) {
   sending_ = std::exchange(pending_, {});
   pendingBytes_ = 0;
-  // The arrays of rows that go as one are filled here, beside the server's work on the
-  // send before; the sender only binds and executes them.
-  std::vector<ColumnArray> arrays;
-  if (sending_.size() > 1 && ChunkEnd(sending_, 0) == sending_.size())
-    arrays = BuildArrays(sending_, 0, sending_.size());
   auto send = [this, arrays = std::move(arrays)]() mutable {
     try {
       sentFailures_ = SendAll(sending_, std::move(arrays));

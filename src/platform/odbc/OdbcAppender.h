@@ -72,8 +72,8 @@ class OdbcAppender : public Appender, public PendingRows {
   std::vector<ColumnArray> BuildArrays(const Rows& rows, size_t begin, size_t end) const;
   // Executes count rows of arrays as one parameter array; the error when it failed.
   std::optional<DbError> ExecuteArrays(std::vector<ColumnArray> arrays, size_t count);
-  // Hands the queued rows to the sender thread.
-  void SendAhead();
+  // Hands the queued rows to the sender thread, with their arrays when filled already.
+  void SendAhead(std::vector<ColumnArray> arrays);
   // Waits for the send under way: the rows it refused. Throws the error it raised, and then
   // drops the rows queued after it.
   std::vector<RowFailure> TakeSent();
