@@ -105,6 +105,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString) {
       std::string protocol = AttributeValue(connectionString, "Protocol").value_or("");
       q.failedStatementAbortsTransaction =
           !protocol.empty() && !protocol.ends_with("-2") && protocol.find('-') != std::string::npos;
+      q.undoesFailedStatements = !q.failedStatementAbortsTransaction;
       q.providerName = "Postgres";
       q.copyOverPartnerSession = true;
       break;

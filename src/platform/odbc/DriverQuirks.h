@@ -94,6 +94,12 @@ struct Quirks {
   // PostgreSQL). psqlODBC wraps every statement in a savepoint of its own, so with its
   // default protocol a failed row does not abort the transaction.
   bool failedStatementAbortsTransaction = false;
+  // psqlODBC with that default: a failed statement, a whole parameter array included, is
+  // undone by the driver under its own savepoint, so an array needs none of ours. One of
+  // ours would break it: releasing or rolling back to ours takes the driver's later
+  // savepoint with it, and in a later transaction the driver then answered a failed array
+  // with a ROLLBACK of the whole transaction.
+  bool undoesFailedStatements = false;
   // SQL Server refuses a null sent as varchar for a binary column: nulls are sent with the
   // type the driver describes for their parameter.
   bool describeNullParameters = false;

@@ -108,7 +108,7 @@ OdbcAppender::~OdbcAppender() {
   try {
     TakeSent();
     if (session_->open) SendQueued();
-  } catch (const DbError&) {
+  } catch (...) {
   }
   insert_.reset();
 }
@@ -160,9 +160,10 @@ void OdbcAppender::SendPending() {
 }
 
 void OdbcAppender::DiscardPending() {
-  // What the sender has belongs to the transaction being undone, or has already failed.
+  // What the sender has belongs to the transaction being undone; the rows it refused are
+  // still reported, as they would have been had it been sent in turn.
   try {
-    TakeSent();
+    AddAll(deferred_, TakeSent());
   } catch (const DbError&) {
   }
   pending_.clear();
@@ -251,11 +252,11 @@ void OdbcAppender::SendChunk(const Rows& rows, size_t begin, size_t end,
     return;
   }
   // The chunk runs in a transaction of its own (fast, and undoable), or under a savepoint
-  // of the caller's transaction.
+  // of the caller's transaction unless the driver undoes a failed array itself.
   std::string savepoint;
   if (ownTransaction) {
     s.SetAutoCommit(false);
-  } else if (array) {
+  } else if (array && !q.undoesFailedStatements) {
     savepoint = s.NewSavepointName();
     Savepoint(q.savepoint, savepoint);
   }
@@ -267,14 +268,14 @@ void OdbcAppender::SendChunk(const Rows& rows, size_t begin, size_t end,
       // Undo whatever part of the array the driver wrote, then find the failing rows.
       if (ownTransaction)
         s.EndTransaction(false);
-      else
+      else if (!savepoint.empty())
         Savepoint(q.rollbackToSavepoint, savepoint);
       ReplayRows(rows, begin, end, true, failures);
     }
     if (ownTransaction) {
       s.EndTransaction(true);
       s.SetAutoCommit(true);
-    } else if (array) {
+    } else if (!savepoint.empty()) {
       Savepoint(q.releaseSavepoint, savepoint);
     }
   } catch (...) {
