@@ -4,7 +4,8 @@
 // drivers measured here says which row of a failed array was at fault (SQLite stops at it
 // and leaves the rows before it written, psqlODBC and MariaDB undo the whole array, none
 // fills the status array), so a failed array is undone to a savepoint (or its own
-// transaction) and replayed row by row: the failing rows are reported, the others written.
+// transaction, or by psqlODBC itself) and replayed row by row: the failing rows are
+// reported, the others written.
 //
 // Arrays are sent on a thread of their own while the caller gathers the next rows, so that
 // the server's work and ours overlap (the copy otherwise waits for one, then the other).
