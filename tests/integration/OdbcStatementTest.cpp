@@ -228,7 +228,6 @@ TEST_P(OdbcStatements, CommitSendsPostedRowsAndRollbackDropsThem) {
 // by a later Post or the Flush, and a statement on the same connection waits for the array
 // under way instead of using the connection beside it.
 TEST_P(OdbcStatements, ArraysSentAheadReportEachFailureOnceAndOtherStatementsWait) {
-  if (getenv("NOAHEAD")) db::SetAppenderSendsAhead(false);
   db::SetAppenderBatchRows(100);
   db::SetBulkAppends(false);
   conn().BeginTrans();
