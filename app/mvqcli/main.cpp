@@ -15,6 +15,7 @@
 #include "Options.h"
 #include "TerminalProgress.h"
 #include "gates/ado/utAdopub.h"
+#include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
 #include "shell/ShellError.h"
 #include "shell/ShellSteps.h"
@@ -34,16 +35,6 @@ enum ExitCode : int {
   kUnexpected = 4,
 };
 
-bool SameLetters(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 // Each wanted name as the source lists it: the exact name, else the one name that differs
 // only in letter case. Names that are not there are collected in unknown.
 std::vector<std::string> ResolveTables(const std::vector<std::string>& wanted,
@@ -57,7 +48,7 @@ std::vector<std::string> ResolveTables(const std::vector<std::string>& wanted,
     }
     std::vector<std::string> near;
     for (const std::string& s : source) {
-      if (SameLetters(s, name)) near.push_back(s);
+      if (text::SameIgnoringCase(s, name)) near.push_back(s);
     }
     if (near.size() == 1)
       resolved.push_back(near.front());

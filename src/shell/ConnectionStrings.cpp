@@ -1,5 +1,7 @@
 #include "shell/ConnectionStrings.h"
 
+#include "platform/text/AsciiCase.h"
+
 namespace mvq {
 namespace {
 
@@ -8,18 +10,6 @@ std::string Trim(std::string_view text) {
   if (first == std::string_view::npos) return {};
   const size_t last = text.find_last_not_of(" \t");
   return std::string(text.substr(first, last - first + 1));
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // The positions of the ";" that end attributes: those outside {...} and quotes. Inside
@@ -97,7 +87,7 @@ std::string JoinConnectionString(const std::vector<ConnectionAttribute>& attribu
 std::string AttributeValue(const std::vector<ConnectionAttribute>& attributes,
                            std::string_view key) {
   for (const ConnectionAttribute& a : attributes) {
-    if (SameKey(a.key, key)) return a.value;
+    if (text::SameIgnoringCase(a.key, key)) return a.value;
   }
   return {};
 }

@@ -1,12 +1,10 @@
 #include "support/NamedComponent.h"
 
+#include "platform/text/AsciiCase.h"
+
 namespace mvq {
 
 namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 NamedComponent* FindByName(const std::vector<NamedComponent*>& list, std::string_view name) {
   if (name.empty()) return nullptr;
@@ -26,10 +24,7 @@ void NamedComponent::SetPropertyText(const std::string& name, const std::string&
 }
 
 bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+  return text::SameIgnoringCase(a, b);
 }
 
 std::optional<std::string> PublishedName(const NamedComponent& component, std::string_view name) {

@@ -1,9 +1,9 @@
 // The paged read of whole tables and the generated INSERT/UPDATE/DELETE texts of
 // TComDBConn, with the appender that posts rows through the generated INSERT.
-#include <strings.h>
 #include <algorithm>
 
 #include "gates/oracle/utconnection.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq {
 
@@ -15,13 +15,9 @@ std::string Upper(std::string s) {
   return s;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
-
 bool IsBlob(const std::string& column, const std::vector<std::string>& blobColumns) {
   return std::any_of(blobColumns.begin(), blobColumns.end(),
-                     [&](const std::string& b) { return SameName(b, column); });
+                     [&](const std::string& b) { return text::SameIgnoringCase(b, column); });
 }
 
 std::string KeyCondition(const std::vector<std::string>& keyColumns) {
@@ -167,8 +163,9 @@ std::unique_ptr<db::Appender> TComDBConn::CreateAppender(const db::Query& dataSe
   for (const auto& column : UpdateSql_->Columns) {
     plan.binds.push_back(column);
     plan.blob.push_back(IsBlob(column, UpdateSql_->BlobColumns));
-    auto it = std::find_if(fields.begin(), fields.end(),
-                           [&](const db::FieldDesc& f) { return SameName(f.name, column); });
+    auto it = std::find_if(fields.begin(), fields.end(), [&](const db::FieldDesc& f) {
+      return text::SameIgnoringCase(f.name, column);
+    });
     plan.field.push_back(it == fields.end()
                              ? std::nullopt
                              : std::optional<size_t>(static_cast<size_t>(it - fields.begin())));

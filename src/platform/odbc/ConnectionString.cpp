@@ -5,6 +5,7 @@
 
 #include "platform/odbc/DbError.h"
 #include "platform/odbc/DriverQuirks.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
@@ -17,20 +18,13 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-bool SameKey(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && SameKey(s.substr(0, prefix.size()), prefix);
+  return s.size() >= prefix.size() && text::SameIgnoringCase(s.substr(0, prefix.size()), prefix);
 }
 
 const Attribute* Find(const std::vector<Attribute>& attrs, std::string_view key) {
   for (const auto& a : attrs)
-    if (SameKey(a.key, key)) return &a;
+    if (text::SameIgnoringCase(a.key, key)) return &a;
   return nullptr;
 }
 
@@ -43,7 +37,7 @@ std::string ValueOf(const std::vector<Attribute>& attrs,
 
 bool Installed(const std::vector<std::string>& drivers, std::string_view name) {
   return std::any_of(drivers.begin(), drivers.end(),
-                     [&](const std::string& d) { return SameKey(d, name); });
+                     [&](const std::string& d) { return text::SameIgnoringCase(d, name); });
 }
 
 // The text itself stays out of the message: it may hold a password, and the message goes to
@@ -53,7 +47,8 @@ bool Installed(const std::vector<std::string>& drivers, std::string_view name) {
 }
 
 bool IsTrue(std::string_view v) {
-  return SameKey(v, "sspi") || SameKey(v, "true") || SameKey(v, "yes");
+  return text::SameIgnoringCase(v, "sspi") || text::SameIgnoringCase(v, "true") ||
+         text::SameIgnoringCase(v, "yes");
 }
 
 // Provider=SQLOLEDB.1;Data Source=host;Initial Catalog=db;User ID=u;Password=p or with
@@ -76,7 +71,7 @@ std::vector<Attribute> SqlServerAttributes(const std::vector<Attribute>& in,
   const bool freeTds = driver == "FreeTDS";
   std::vector<Attribute> out{{"DRIVER", driver}};
   std::string server = ValueOf(in, {"Data Source", "Server", "Address", "Addr"});
-  if (server == "." || SameKey(server, "(local)")) server = "localhost";
+  if (server == "." || text::SameIgnoringCase(server, "(local)")) server = "localhost";
   std::string port;
   if (auto comma = server.find(','); freeTds && comma != std::string::npos) {
     port = Trim(server.substr(comma + 1));
@@ -125,7 +120,7 @@ std::vector<Attribute> WithDriverDefaults(std::vector<Attribute> attrs,
                                           const std::vector<std::string>& drivers) {
   Attribute* driver = nullptr;
   for (auto& a : attrs)
-    if (SameKey(a.key, "Driver")) driver = &a;
+    if (text::SameIgnoringCase(a.key, "Driver")) driver = &a;
   if (!driver) return attrs;
   if (auto working = WorkingDriverFor(driver->value); working && Installed(drivers, *working))
     driver->value = *working;
@@ -204,10 +199,10 @@ std::string FormatConnectionString(const std::vector<Attribute>& attributes) {
     out += a.key + '=';
     // Braces only where the syntax needs them: some drivers (MDBTools) read their own
     // entries and do not know braces. Driver names with blanks get them by convention.
-    const bool brace = a.value.find(';') != std::string::npos ||
-                       (!a.value.empty() && a.value.front() == '{') ||
-                       (!a.value.empty() && (a.value.front() == ' ' || a.value.back() == ' ')) ||
-                       (SameKey(a.key, "Driver") && a.value.find(' ') != std::string::npos);
+    const bool brace =
+        a.value.find(';') != std::string::npos || (!a.value.empty() && a.value.front() == '{') ||
+        (!a.value.empty() && (a.value.front() == ' ' || a.value.back() == ' ')) ||
+        (text::SameIgnoringCase(a.key, "Driver") && a.value.find(' ') != std::string::npos);
     if (!brace) {
       out += a.value;
       continue;
@@ -246,7 +241,8 @@ std::string TranslateConnectionString(const std::string& text,
     // The OLE DB provider for ODBC: what follows is an ODBC string already.
     std::vector<Attribute> rest;
     for (const auto& a : attrs)
-      if (!SameKey(a.key, "Provider") && !SameKey(a.key, "Persist Security Info"))
+      if (!text::SameIgnoringCase(a.key, "Provider") &&
+          !text::SameIgnoringCase(a.key, "Persist Security Info"))
         rest.push_back(a);
     return FormatConnectionString(WithDriverDefaults(rest, installedDrivers));
   }

@@ -2,21 +2,11 @@
 
 #include <cctype>
 
+#include "platform/text/AsciiCase.h"
+
 namespace mvq::db {
 
-namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 KeyRangeQuery::KeyRangeQuery(std::shared_ptr<Session> session, const std::string& table,
                              const std::string& key, size_t rows)
@@ -29,7 +19,7 @@ KeyRangeQuery::KeyRangeQuery(std::shared_ptr<Session> session, const std::string
   fields_ = range_.Fields();
   keyIndex_ = fields_.size();
   for (size_t i = 0; i < fields_.size(); ++i) {
-    if (SameName(fields_[i].name, key)) keyIndex_ = i;
+    if (text::SameIgnoringCase(fields_[i].name, key)) keyIndex_ = i;
   }
   if (keyIndex_ == fields_.size())
     throw DbError("the key column " + key + " is not among the columns of " + table);

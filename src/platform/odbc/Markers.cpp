@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/text/AsciiCase.h"
+
 namespace mvq::db {
 
 namespace {
@@ -12,15 +14,6 @@ bool IdentStart(char c) {
 }
 bool IdentPart(char c) {
   return IdentStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '$' || c == '#';
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 // Closing delimiter of an Oracle q'X...X' literal.
@@ -94,7 +87,7 @@ MarkedStatement TranslateColonMarkers(const std::string& sql, const Params& para
         while (end < n && IdentPart(sql[end])) name += sql[end++];
         const Param* found = nullptr;
         for (const auto& p : params)
-          if (SameName(p.name, name)) {
+          if (text::SameIgnoringCase(p.name, name)) {
             found = &p;
             break;
           }

@@ -1,0 +1,19 @@
+#pragma once
+// Names (keys, columns, options) compared the way the databases and drivers compare them.
+#include <string_view>
+
+namespace mvq::text {
+
+// ASCII letters compared without case; other bytes as they are.
+inline bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace mvq::text
