@@ -1,5 +1,7 @@
 #include "platform/odbc/WideText.h"
 
+#include "platform/text/Utf8.h"
+
 namespace mvq::db {
 
 namespace {
@@ -32,23 +34,6 @@ char32_t DecodeUtf8(std::string_view s, size_t& i) {
   return cp;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 }  // namespace
 
 std::u16string ToUtf16(std::string_view utf8) {
@@ -56,14 +41,7 @@ std::u16string ToUtf16(std::string_view utf8) {
   out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
-    char32_t cp = DecodeUtf8(utf8, i);
-    if (cp < 0x10000) {
-      out += static_cast<char16_t>(cp);
-    } else {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    }
+    text::AppendUtf16(out, DecodeUtf8(utf8, i));
   }
   return out;
 }
@@ -83,7 +61,7 @@ std::string ToUtf8(const char16_t* text, size_t units) {
     } else if (c >= 0xDC00 && c <= 0xDFFF) {
       c = kReplacement;
     }
-    AppendUtf8(out, c);
+    text::AppendUtf8(out, c);
   }
   return out;
 }

@@ -1,5 +1,7 @@
 #include "platform/xls/Unicode.h"
 
+#include "platform/text/Utf8.h"
+
 namespace mvq::xls {
 
 char32_t NextCodePoint(std::string_view s, size_t& i) {
@@ -41,24 +43,6 @@ char32_t NextCodePoint(std::string_view s, size_t& i) {
   return cp;
 }
 
-void AppendUtf8(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 void ToUtf16(std::string_view utf8, std::u16string& out) {
   out.clear();
   size_t i = 0;
@@ -69,13 +53,7 @@ void ToUtf16(std::string_view utf8, std::u16string& out) {
       ++i;
       continue;
     }
-    const char32_t cp = NextCodePoint(utf8, i);
-    if (cp >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
+    text::AppendUtf16(out, NextCodePoint(utf8, i));
   }
 }
 
@@ -121,7 +99,7 @@ size_t DisplayWidth(std::string_view utf8) {
 std::string FoldCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) AppendUtf8(FoldCodePoint(NextCodePoint(utf8, i)), out);
+  for (size_t i = 0; i < utf8.size();) text::AppendUtf8(out, FoldCodePoint(NextCodePoint(utf8, i)));
   return out;
 }
 

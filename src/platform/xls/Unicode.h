@@ -9,7 +9,6 @@ namespace mvq::xls {
 
 // The code point at utf8[i], advancing i; malformed bytes give U+FFFD and advance one byte.
 char32_t NextCodePoint(std::string_view utf8, size_t& i);
-void AppendUtf8(char32_t cp, std::string& out);
 
 // Replaces `out` with the UTF-16 code units of utf8 (reusing its storage).
 void ToUtf16(std::string_view utf8, std::u16string& out);

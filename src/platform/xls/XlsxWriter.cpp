@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/text/Utf8.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/Workbook.h"
 #include "platform/xls/XlsError.h"
@@ -52,7 +53,7 @@ const char* XmlText(std::string_view text, std::string& out) {
       std::snprintf(esc, sizeof esc, "_x%04X_", static_cast<unsigned>(cp));
       out += esc;
     } else {
-      AppendUtf8(cp, out);
+      text::AppendUtf8(out, cp);
     }
   }
   return out.c_str();
