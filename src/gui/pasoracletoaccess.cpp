@@ -635,9 +635,9 @@ bool TFrmoracletoaccess::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- handlers ------------------------------------------------------------------------
 
-void TFrmoracletoaccess::btnnextConvertClick() {
+void TFrmoracletoaccess::RunForwardStep(void (PageFlow::*step)()) {
   if (busy_) return;
-  Act([this] {
+  Act([this, step] {
     // Off for the length of the step, so a run processing events is never entered twice.
     busy_ = true;
     btnnextConvert->setEnabled(false);
@@ -646,8 +646,12 @@ void TFrmoracletoaccess::btnnextConvertClick() {
       bool& busy;
       ~Done() { busy = false; }
     } done{busy_};
-    flow_->Next();
+    ((*flow_).*step)();
   });
+}
+
+void TFrmoracletoaccess::btnnextConvertClick() {
+  RunForwardStep(&PageFlow::Next);
 }
 
 void TFrmoracletoaccess::btnupClick() {
@@ -655,17 +659,7 @@ void TFrmoracletoaccess::btnupClick() {
 }
 
 void TFrmoracletoaccess::btnNextdefClick() {
-  if (busy_) return;
-  Act([this] {
-    busy_ = true;
-    btnnextConvert->setEnabled(false);
-    btnNextdef->setEnabled(false);
-    struct Done {
-      bool& busy;
-      ~Done() { busy = false; }
-    } done{busy_};
-    flow_->CustomNext();
-  });
+  RunForwardStep(&PageFlow::CustomNext);
 }
 
 void TFrmoracletoaccess::Button11Click() {

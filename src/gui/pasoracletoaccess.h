@@ -118,6 +118,8 @@ class TFrmoracletoaccess : public QWidget {
   // Runs a handler as one user action: the controls are read into the form state, the
   // handler runs with errors shown in the error box, and the controls are drawn again.
   void Act(const std::function<void()>& handler);
+  // A step forward (Next or CustomNext) as one action, its buttons off while it runs.
+  void RunForwardStep(void (PageFlow::*step)());
   void ReadControls();
   // The controls drawn from the form and view state.
   void ShowState();

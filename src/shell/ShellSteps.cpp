@@ -37,17 +37,7 @@ StepResult ShellSteps::CustomStep() {
     c_.ui.Message("源数据连接和目标数据连接不能相同");
     return StepResult::Stayed;
   }
-  return WithRelease(
-      [&] {
-        if (!OpenCustomGateways(c_)) return StepResult::Stayed;
-        if (!ListCustomSourceTables(c_)) {
-          c_.ui.Message(std::string(kNoTablesMessage));
-          return StepResult::Stayed;
-        }
-        c_.view.sourceListCaption = SourceListCaption(Endpoint::Custom);
-        return StepResult::ExportPageReady;
-      },
-      ReleaseCustomGateways);
+  return ListCustomSource(OpenCustomGateways);
 }
 
 // The custom source into a workbook: the source string and the workbook's checks (empty
@@ -62,9 +52,13 @@ StepResult ShellSteps::CustomWorkbookStep() {
   if (!ValidateSettings(workbookOnly, CurrentDirection, c_.form, c_.ui, {})) {
     return StepResult::Stayed;
   }
+  return ListCustomSource(OpenCustomSourceGateway);
+}
+
+StepResult ShellSteps::ListCustomSource(bool (*open)(ShellContext&)) {
   return WithRelease(
       [&] {
-        if (!OpenCustomSourceGateway(c_)) return StepResult::Stayed;
+        if (!open(c_)) return StepResult::Stayed;
         if (!ListCustomSourceTables(c_)) {
           c_.ui.Message(std::string(kNoTablesMessage));
           return StepResult::Stayed;

@@ -29,6 +29,8 @@ class ShellSteps : public WizardSteps {
 
  private:
   StepResult CustomWorkbookStep();
+  // Opens the custom gateways with open and lists the source's tables; released on failure.
+  StepResult ListCustomSource(bool (*open)(ShellContext&));
 
   ShellContext c_;
   ExportRunReport lastRun_;
