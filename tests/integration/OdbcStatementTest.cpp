@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/odbc/OdbcConnection.h"
 #include "support/Engines.h"
@@ -51,6 +53,24 @@ class OdbcStatements : public EngineTest {
     for (const auto& f : failures) labels.push_back(f.label.value_or("?"));
     if (all) *all = std::move(failures);
     return labels;
+  }
+  // Posts the row (id, "n"); an error it throws is kept in thrown.
+  static void PostKeepingErrors(db::Appender& app, int id, std::vector<db::DbError>& thrown) {
+    app.Append();
+    app.SetField(0, id);
+    app.SetField(1, "n");
+    try {
+      app.Post();
+    } catch (const db::DbError& e) {
+      thrown.push_back(e);
+    }
+  }
+  static void FlushKeepingErrors(db::Appender& app, std::vector<db::DbError>& thrown) {
+    try {
+      app.Flush();
+    } catch (const db::DbError& e) {
+      thrown.push_back(e);
+    }
   }
   std::string table_;
 };
@@ -280,31 +300,50 @@ TEST_P(OdbcStatements, ALostConnectionDuringASendAheadIsThrownByTheAppender) {
   q->Close();
   conn().BeginTrans();
   auto app = conn().CreateAppender(table_, 2);
-  int thrown = 0;
-  auto post = [&](int i) {
-    app->Append();
-    app->SetField(0, i);
-    app->SetField(1, "n");
-    try {
-      app->Post();
-    } catch (const db::DbError&) {
-      ++thrown;
-    }
-  };
-  for (int i = 1; i <= 150; ++i) post(i);
+  std::vector<db::DbError> thrown;
+  for (int i = 1; i <= 150; ++i) PostKeepingErrors(*app, i, thrown);
   auto other = Connect();
   other->Execute(pg ? "select pg_terminate_backend(" + id + ")" : "kill " + id);
-  for (int i = 151; i <= 400 && thrown == 0; ++i) post(i);
-  try {
-    app->Flush();
-  } catch (const db::DbError&) {
-    ++thrown;
-  }
-  EXPECT_EQ(thrown, 1);
+  for (int i = 151; i <= 400 && thrown.empty(); ++i) PostKeepingErrors(*app, i, thrown);
+  FlushKeepingErrors(*app, thrown);
+  EXPECT_EQ(thrown.size(), 1u);
   app.reset();
   EXPECT_ANY_THROW(conn().CommitTrans());
   EXPECT_EQ(Count(*other), 0);
   connection_ = std::move(other);  // the table is dropped through a live connection
+}
+
+// Our transaction is a deadlock's victim, and MariaDB rolls all of it back: the rows written
+// before the failed array are gone, so the send fails as a whole rather than replaying the
+// array's rows into a new transaction and counting the lost ones as written.
+TEST_P(OdbcStatements, ATransactionTheServerRollsBackWholeEndsTheAppend) {
+  if (engine().name != "MariaDB") {
+    GTEST_SKIP() << "only MariaDB ends the whole transaction of a deadlock's victim";
+  }
+  db::SetAppenderBatchRows(2);
+  db::SetBulkAppends(false);
+  auto other = Connect();
+  other->BeginTrans();
+  // The other transaction weighs more, so the server sacrifices ours.
+  std::string many = "insert into " + table_ + " values (1000, 'b')";
+  for (int i = 1001; i < 1200; ++i) many += ", (" + std::to_string(i) + ", 'b')";
+  other->Execute(many);
+  other->Execute("insert into " + table_ + " values (20, 'b')");
+
+  conn().BeginTrans();
+  auto app = conn().CreateAppender(table_, 2);
+  std::vector<db::DbError> thrown;
+  for (int id : {10, 11}) PostKeepingErrors(*app, id, thrown);  // written
+  // This array waits for the other transaction's row 20.
+  for (int id : {12, 20}) PostKeepingErrors(*app, id, thrown);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  other->Execute("insert into " + table_ + " values (10, 'b')");  // waits for ours: deadlock
+  other->RollbackTrans();
+  FlushKeepingErrors(*app, thrown);
+  ASSERT_EQ(thrown.size(), 1u);
+  EXPECT_EQ(thrown[0].SqlState(), "40001");
+  conn().CommitTrans();
+  EXPECT_EQ(Count(*other), 0);
 }
 
 TEST_P(OdbcStatements, AppenderMisuseIsAnErrorNotACrash) {

@@ -172,10 +172,38 @@ TEST(DriverQuirks, PsqlOdbcKeepsTheTransactionAliveUnlessItsProtocolSaysOtherwis
   EXPECT_TRUE(QuirksFor(Dbms::PostgreSQL, "Protocol=7.4-1").failedStatementAbortsTransaction);
 }
 
+// Only MariaDB's driver talking to a MariaDB server of 10.3 on sends an array as one
+// statement the server undoes whole; elsewhere the rows before a failing one would stay, and
+// the array keeps its savepoint.
+TEST(DriverQuirks, MariaDbArraysGoWithoutSavepointsOnlyWhereTheServerUndoesThemWhole) {
+  auto quirks = [](std::string driver, std::string name, std::string version) {
+    return QuirksFor(Dbms::MariaDB, "DRIVER={MariaDB Unicode}", {driver, name, version});
+  };
+  for (const auto& version : {"10.11.000019", "10.3.000039", "11.4.000002"}) {
+    Quirks q = quirks("libmaodbc.so", "MariaDB", version);
+    EXPECT_TRUE(q.undoesFailedStatements) << version;
+    EXPECT_EQ(q.transactionOpenQuery, "select @@in_transaction") << version;
+  }
+  const ServerInfo others[] = {
+      {"libmaodbc.so", "MariaDB", "10.2.000044"},    {"libmaodbc.so", "MySQL", "08.00.0035"},
+      {"libmyodbc8w.so", "MariaDB", "10.11.000019"}, {"libmaodbc.so", "MariaDB", ""},
+      {"libmaodbc.so", "MariaDB", "garbage"},        {}};
+  for (const auto& server : others) {
+    Quirks q = QuirksFor(Dbms::MariaDB, "", server);
+    EXPECT_FALSE(q.undoesFailedStatements) << server.driverName << " " << server.dbmsVersion;
+    EXPECT_TRUE(q.transactionOpenQuery.empty()) << server.driverName << " " << server.dbmsVersion;
+    EXPECT_FALSE(q.savepoint.empty());
+    // Every server of the family limits its packets.
+    EXPECT_EQ(q.packetLimitQuery, "select @@max_allowed_packet");
+  }
+  EXPECT_TRUE(QuirksFor(Dbms::PostgreSQL, "", {"psqlodbcw.so", "PostgreSQL", "15.00.0008"})
+                  .packetLimitQuery.empty());
+}
+
 TEST(DbError, ALostConnectionIsToldFromAStatementsOwnFailure) {
   EXPECT_TRUE(DbError("Communication link failure", "08S01").ConnectionLost());
-  EXPECT_TRUE(DbError("terminating connection due to administrator command", "57P01")
-                  .ConnectionLost());
+  EXPECT_TRUE(
+      DbError("terminating connection due to administrator command", "57P01").ConnectionLost());
   EXPECT_TRUE(DbError("Lost connection to server during query", "HY000", 2013).ConnectionLost());
   EXPECT_FALSE(DbError("duplicate key value", "23505").ConnectionLost());
   EXPECT_FALSE(DbError("Duplicate entry", "HY000", 1062).ConnectionLost());

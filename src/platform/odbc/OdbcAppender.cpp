@@ -93,6 +93,16 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
   }
   insertSql_ = "INSERT INTO " + table + " (" + names + ") VALUES (" + markers + ")";
   batchRows_ = AppenderBatchRows(session_->quirks.batchRows);
+  arrayBytes_ = kArrayBytes;
+  if (const std::string& query = session_->quirks.packetLimitQuery; !query.empty()) {
+    // A quarter of the packet, since row sizes here are estimates; when the server does not
+    // say, the default stands.
+    try {
+      auto limit = static_cast<size_t>(std::max<int64_t>(session_->QueryInteger(query), 0));
+      if (limit > 0) arrayBytes_ = std::min(kArrayBytes, std::max<size_t>(limit / 4, 1));
+    } catch (const DbError&) {
+    }
+  }
   // Without savepoints a failed array inside the caller's transaction cannot be undone.
   useArrays_ = !session_->quirks.noParameterArrays && session_->HasSavepoints();
   // Rows sent one at a time gain little from a thread: the arrays of a server do.
@@ -130,7 +140,7 @@ std::vector<RowFailure> OdbcAppender::Post(std::optional<std::string> label) {
   size_t bytes = RowBytes(row_);
   pending_.push_back({std::move(row_), std::move(label), bytes});
   pendingBytes_ += bytes;
-  if (pending_.size() < batchRows_ && pendingBytes_ < kArrayBytes)
+  if (pending_.size() < batchRows_ && pendingBytes_ < arrayBytes_)
     return std::exchange(deferred_, {});
   if (!sendAhead_) return Flush();
   auto failures = std::exchange(deferred_, {});
@@ -215,7 +225,7 @@ std::vector<RowFailure> OdbcAppender::SendQueued() {
 size_t OdbcAppender::ChunkEnd(const Rows& rows, size_t begin) const {
   size_t end = begin, bytes = 0;
   while (end < rows.size() && end - begin < batchRows_ &&
-         (end == begin || bytes + rows[end].bytes <= kArrayBytes))
+         (end == begin || bytes + rows[end].bytes <= arrayBytes_))
     bytes += rows[end++].bytes;
   return end;
 }
@@ -290,6 +300,11 @@ void OdbcAppender::SendChunk(const Rows& rows, size_t begin, size_t end,
   }
 }
 
+bool OdbcAppender::TransactionRolledBack() const {
+  const std::string& query = session_->quirks.transactionOpenQuery;
+  return !session_->autoCommit && !query.empty() && session_->QueryInteger(query) == 0;
+}
+
 void OdbcAppender::ReplayRows(const Rows& rows, size_t begin, size_t end, bool inTransaction,
                               std::vector<RowFailure>& failures) {
   const Quirks& q = session_->quirks;
@@ -329,6 +344,7 @@ std::optional<DbError> OdbcAppender::ExecuteArrays(std::vector<ColumnArray> arra
     insert_ = std::move(stmt);
   }
   SQLHSTMT h = insert_->get();
+  const bool wroteBefore = session_->wroteInTransaction;
   if (!session_->autoCommit) session_->wroteInTransaction = true;
   insert_->Check(SQLFreeStmt(h, SQL_RESET_PARAMS), "resetting parameters");
   std::vector<SQLUSMALLINT> status(count, SQL_PARAM_UNUSED);
@@ -386,8 +402,9 @@ std::optional<DbError> OdbcAppender::ExecuteArrays(std::vector<ColumnArray> arra
   SQLFreeStmt(h, SQL_RESET_PARAMS);
   SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
   SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
-  // A lost connection is no row's fault.
-  if (error && error->ConnectionLost()) {
+  // A lost connection is no row's fault, nor is a transaction the server rolled back whole:
+  // what it had written is gone, and rows sent after it would go into a new one.
+  if (error && (error->ConnectionLost() || (wroteBefore && TransactionRolledBack()))) {
     session_->Note(*error);
     throw *error;
   }

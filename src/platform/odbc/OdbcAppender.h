@@ -4,8 +4,8 @@
 // drivers measured here says which row of a failed array was at fault (SQLite stops at it
 // and leaves the rows before it written, psqlODBC and MariaDB undo the whole array, none
 // fills the status array), so a failed array is undone to a savepoint (or its own
-// transaction, or by psqlODBC itself) and replayed row by row: the failing rows are
-// reported, the others written.
+// transaction, or by psqlODBC or the MariaDB server itself) and replayed row by row: the
+// failing rows are reported, the others written.
 //
 // Arrays are sent on a thread of their own while the caller gathers the next rows, so that
 // the server's work and ours overlap (the copy otherwise waits for one, then the other).
@@ -79,13 +79,16 @@ class OdbcAppender : public Appender, public PendingRows {
   // drops the rows queued after it.
   std::vector<RowFailure> TakeSent();
   void Savepoint(const std::string& pattern, const std::string& name);
+  // After a failed statement: the server rolled the whole transaction back by itself.
+  bool TransactionRolledBack() const;
 
   std::shared_ptr<Session> session_;
   std::string insertSql_;
   std::vector<Target> targets_;
   std::unique_ptr<Statement> insert_;
-  size_t batchRows_;  // rows per chunk: one transaction or savepoint
-  bool useArrays_;    // a chunk goes as one parameter array
+  size_t batchRows_;   // rows per chunk: one transaction or savepoint
+  size_t arrayBytes_;  // estimated buffer bytes per chunk at most
+  bool useArrays_;     // a chunk goes as one parameter array
   bool building_ = false;
   std::vector<Variant> row_;
   Rows pending_;

@@ -102,8 +102,10 @@ void OdbcConnection::Open(const std::string& connectionString) {
   if (!session->calls.narrow() && DriverNeedsNarrowCalls(driverName))
     session->calls = OdbcCalls(true, DriverPrintsItsErrors(driverName));
   const OdbcCalls& calls = session->calls;
-  session->dbms = DetectDbms(calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""), driverName);
-  session->quirks = QuirksFor(session->dbms, odbc);
+  ServerInfo server{driverName, calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""),
+                    calls.InfoText(dbc, SQL_DBMS_VER).value_or("")};
+  session->dbms = DetectDbms(server.dbmsName, driverName);
+  session->quirks = QuirksFor(session->dbms, odbc, server);
   SQLUINTEGER getData = 0;
   if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)))
     session->canReadBoundColumnsOfARowset =

@@ -61,6 +61,18 @@ void Session::Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::strin
   }
 }
 
+int64_t Session::QueryInteger(const std::string& sql) {
+  Statement stmt(shared_from_this());
+  stmt.Check(calls.ExecDirect(stmt.get(), sql), sql);
+  SQLBIGINT value = 0;
+  SQLLEN indicator = 0;
+  SQLRETURN rc = SQLFetch(stmt.get());
+  if (rc == SQL_NO_DATA) return 0;
+  stmt.Check(rc, sql);
+  stmt.Check(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &value, 0, &indicator), sql);
+  return indicator == SQL_NULL_DATA ? 0 : static_cast<int64_t>(value);
+}
+
 void Session::Note(const DbError& error) {
   if (error.ConnectionLost()) lost = true;
 }

@@ -103,6 +103,8 @@ class Session : public std::enable_shared_from_this<Session> {
   void Note(const DbError& error);
   // Runs a statement without parameters or result (savepoints and the like).
   void ExecuteDirect(const std::string& sql);
+  // The integer in the first column of a query's first row (0 when it is null or absent).
+  int64_t QueryInteger(const std::string& sql);
   // Before a statement whose result gets described: see Quirks::refreshSchema.
   void RefreshSchema();
   void SetAutoCommit(bool on);
