@@ -17,6 +17,7 @@
 
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
+#include "support/Engines.h"
 #include "support/RunLogCapture.h"
 
 namespace mvq::test {
@@ -89,21 +90,6 @@ std::string Lower(std::string s) {
 
 std::string WithTable(std::string pattern, const std::string& table) {
   return pattern.replace(pattern.find("%s"), 2, table);
-}
-
-bool EnginesRequired() {
-  const char* v = std::getenv("MVQ_REQUIRE_ENGINES");
-  return v && std::string(v) == "1";
-}
-
-// Why the ODBC layer cannot be used, or nothing.
-std::optional<std::string> OdbcMissing() {
-  try {
-    db::NewConnection();
-    return std::nullopt;
-  } catch (const db::DbError& e) {
-    return std::string(e.what());
-  }
 }
 
 std::string FixturePath() {

@@ -135,11 +135,7 @@ TEST_P(CustomDirectionFaults, ACreateTheTargetRefusesFailsEveryRowAndReportsZero
   EXPECT_FALSE(CustomTargetGate->InTransaction());
 }
 
-INSTANTIATE_TEST_SUITE_P(Pairs, CustomDirectionFaults,
-                         ::testing::Values(ConvertPair{"SQLite", "PostgreSQL"},
-                                           ConvertPair{"PostgreSQL", "MariaDB"},
-                                           ConvertPair{"MariaDB", "SQLite"}),
-                         PairName);
+INSTANTIATE_TEST_SUITE_P(Pairs, CustomDirectionFaults, ::testing::ValuesIn(kEnginePairs), PairName);
 
 }  // namespace
 }  // namespace mvq::test

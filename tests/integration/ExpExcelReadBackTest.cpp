@@ -20,6 +20,7 @@
 #include "gates/oracle/utconnection.h"
 #include "platform/oracle/OraDrivers.h"
 #include "support/CurrentDirection.h"
+#include "support/Engines.h"
 #include "support/Messages.h"
 #include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
@@ -36,21 +37,6 @@ constexpr const char* kOracleCs =
     "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
     "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
 constexpr const char* kSqlCs = "Provider=SQLOLEDB.1;Data Source=sql";
-
-bool EnginesRequired() {
-  const char* v = std::getenv("MVQ_REQUIRE_ENGINES");
-  return v && std::string(v) == "1";
-}
-
-// Why no ODBC connection can be made here, or nothing.
-std::optional<std::string> OdbcMissing() {
-  try {
-    db::NewConnection();
-    return std::nullopt;
-  } catch (const db::DbError& e) {
-    return std::string(e.what());
-  }
-}
 
 // The frame: a temporary folder and run log, the gate slots emptied afterwards, and the
 // readers' and engines' presence turned into a skip or, when required, a failure.

@@ -106,11 +106,7 @@ TEST_P(LargeTable, ThePagedCopyReadsAKeyedTableWholeWhereTheEngineCannotPage) {
   ExpectBoundedHeap();
 }
 
-INSTANTIATE_TEST_SUITE_P(Pairs, LargeTable,
-                         ::testing::Values(ConvertPair{"SQLite", "PostgreSQL"},
-                                           ConvertPair{"PostgreSQL", "MariaDB"},
-                                           ConvertPair{"MariaDB", "SQLite"}),
-                         PairName);
+INSTANTIATE_TEST_SUITE_P(Pairs, LargeTable, ::testing::ValuesIn(kEnginePairs), PairName);
 
 }  // namespace
 }  // namespace mvq::test

@@ -153,8 +153,8 @@ std::unique_ptr<ProgressWindow> ScriptedProgress::CreateWindow(int, bool) {
   return std::make_unique<ScriptedWindow>(*this);
 }
 
-bool ScriptedProgress::Confirm(const std::string&, const std::string&) {
-  ++confirmations;
+bool ScriptedProgress::Confirm(const std::string& text, const std::string&) {
+  asked.push_back(text);
   return confirm;
 }
 

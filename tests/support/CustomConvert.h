@@ -26,6 +26,9 @@ struct ConvertPair {
   const char* target;
 };
 std::string PairName(const ::testing::TestParamInfo<ConvertPair>& info);
+// Each server engine once as source and once as target.
+inline const std::vector<ConvertPair> kEnginePairs = {
+    {"SQLite", "PostgreSQL"}, {"PostgreSQL", "MariaDB"}, {"MariaDB", "SQLite"}};
 
 // An end by name; SQLite on file in folder. Empty with the reason when not configured.
 std::optional<Engine> ResolveEnd(const std::string& name, const TempDir& folder,
@@ -41,13 +44,13 @@ std::string RowDifference(const Row& source, const Row& target, const Engine& fr
                           const Engine& to);
 
 // A progress view whose event pump calls onStep with the number of pumps so far; Confirm
-// answers `confirm`.
+// keeps the question in `asked` and answers `confirm`.
 class ScriptedProgress : public ProgressUi {
  public:
   std::function<void(int)> onStep;
   bool confirm = true;
   int steps = 0;
-  int confirmations = 0;
+  std::vector<std::string> asked;
 
   std::unique_ptr<ProgressWindow> CreateWindow(int levels, bool withCancel) override;
   bool Confirm(const std::string& text, const std::string& caption) override;

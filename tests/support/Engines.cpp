@@ -65,6 +65,15 @@ bool EnginesRequired() {
   return Env("MVQ_REQUIRE_ENGINES") == "1";
 }
 
+std::optional<std::string> OdbcMissing() {
+  try {
+    db::NewConnection();
+    return std::nullopt;
+  } catch (const db::DbError& e) {
+    return std::string(e.what());
+  }
+}
+
 std::string SqlType(const Engine& engine, std::string_view generic) {
   const bool pg = engine.dbms == db::Dbms::PostgreSQL;
   const bool maria = engine.dbms == db::Dbms::MariaDB;

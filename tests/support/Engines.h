@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -52,6 +53,8 @@ const std::vector<Engine>& AllEngines();
 std::string EngineName(const ::testing::TestParamInfo<Engine>& info);
 // MVQ_REQUIRE_ENGINES=1: a missing engine or fixture fails instead of skipping.
 bool EnginesRequired();
+// Why no ODBC connection can be made here (no driver manager), or nothing.
+std::optional<std::string> OdbcMissing();
 
 // Skips the current test (or fails it when engines are required) for a reason.
 #define MVQ_SKIP_OR_FAIL(reason)                                  \

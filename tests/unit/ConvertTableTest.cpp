@@ -108,6 +108,24 @@ class ConvertTable : public test::RunLogCapture {
       s.On("call: gettablesql").Rows({{"r"}}, {{"create Table EMP (ID integer)"}});
   }
 
+  // Oracle to SQL Server, EMP of 65,536 rows: a first page of 65,535 and a second of one row
+  // ("last"), whose page statement adds a ROWNUM_ column.
+  void TwoPageOracleToSqlServer() {
+    CurrentDirection = 0;
+    Open(Kind::Oracle);
+    Open(Kind::SqlServer);
+    Script& ora = Of(Kind::Oracle);
+    std::vector<std::vector<Variant>> page1;
+    for (int i = 1; i <= 65535; ++i) page1.push_back({i, "n"});
+    ora.On("select count(*) from EMP").Rows({{"n", db::adInteger}}, {{int64_t{65536}}});
+    ora.On("select * from EMP where rownum<65536").Rows(kEmpColumns, page1);
+    ora.On("select * from ( select row_.*, rownum rownum_ from (select * from EMP) row_ where "
+           "rownum <=:1) where rownum_ >:2")
+        .Rows({{"ID", db::adInteger}, {"NAME"}, {"ROWNUM_", db::adInteger}},
+              {{65536, "last", 65536}});
+    ora.On("call: getMdbCreateSql").Rows({{"r"}}, {{"create Table [EMP] (ID integer)"}});
+    TargetTable(Kind::SqlServer, false);
+  }
   // The target side: whether EMP exists there, and what it answers to writes.
   void TargetTable(Kind k, bool exists) {
     Script& s = Of(k);
@@ -295,20 +313,7 @@ Lines Structure(const Lines& calls) {
 }
 
 TEST_F(ConvertTable, AnOracleSourceOfTwoPagesCommitsAndReopensTheTargetAtThePageChange) {
-  CurrentDirection = 0;
-  Open(Kind::Oracle);
-  Open(Kind::SqlServer);
-  Script& ora = Of(Kind::Oracle);
-  std::vector<std::vector<Variant>> page1;
-  for (int i = 1; i <= 65535; ++i) page1.push_back({i, "n"});
-  ora.On("select count(*) from EMP").Rows({{"n", db::adInteger}}, {{int64_t{65536}}});
-  ora.On("select * from EMP where rownum<65536").Rows(kEmpColumns, page1);
-  ora.On("select * from ( select row_.*, rownum rownum_ from (select * from EMP) row_ where "
-         "rownum <=:1) where rownum_ >:2")
-      .Rows({{"ID", db::adInteger}, {"NAME"}, {"ROWNUM_", db::adInteger}},
-            {{65536, "last", 65536}});
-  ora.On("call: getMdbCreateSql").Rows({{"r"}}, {{"create Table [EMP] (ID integer)"}});
-  TargetTable(Kind::SqlServer, false);
+  TwoPageOracleToSqlServer();
 
   mvq::ConvertTable("EMP", tmSkipExisting);
 
@@ -346,20 +351,7 @@ TEST_F(ConvertTable, ASendThatFailsEndsTheTableAfterTheReportWithoutBlamingARow)
 }
 
 TEST_F(ConvertTable, ACommitThatFailsCountsOnlyThePagesCommittedBefore) {
-  CurrentDirection = 0;
-  Open(Kind::Oracle);
-  Open(Kind::SqlServer);
-  Script& ora = Of(Kind::Oracle);
-  std::vector<std::vector<Variant>> page1;
-  for (int i = 1; i <= 65535; ++i) page1.push_back({i, "n"});
-  ora.On("select count(*) from EMP").Rows({{"n", db::adInteger}}, {{int64_t{65536}}});
-  ora.On("select * from EMP where rownum<65536").Rows(kEmpColumns, page1);
-  ora.On("select * from ( select row_.*, rownum rownum_ from (select * from EMP) row_ where "
-         "rownum <=:1) where rownum_ >:2")
-      .Rows({{"ID", db::adInteger}, {"NAME"}, {"ROWNUM_", db::adInteger}},
-            {{65536, "last", 65536}});
-  ora.On("call: getMdbCreateSql").Rows({{"r"}}, {{"create Table [EMP] (ID integer)"}});
-  TargetTable(Kind::SqlServer, false);
+  TwoPageOracleToSqlServer();
   Of(Kind::SqlServer).commitAnswers = {std::nullopt,
                                        db::DbError("Communication link failure", "08S01")};
 

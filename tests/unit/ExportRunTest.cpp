@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "engine/ServerScripts.h"
+#include "support/CustomConvert.h"
 #include "unit/ShellFixture.h"
 
 namespace mvq::test {
@@ -12,38 +13,6 @@ namespace {
 using db::Variant;
 
 const std::vector<Column> kEmpColumns = {{"ID", db::adInteger}, {"NAME", db::adVarWChar, 20}};
-
-// A progress window that counts its event pumps, runs a hook at each, and confirms every
-// cancel question.
-class PumpingProgressUi : public ProgressUi {
- public:
-  std::function<void(int pump)> onPump;
-  int pumps = 0;
-  Lines asked;
-
-  std::unique_ptr<ProgressWindow> CreateWindow(int, bool) override {
-    return std::make_unique<Window>(*this);
-  }
-  bool Confirm(const std::string& text, const std::string&) override {
-    asked.push_back(text);
-    return true;
-  }
-
- private:
-  struct Window : ProgressWindow {
-    explicit Window(PumpingProgressUi& ui) : ui(ui) {}
-    void Show() override {}
-    void SetBarPercent(int, int) override {}
-    void SetCaption(const std::string&) override {}
-    void SetStayOnTop(bool) override {}
-    void BringToFront() override {}
-    void ProcessPendingEvents() override {
-      ++ui.pumps;
-      if (ui.onPump) ui.onPump(ui.pumps);
-    }
-    PumpingProgressUi& ui;
-  };
-};
 
 // A workbook writer that records its calls; a table named in failOn raises, one named in
 // cancelOn presses (and confirms) the progress window's cancel button.
@@ -78,7 +47,7 @@ class ExportRun : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     SetProgressUi(&progress);
-    progress.onPump = [this](int) { nextEnabledWhilePumping.push_back(view.nextEnabled); };
+    progress.onStep = [this](int) { nextEnabledWhilePumping.push_back(view.nextEnabled); };
     steps->Context().openWorkbook = [this](const std::string& file) {
       return std::make_unique<RecordingWorkbook>(workbook, file);
     };
@@ -116,7 +85,7 @@ class ExportRun : public ShellTest {
     return execs;
   }
 
-  PumpingProgressUi progress;
+  ScriptedProgress progress;
   std::vector<bool> nextEnabledWhilePumping;
   WorkbookRecord workbook;
 };
@@ -249,7 +218,7 @@ TEST_F(ExportRun, AFailedConnectionSkipsTheTablesButStillCleansUp) {
 TEST_F(ExportRun, ACancelDuringTheFirstTableFinishesItAndLeavesTheOthers) {
   OnExportPage(kCustomDirection, {"A", "B", "C"});
   SourceEmp(Src(), {{1, "a"}}, "A");
-  progress.onPump = [](int pump) {
+  progress.onStep = [](int pump) {
     if (pump == 1) ProgressCancelClicked();
   };
 
