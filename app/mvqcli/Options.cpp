@@ -39,6 +39,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
   const std::map<std::string, std::optional<std::string> Options::*> text = {
       {"--settings", &Options::settingsFile},
       {"--log-dir", &Options::logDir},
+      {"--summary", &Options::summary},
       {"--oracle-host", &Options::oracleHost},
       {"--oracle-port", &Options::oraclePort},
       {"--oracle-sid", &Options::oracleSid},
@@ -158,7 +159,7 @@ bool CustomToWorkbook(const Options& o) {
 
 std::string UsageText() {
   return R"(usage: mvqcli --direction N [settings] (--tables T1,T2,... | --all) [--mode 0|1|2]
-                   [--log-dir DIR]
+                   [--log-dir DIR] [--summary FILE|-]
        mvqcli --direction N [settings] --list
        mvqcli --settings FILE [options]
 
@@ -184,8 +185,10 @@ settings:
   --mode M          a table that exists in the target: 0 skip it, 1 empty it, 2 drop it
   --list            print the source tables, one per line, and stop
   --log-dir DIR     write the run log (MvqYYYY.mm.DD.log) into DIR
+  --summary FILE    write the run as JSON into FILE (- for standard output)
 
-exit codes: 0 every table fully exported; 1 a table failed or was partly exported;
+exit codes: 0 every table fully exported (or skipped as existing with --mode 0);
+  1 a table failed, was partly exported or not reached;
   2 a settings check or a connection failed; 3 cancelled (Ctrl-C); 4 unexpected error
 )";
 }

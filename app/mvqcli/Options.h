@@ -26,7 +26,8 @@ struct Options {
   std::optional<int32_t> mode;
   std::optional<std::string> settingsFile;
   std::optional<std::string> logDir;
-  std::vector<std::string> tables;  // in the order given
+  std::optional<std::string> summary;  // a file for the JSON summary, "-" for stdout
+  std::vector<std::string> tables;     // in the order given
 
   std::optional<std::string> oracleHost, oraclePort, oracleSid, oracleUser, oraclePassword;
   std::optional<std::string> sqlServer, sqlUser, sqlPassword, sqlDatabase;

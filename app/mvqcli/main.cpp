@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
+#include "shell/RunSummary.h"
 #include "shell/ShellError.h"
 #include "shell/ShellSteps.h"
 #include "shell/ValidateSettings.h"
@@ -58,27 +61,16 @@ std::vector<std::string> ResolveTables(const std::vector<std::string>& wanted,
   return resolved;
 }
 
-const char* StatusWord(TableStatus status) {
-  switch (status) {
-    case TableStatus::Exported:
-      return "exported";
-    case TableStatus::Partial:
-      return "partial";
-    case TableStatus::Failed:
-      return "failed";
-    case TableStatus::Error:
-      return "error";
-    case TableStatus::NotExported:
-      break;
-  }
-  return "not exported";
+// The word of the terminal line; "not exported" for a table the run did not reach.
+const char* StatusWord(OutcomeStatus status) {
+  return status == OutcomeStatus::NotReached ? "not exported" : StatusName(status);
 }
 
 void PrintSummary(const ExportRunReport& run) {
   ClearProgressLine();
-  std::printf("run log: %s\n", LogFileName.c_str());
+  std::printf("run log: %s\n", run.logPath.c_str());
   for (const TableOutcome& t : run.tables) {
-    const std::string line = ReportLine(t, run.workbook);
+    const std::string& line = t.report.empty() ? t.firstError : t.report;
     std::printf("%-12s %s%s%s\n", StatusWord(t.status), t.table.c_str(), line.empty() ? "" : "  ",
                 line.c_str());
   }
@@ -88,10 +80,21 @@ void PrintSummary(const ExportRunReport& run) {
 int RunExitCode(const ExportRunReport& run) {
   if (!run.started || !run.connected) return kSettingsFailed;
   if (run.cancelled) return kCancelled;
-  for (const TableOutcome& t : run.tables) {
-    if (t.status != TableStatus::Exported) return kTableFailed;
+  return EveryTableDone(run) ? kAllExported : kTableFailed;
+}
+
+// --summary: the run as JSON into the file, or onto standard output for "-".
+void WriteSummary(const std::string& where, const ExportRunReport& run, int code) {
+  const std::string json = RunSummaryJson(run, code);
+  if (where == "-") {
+    std::fputs(json.c_str(), stdout);
+    std::fflush(stdout);
+    return;
   }
-  return kAllExported;
+  std::ofstream out(where, std::ios::binary | std::ios::trunc);
+  out << json;
+  out.close();
+  if (!out) std::fprintf(stderr, "mvqcli: cannot write the summary %s\n", where.c_str());
 }
 
 // A missing Access file that cannot be made is a setting the user must change.
@@ -104,6 +107,8 @@ void CreateMdbFileForSettings(const std::string& file) {
     throw ShellError(e.what());
   }
 }
+
+int Export(const Options& o, FormState& form, ExportRunReport& run);
 
 int Run(const std::vector<std::string>& args) {
   Options o;
@@ -126,7 +131,17 @@ int Run(const std::vector<std::string>& args) {
     return kSettingsFailed;
   }
   ApplyOptions(o, form);
+  ExportRunReport run;
+  run.direction = form.RGmy;
+  run.startTime = std::chrono::system_clock::now();
+  const int code = Export(o, form, run);
+  if (run.endTime < run.startTime) run.endTime = std::chrono::system_clock::now();
+  if (o.summary && !o.list) WriteSummary(*o.summary, run, code);
+  return code;
+}
 
+// Everything after the command line: the settings step, the export list, the run.
+int Export(const Options& o, FormState& form, ExportRunReport& run) {
   try {
     if (o.logDir) {
       std::filesystem::create_directories(*o.logDir);
@@ -151,7 +166,7 @@ int Run(const std::vector<std::string>& args) {
   CurrentDirection = form.RGmy;
   WizardView view;
   ArrangeSettingsPage(view.layout, CurrentDirection);
-  const bool custom = CurrentDirection == kCustomDirection;
+  const bool custom = IsCustomDirection(CurrentDirection);
   ShellSteps steps(
       ShellContext{form, view, ui, CreateMdbFileForSettings, {}, custom && CustomToWorkbook(o)});
 
@@ -209,7 +224,8 @@ int Run(const std::vector<std::string>& args) {
     ui.ShowError(ErrorBoxText(e.what()));
     code = kUnexpected;
   }
-  if (steps.LastRun().started) PrintSummary(steps.LastRun());
+  run = steps.LastRun();
+  if (run.started) PrintSummary(run);
   return code;
 }
 

@@ -131,38 +131,42 @@ class OracleTarget : public RowTarget {
 
 }  // namespace
 
-void CopyRowsAdoToAdo(TADODataGate& source, TADODataGate& target, const std::string& table) {
+void CopyRowsAdoToAdo(TADODataGate& source, TADODataGate& target, const std::string& table,
+                      TableOutcome& outcome) {
   AdoPagedSource from(source);
   AdoTarget to(target, table);
-  ExportTableRows(from, to, CopyPlan{}, table);
+  ExportTableRows(from, to, CopyPlan{}, table, outcome);
 }
 
-void CopyRowsAdoToOracle(TADODataGate& source, TComDBConn& target, const std::string& table) {
+void CopyRowsAdoToOracle(TADODataGate& source, TComDBConn& target, const std::string& table,
+                         TableOutcome& outcome) {
   AdoPagedSource from(source);
   OracleTarget to(target, table);
   CopyPlan plan;
   plan.order = CopyOrder::SourceFirst;
   plan.bytesAsText1 = true;
   plan.openBeforeBegin = true;
-  ExportTableRows(from, to, plan, table);
+  ExportTableRows(from, to, plan, table, outcome);
 }
 
-void CopyRowsOracleToAdo(TComDBConn& source, TADODataGate& target, const std::string& table) {
+void CopyRowsOracleToAdo(TComDBConn& source, TADODataGate& target, const std::string& table,
+                         TableOutcome& outcome) {
   OraclePagedSource from(source);
   AdoTarget to(target, table);
   CopyPlan plan;
   plan.reopenTargetOnNewPage = true;
-  ExportTableRows(from, to, plan, table);
+  ExportTableRows(from, to, plan, table, outcome);
 }
 
 // The custom source is read in one statement: it is counted first and then streamed, so
 // that learning the total never holds the table in memory.
-void CopyRowsCustom(TADODataGate& source, TADODataGate& target, const std::string& table) {
+void CopyRowsCustom(TADODataGate& source, TADODataGate& target, const std::string& table,
+                    TableOutcome& outcome) {
   AdoStreamSource from(source);
   AdoTarget to(target, table);
   CopyPlan plan;
   plan.transactWhenEmpty = true;
-  ExportTableRows(from, to, plan, table);
+  ExportTableRows(from, to, plan, table, outcome);
 }
 
 }  // namespace mvq

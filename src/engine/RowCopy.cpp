@@ -18,7 +18,8 @@ int32_t ClampCount(int64_t n) {
 // of that the last commit made durable.
 struct Tally {
   int64_t posted = 0;
-  int64_t refused = 0;
+  int64_t refused = 0;  // by the target after posting
+  int64_t failed = 0;   // before posting: a value or an append the target did not take
   int32_t committed = 0;
   // The appender failed while sending: which of its queued rows reached the target is
   // unknown, so only what an earlier commit made durable is counted.
@@ -49,6 +50,7 @@ void CopyOneRow(RowSource& source, RowTarget& target, const CopyPlan& plan, Tall
     }
   } catch (const std::exception& e) {
     if (target.appender) target.appender->Cancel();
+    ++tally.failed;
     LogRowFailure(e.what(), label);
     return;
   }
@@ -106,7 +108,7 @@ void CopyLoop(RowSource& source, RowTarget& target, const CopyPlan& plan, Tally&
 }  // namespace
 
 void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
-                     const std::string& table) {
+                     const std::string& table, TableOutcome& outcome) {
   Tally tally;
   std::exception_ptr error;
   // A table whose source cannot even be counted still gets its report line, with the
@@ -137,7 +139,11 @@ void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
     ProgressClose(false);
   }
   // After a failed send or commit only what a commit made durable is counted.
-  ReportTableExport(table, transacting ? tally.committed : tally.Written(), error != nullptr);
+  const int32_t written = transacting ? tally.committed : tally.Written();
+  outcome.rowsCounted = ExportTotalRows;
+  outcome.rowsWritten = written;
+  outcome.rowsRefused = tally.refused + tally.failed;
+  outcome.report = ReportTableExport(table, written, error != nullptr);
   if (error) std::rethrow_exception(error);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/TableOutcome.h"
 #include "platform/odbc/Connection.h"
 
 namespace mvq {
@@ -57,14 +58,18 @@ struct CopyPlan {
 
 // The whole frame of one table: open and count the source, start the clock and progress
 // bar, open the target, copy, commit on every way out, and write the report line (also when
-// an error escapes, which then rises).
+// an error escapes, which then rises). The counts and the report go into outcome.
 void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
-                     const std::string& table);
+                     const std::string& table, TableOutcome& outcome);
 
 // The variants used by the pipeline.
-void CopyRowsAdoToAdo(TADODataGate& source, TADODataGate& target, const std::string& table);
-void CopyRowsAdoToOracle(TADODataGate& source, TComDBConn& target, const std::string& table);
-void CopyRowsOracleToAdo(TComDBConn& source, TADODataGate& target, const std::string& table);
-void CopyRowsCustom(TADODataGate& source, TADODataGate& target, const std::string& table);
+void CopyRowsAdoToAdo(TADODataGate& source, TADODataGate& target, const std::string& table,
+                      TableOutcome& outcome);
+void CopyRowsAdoToOracle(TADODataGate& source, TComDBConn& target, const std::string& table,
+                         TableOutcome& outcome);
+void CopyRowsOracleToAdo(TComDBConn& source, TADODataGate& target, const std::string& table,
+                         TableOutcome& outcome);
+void CopyRowsCustom(TADODataGate& source, TADODataGate& target, const std::string& table,
+                    TableOutcome& outcome);
 
 }  // namespace mvq

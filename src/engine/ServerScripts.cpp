@@ -2,24 +2,34 @@
 
 #include <optional>
 
+#include "engine/DirectionTable.h"
+
 namespace mvq {
 
 namespace {
 
-// Which scripts each kind of end installs: rows for single directions come before the row
-// that covers every other direction (no direction).
-struct ScriptChoice {
-  ScriptServer server;
-  std::optional<int> direction;
-  std::array<std::string_view, 2> fields;  // installation order; Oracle installs one
-};
+// What an end installs in a direction without that end of its own: the general choice.
+constexpr ScriptField kGeneralOracleScript = ScriptField::Mooracletoacess;
+constexpr SqlServerScripts kGeneralSqlServerScripts{ScriptField::s2omogetaccesstype,
+                                                    ScriptField::s2omogettablesql};
 
-constexpr ScriptChoice kScriptChoices[] = {
-    {ScriptServer::Oracle, 0, {"mooracletoserver", {}}},  // Oracle-->SQL Server
-    {ScriptServer::Oracle, std::nullopt, {"Mooracletoacess", {}}},
-    {ScriptServer::SqlServer, 4, {"mogetaccesstype", "mogettablesql"}},  // SQL Server-->Access
-    {ScriptServer::SqlServer, std::nullopt, {"s2omogetaccesstype", "s2omogettablesql"}},
-};
+std::string_view FieldName(ScriptField field) {
+  switch (field) {
+    case ScriptField::mooracletoserver:
+      return "mooracletoserver";
+    case ScriptField::Mooracletoacess:
+      return "Mooracletoacess";
+    case ScriptField::mogetaccesstype:
+      return "mogetaccesstype";
+    case ScriptField::mogettablesql:
+      return "mogettablesql";
+    case ScriptField::s2omogetaccesstype:
+      return "s2omogetaccesstype";
+    case ScriptField::s2omogettablesql:
+      return "s2omogettablesql";
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -44,16 +54,15 @@ const ServerScript* FindServerScript(std::string_view field) {
 }
 
 std::vector<const ServerScript*> ScriptsToInstall(ScriptServer server, int direction) {
-  for (const ScriptChoice& choice : kScriptChoices) {
-    if (choice.server != server) continue;
-    if (choice.direction && *choice.direction != direction) continue;
-    std::vector<const ServerScript*> chosen;
-    for (std::string_view field : choice.fields) {
-      if (!field.empty()) chosen.push_back(FindServerScript(field));
-    }
-    return chosen;
+  const bool known = direction >= 0 && direction < kDirectionCount;
+  if (server == ScriptServer::Oracle) {
+    const auto own = known ? DirectionOf(direction).oracleScript : std::nullopt;
+    return {FindServerScript(FieldName(own.value_or(kGeneralOracleScript)))};
   }
-  return {};
+  const auto own = known ? DirectionOf(direction).sqlScripts : std::nullopt;
+  const SqlServerScripts pair = own.value_or(kGeneralSqlServerScripts);
+  return {FindServerScript(FieldName(pair.getaccesstype)),
+          FindServerScript(FieldName(pair.gettablesql))};
 }
 
 }  // namespace mvq

@@ -38,7 +38,8 @@ const ServerScript* FindServerScript(std::string_view field);
 
 // The scripts an end of that kind installs before an export run in a direction, in
 // installation order: the getMdbCreateSql text on Oracle; getaccesstype, then gettablesql on
-// SQL Server. Any direction without a row of its own gets the general choice.
+// SQL Server, as the direction's row says. A direction without that end gets the general
+// choice.
 std::vector<const ServerScript*> ScriptsToInstall(ScriptServer server, int direction);
 
 // The function both Oracle scripts create, and what the Oracle gate executes to remove it.

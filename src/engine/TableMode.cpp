@@ -38,31 +38,31 @@ std::string BuildClearTableSql(const std::string& tableName, TTableMode mode) {
 
 TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tableName,
                                TTableMode mode) {
-  if (!target.tableExists(tableName)) return {true, false};
+  if (!target.tableExists(tableName)) return {true, false, ExistingStep::Created, {}};
   const TargetRules& r = *target.rules;
   const char* name = tableName.c_str();
+  auto logged = [](TableModeResult result) {
+    WriteLog(result.line);
+    return result;
+  };
 
   if (mode == tmDeleteRecords) {
     int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
     if (result >= r.deleteOkFrom) {
-      WriteLog(r.deleteOkHasCount ? StrFormat(r.deleteOk, name, result)
-                                  : StrFormat(r.deleteOk, name));
-      return {true, true};
+      return logged(
+          {true, true, ExistingStep::Emptied,
+           r.deleteOkHasCount ? StrFormat(r.deleteOk, name, result) : StrFormat(r.deleteOk, name)});
     }
-    WriteLog(StrFormat(r.deleteFailed, name));
-    return {false, true};
+    return logged({false, true, ExistingStep::None, StrFormat(r.deleteFailed, name)});
   }
   if (mode == tmDropTable) {
     int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
-    if (result >= r.dropOkFrom) {
-      WriteLog(StrFormat(r.dropOk, name));
-      return {true, false};
-    }
-    WriteLog(StrFormat(r.dropFailed, name));
-    return {false, true};
+    if (result >= r.dropOkFrom)
+      return logged({true, false, ExistingStep::Recreated, StrFormat(r.dropOk, name)});
+    return logged({false, true, ExistingStep::None, StrFormat(r.dropFailed, name)});
   }
-  WriteLog(StrFormat("导出失败：因表%s已存在，不再导入", name));
-  return {false, true};
+  return logged(
+      {false, true, ExistingStep::Skipped, StrFormat("导出失败：因表%s已存在，不再导入", name)});
 }
 
 }  // namespace mvq

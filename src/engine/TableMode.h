@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/TableOutcome.h"
+
 namespace mvq {
 
 enum TTableMode : int32_t { tmSkipExisting = 0, tmDeleteRecords = 1, tmDropTable = 2 };
@@ -37,8 +39,10 @@ struct TableTarget {
 };
 
 struct TableModeResult {
-  bool proceed;  // false: the table is finished, the reason is logged
-  bool exists;   // whether the table is still in the target
+  bool proceed;                            // false: the table is finished, the reason is logged
+  bool exists;                             // whether the table is still in the target
+  ExistingStep step = ExistingStep::None;  // what was done; None when the step failed
+  std::string line;                        // the line logged, empty when there was none
 };
 
 TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tableName,

@@ -45,6 +45,9 @@ struct TableOutcome {
   int sheetsWritten = 0;  // workbook targets only
   int64_t ms = 0;
   std::string firstError;  // the first error's text, empty when none
+  // The line (the sheets' lines joined with " | ") that concluded the table in the run log:
+  // the copy's report, the existing-table step's refusal, or the failure that stopped it.
+  std::string report;
   std::optional<VerifyResult> verify;
 };
 

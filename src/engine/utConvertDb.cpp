@@ -1,12 +1,10 @@
 #include "engine/utConvertDb.h"
 
-#include <functional>
-#include <optional>
-#include <stdexcept>
-
+#include "engine/DirectionTable.h"
 #include "engine/Gateways.h"
 #include "engine/RowCopy.h"
 #include "engine/StrFormat.h"
+#include "engine/TableRun.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
@@ -19,115 +17,106 @@ namespace mvq {
 
 namespace {
 
-// What one direction plugs together.
-struct DirectionPlan {
-  TableTarget target;
-  std::function<std::string(const std::string&)> createSql;  // from the source side
-  int32_t createOkFrom;  // the target's ExecuteSql result that means success
-  std::function<void(const std::string&)> copyRows;
-};
+constexpr const char* kNotOpen = "转换的数据连接没有打开";
 
-TableTarget AccessTarget() {
-  return {&kAccessTarget, [](const std::string& t) { return MdbGate->TableExists(t); },
-          [](const std::string& s) { return MdbGate->ExecuteSql(s); }};
-}
-TableTarget SqlServerTarget() {
-  return {&kSqlServerTarget, [](const std::string& t) { return SqlGate->TableExists(t); },
-          [](const std::string& s) { return SqlGate->ExecuteSql(s); }};
-}
-TableTarget OracleTarget() {
-  return {&kOracleTarget, [](const std::string& t) { return OracleGate->TableExists(t); },
-          [](const std::string& s) { return OracleGate->ExecuteSql(s); }};
-}
-TableTarget CustomTarget() {
-  return {&kCustomTarget, [](const std::string& t) { return CustomTargetGate->TableExists(t); },
-          [](const std::string& s) { return CustomTargetGate->ExecuteSql(s); }};
-}
-
-// The failure values: -1 on Access, Oracle and custom targets, -99 on SQL Server, whose -1
-// is a statement it did not count; Oracle reports 1 for success.
-constexpr int32_t kAccessCreateOk = 0, kSqlServerCreateOk = -1, kOracleCreateOk = 1,
-                  kCustomCreateOk = 0;
-
-// Both ends of the direction must have been connected by the run before any table goes.
-template <typename Source, typename Target>
-void RequireOpen(const Source& source, const Target& target) {
-  if (!source || !target) throw std::runtime_error("转换的数据连接没有打开");
-}
-
-std::optional<DirectionPlan> PlanFor(int32_t direction) {
-  switch (direction) {
-    case 0:
-      RequireOpen(OracleGate, SqlGate);
-      break;
-    case 1:
-      RequireOpen(SqlGate, OracleGate);
-      break;
-    case 2:
-      RequireOpen(OracleGate, MdbGate);
-      break;
-    case 3:
-      RequireOpen(MdbGate, OracleGate);
-      break;
-    case 4:
-      RequireOpen(SqlGate, MdbGate);
-      break;
-    case 5:
-      RequireOpen(MdbGate, SqlGate);
-      break;
-    case 9:
-      RequireOpen(CustomSourceGate, CustomTargetGate);
-      break;
-    default:
+bool SlotOpen(GatewaySlot slot) {
+  switch (slot) {
+    case GatewaySlot::OracleGate:
+      return OracleGate != nullptr;
+    case GatewaySlot::MdbGate:
+      return MdbGate != nullptr;
+    case GatewaySlot::SqlGate:
+      return SqlGate != nullptr;
+    case GatewaySlot::CustomSourceGate:
+      return CustomSourceGate != nullptr;
+    case GatewaySlot::CustomTargetGate:
+      return CustomTargetGate != nullptr;
+    case GatewaySlot::None:
+    case GatewaySlot::ExcelWriter:
       break;
   }
-  switch (direction) {
-    case 0:  // Oracle -> SQL Server
-      return DirectionPlan{
-          SqlServerTarget(), GetOracleCreateSql, kSqlServerCreateOk,
-          [](const std::string& t) { CopyRowsOracleToAdo(*OracleGate, *SqlGate, t); }};
-    case 1:  // SQL Server -> Oracle
-      return DirectionPlan{
-          OracleTarget(), [](const std::string& t) { return SqlGate->GetTableScript(t); },
-          kOracleCreateOk,
-          [](const std::string& t) { CopyRowsAdoToOracle(*SqlGate, *OracleGate, t); }};
-    case 2:  // Oracle -> Access
-      return DirectionPlan{
-          AccessTarget(), GetOracleCreateSql, kAccessCreateOk,
-          [](const std::string& t) { CopyRowsOracleToAdo(*OracleGate, *MdbGate, t); }};
-    case 3:  // Access -> Oracle
-      return DirectionPlan{
-          OracleTarget(), [](const std::string& t) { return MdbGate->BuildOracleCreateSql(t); },
-          kOracleCreateOk,
-          [](const std::string& t) { CopyRowsAdoToOracle(*MdbGate, *OracleGate, t); }};
-    case 4:  // SQL Server -> Access
-      return DirectionPlan{
-          AccessTarget(), [](const std::string& t) { return SqlGate->GetTableScript(t); },
-          kAccessCreateOk, [](const std::string& t) { CopyRowsAdoToAdo(*SqlGate, *MdbGate, t); }};
-    case 5:  // Access -> SQL Server
-      return DirectionPlan{SqlServerTarget(),
-                           [](const std::string& t) { return MdbGate->BuildCreateSql(t); },
-                           kSqlServerCreateOk,
-                           [](const std::string& t) { CopyRowsAdoToAdo(*MdbGate, *SqlGate, t); }};
-    case 9:  // custom
-      return DirectionPlan{
-          CustomTarget(),
-          [](const std::string& t) {
-            return CustomSourceGate->BuildProviderCreateSql(t, CustomTargetGate->AdoConnection());
-          },
-          kCustomCreateOk,
-          [](const std::string& t) { CopyRowsCustom(*CustomSourceGate, *CustomTargetGate, t); }};
+  return false;
+}
+
+template <typename Gate>
+TableTarget TargetOn(const TargetRules& rules, const std::unique_ptr<Gate>& gate) {
+  return {&rules, [&gate](const std::string& t) { return gate->TableExists(t); },
+          [&gate](const std::string& s) { return gate->ExecuteSql(s); }};
+}
+
+TableTarget TargetIn(GatewaySlot slot) {
+  switch (slot) {
+    case GatewaySlot::MdbGate:
+      return TargetOn(kAccessTarget, MdbGate);
+    case GatewaySlot::SqlGate:
+      return TargetOn(kSqlServerTarget, SqlGate);
+    case GatewaySlot::OracleGate:
+      return TargetOn(kOracleTarget, OracleGate);
     default:
-      return std::nullopt;
+      return TargetOn(kCustomTarget, CustomTargetGate);
   }
 }
 
-// Obtains the statement from the source side and runs it on the target. A failed statement
-// has been logged by the target's gate; only success gets a line here.
-void CreateTargetTable(const DirectionPlan& plan, const std::string& tableName) {
-  std::string sql = plan.createSql(tableName);
-  if (plan.target.executeSql(sql) >= plan.createOkFrom)
+std::string CreateText(CreateTextFrom from, const std::string& table) {
+  switch (from) {
+    case CreateTextFrom::OracleFunction:
+      return GetOracleCreateSql(table);
+    case CreateTextFrom::SqlServerFunction:
+      return SqlGate->GetTableScript(table);
+    case CreateTextFrom::AccessForOracle:
+      return MdbGate->BuildOracleCreateSql(table);
+    case CreateTextFrom::AccessForSqlServer:
+      return MdbGate->BuildCreateSql(table);
+    case CreateTextFrom::ProviderOfTarget:
+      return CustomSourceGate->BuildProviderCreateSql(table, CustomTargetGate->AdoConnection());
+    case CreateTextFrom::None:
+      break;
+  }
+  return {};
+}
+
+// The CREATE TABLE text from the source side, run on the target. A failed statement has
+// been logged by the target's gate; only success gets a line here. A server function that
+// fails is missing or broken for every later table as well.
+void CreateTargetTable(const DirectionRow& row, const TableTarget& target,
+                       const std::string& tableName) {
+  std::string sql;
+  try {
+    sql = CreateText(row.createText, tableName);
+  } catch (...) {
+    if (FromServerFunction(row.createText)) MarkRunEnding();
+    throw;
+  }
+  if (target.executeSql(sql) >= row.createOkFrom)
     WriteLog(StrFormat("创建成功:表%s", tableName.c_str()));
+}
+
+TADODataGate& AdoGateIn(GatewaySlot slot) {
+  switch (slot) {
+    case GatewaySlot::MdbGate:
+      return *MdbGate;
+    case GatewaySlot::SqlGate:
+      return *SqlGate;
+    case GatewaySlot::CustomSourceGate:
+      return *CustomSourceGate;
+    default:
+      return *CustomTargetGate;
+  }
+}
+
+void CopyRows(const DirectionRow& row, const std::string& table, TableOutcome& outcome) {
+  switch (row.copy) {
+    case CopyVariant::OracleToAdo:
+      return CopyRowsOracleToAdo(*OracleGate, AdoGateIn(row.targetSlot), table, outcome);
+    case CopyVariant::AdoToOracle:
+      return CopyRowsAdoToOracle(AdoGateIn(row.sourceSlot), *OracleGate, table, outcome);
+    case CopyVariant::AdoToAdo:
+      return CopyRowsAdoToAdo(AdoGateIn(row.sourceSlot), AdoGateIn(row.targetSlot), table, outcome);
+    case CopyVariant::Custom:
+      return CopyRowsCustom(AdoGateIn(row.sourceSlot), AdoGateIn(row.targetSlot), table, outcome);
+    case CopyVariant::None:
+      break;
+  }
 }
 
 }  // namespace
@@ -137,14 +126,32 @@ std::string GetOracleCreateSql(const std::string& tableName) {
   return caller.GetCreateTableSql(tableName);
 }
 
-void ConvertTable(const std::string& tableName, TTableMode tableMode) {
+void ConvertTable(const std::string& tableName, TTableMode tableMode, TableOutcome& outcome) {
+  outcome.table = tableName;
   WriteLog("");
-  auto plan = PlanFor(CurrentDirection);
-  if (!plan) return;
-  TableModeResult step = ApplyTableMode(plan->target, tableName, tableMode);
-  if (!step.proceed) return;
-  if (!step.exists) CreateTargetTable(*plan, tableName);
-  plan->copyRows(tableName);
+  const DirectionRow& row = DirectionOf(CurrentDirection);
+  if (row.copy == CopyVariant::None) return;
+  // Both ends must have been connected by the run before any table goes.
+  if (!SlotOpen(row.sourceSlot) || !SlotOpen(row.targetSlot)) throw RunEndingError(kNotOpen);
+  RunTable(outcome, [&] {
+    const TableTarget target = TargetIn(row.targetSlot);
+    TableModeResult step = ApplyTableMode(target, tableName, tableMode);
+    outcome.existing = step.step;
+    if (!step.proceed) {
+      outcome.report = step.line;
+      outcome.status =
+          step.step == ExistingStep::Skipped ? OutcomeStatus::Skipped : OutcomeStatus::Failed;
+      return;
+    }
+    if (!step.exists) CreateTargetTable(row, target, tableName);
+    CopyRows(row, tableName, outcome);
+  });
+}
+
+TableOutcome ConvertTable(const std::string& tableName, TTableMode tableMode) {
+  TableOutcome outcome;
+  ConvertTable(tableName, tableMode, outcome);
+  return outcome;
 }
 
 }  // namespace mvq

@@ -2,6 +2,7 @@
 
 #include "engine/StrFormat.h"
 #include "support/Messages.h"
+#include "support/TableErrorNote.h"
 #include "support/utLog.h"
 #include "support/utProgress.h"
 
@@ -18,12 +19,14 @@ bool BeginTableExport(int32_t total, const std::string& tableName) {
   return true;
 }
 
-void ReportTableExport(const std::string& tableName, int32_t exported, bool ended) {
+std::string ReportTableExport(const std::string& tableName, int32_t exported, bool ended) {
   auto elapsed = static_cast<int32_t>(GetTickCount() - ExportStartTick);
   const char* pattern = exported < ExportTotalRows || ended
                             ? "导出部分成功:表%s，总的记录数%d,导出数据%d条，部分完成,用时%dms"
                             : "导出成功:表%s，总的记录数%d,导出数据%d条，全部完成,用时%dms";
-  WriteLog(StrFormat(pattern, tableName.c_str(), ExportTotalRows, exported, elapsed));
+  std::string line = StrFormat(pattern, tableName.c_str(), ExportTotalRows, exported, elapsed);
+  WriteLog(line);
+  return line;
 }
 
 std::optional<std::string> RowLabel(const db::FieldDesc& firstField,
@@ -33,6 +36,7 @@ std::optional<std::string> RowLabel(const db::FieldDesc& firstField,
 }
 
 void LogRowFailure(const std::string& errorText, const std::optional<std::string>& label) {
+  NoteTableError(errorText);
   if (!label) return;
   WriteLog("失败-----------因" + errorText + ":无法写,第一个字段值为" + *label);
 }

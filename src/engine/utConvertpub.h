@@ -16,8 +16,8 @@ extern uint32_t ExportStartTick;  // tick count when its export began
 bool BeginTableExport(int32_t total, const std::string& tableName);
 
 // "导出成功:…全部完成…" when every counted row was written, the partial line otherwise;
-// a table that an error ended is never reported as complete.
-void ReportTableExport(const std::string& tableName, int32_t exported, bool ended = false);
+// a table that an error ended is never reported as complete. Answers the line.
+std::string ReportTableExport(const std::string& tableName, int32_t exported, bool ended = false);
 
 // The line for a row the target refused, naming the row by its first source field; nothing
 // for a first field that is a blob or a long text.
@@ -26,7 +26,7 @@ void LogRowFailure(const std::string& errorText, const db::FieldDesc& firstField
 // The label a row carries through a batched write: the first field's text, or none when
 // its failure is not to be logged.
 std::optional<std::string> RowLabel(const db::FieldDesc& firstField, const db::Variant& firstValue);
-// Logs a failure whose label RowLabel made.
+// Logs a failure whose label RowLabel made; its text may be the table's first error.
 void LogRowFailure(const std::string& errorText, const std::optional<std::string>& label);
 
 }  // namespace mvq

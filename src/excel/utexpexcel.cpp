@@ -1,10 +1,13 @@
 #include "excel/utexpexcel.h"
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
+#include "engine/DirectionTable.h"
 #include "engine/Gateways.h"
 #include "engine/StrFormat.h"
+#include "engine/TableRun.h"
 #include "excel/SheetCells.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
@@ -26,7 +29,7 @@ constexpr const char* kInitialSheets[] = {"sheet1", "sheet2", "sheet3"};
 
 template <typename Gate>
 Gate& Require(const std::unique_ptr<Gate>& slot) {
-  if (!slot) throw std::runtime_error(kNoGateway);
+  if (!slot) throw RunEndingError(kNoGateway);
   return *slot;
 }
 
@@ -110,34 +113,68 @@ int64_t Texpexcel::CustomRowsPerSheet() const {
   return xls::LimitsOf(Workbook_->Format()).rows - 1;
 }
 
-void Texpexcel::ExportTable(const std::string& tableName) {
-  switch (CurrentDirection) {
-    case 7: {
-      std::unique_ptr<db::Query> query;
-      ExportAdoTable(Require(SqlGate), tableName, query);
+void Texpexcel::ExportTable(TableOutcome& outcome) {
+  const std::string& tableName = outcome.table;
+  std::function<void()> work;
+  switch (DirectionOf(CurrentDirection).workbook) {
+    case WorkbookReader::SqlServerPages:
+      work = [this, &gate = Require(SqlGate), &tableName] {
+        std::unique_ptr<db::Query> query;
+        ExportAdoTable(gate, tableName, query);
+      };
       break;
-    }
-    case 8: {
-      std::unique_ptr<db::Query> query;
-      ExportAdoTable(Require(MdbGate), tableName, query);
+    case WorkbookReader::AccessPages:
+      work = [this, &gate = Require(MdbGate), &tableName] {
+        std::unique_ptr<db::Query> query;
+        ExportAdoTable(gate, tableName, query);
+      };
       break;
-    }
-    case 9:
-      ExportCustomTable(tableName);
+    case WorkbookReader::CustomStream:
+      (void)Require(CustomSourceGate);
+      work = [this, &tableName] { ExportCustomTable(tableName); };
       break;
-    default:
-      ExportOracleTable(tableName);
+    case WorkbookReader::OraclePages:
+      (void)Require(OracleGate);
+      work = [this, &tableName] { ExportOracleTable(tableName); };
+      break;
   }
+  (void)Writable();  // raises after Close
+  Outcome_ = &outcome;
+  struct Done {
+    TableOutcome*& slot;
+    ~Done() { slot = nullptr; }
+  } done{Outcome_};
+  RunTable(outcome, work);
+}
+
+TableOutcome Texpexcel::ExportTable(const std::string& tableName) {
+  TableOutcome outcome;
+  outcome.table = tableName;
+  ExportTable(outcome);
+  return outcome;
+}
+
+void Texpexcel::SheetWritten(int64_t rows, const std::string& line) {
+  if (!Outcome_) return;
+  ++Outcome_->sheetsWritten;
+  Outcome_->rowsWritten += rows;
+  Outcome_->rowsCounted = Outcome_->rowsWritten;  // a workbook counts the rows it read
+  if (!Outcome_->report.empty()) Outcome_->report += " | ";
+  Outcome_->report += line;
+}
+
+void Texpexcel::SourceUnread() {
+  if (Outcome_) Outcome_->status = OutcomeStatus::Failed;
 }
 
 void Texpexcel::ExportOracleTable(const std::string& tableName) {
   TComDBConn& gate = Require(OracleGate);
-  (void)Writable();  // raises after Close
+  (void)Writable();
   const TableScope scope(CurrentTable_, tableName);
   std::unique_ptr<db::Query> dataSet = gate.NewQuery();
   gate.OpenTablePaged(tableName, *dataSet);
   // A page that failed to open is closed; the gateway has logged why.
-  if (!dataSet->IsOpen()) return;
+  if (!dataSet->IsOpen()) return SourceUnread();
   int page = 0;
   while (WriteSheetFromDataSet(*dataSet, PageSheetName(tableName, page++))) {
   }
@@ -155,7 +192,7 @@ void Texpexcel::ExportAdoTable(TADODataGate& gate, const std::string& tableName,
   (void)Writable();
   const TableScope scope(CurrentTable_, tableName);
   gate.OpenTablePaged(tableName, query);
-  if (!query || !query->IsOpen()) return;  // logged by the gate
+  if (!query || !query->IsOpen()) return SourceUnread();  // logged by the gate
   int page = 0;
   // A table without a usable key comes as one stream of every row: it is cut into sheets
   // of a page each as it arrives.
@@ -176,7 +213,7 @@ void Texpexcel::ExportCustomTable(const std::string& tableName) {
   // works on every engine and keeps memory bounded.
   std::unique_ptr<db::Query> query;
   gate.OpenQuery("select * from " + tableName, query, db::Fetch::Stream);
-  if (!query->IsOpen()) return;  // logged by the gate
+  if (!query->IsOpen()) return SourceUnread();  // logged by the gate
   int page = 0;
   while (WriteSheetFromRecordset(*query, PageSheetName(tableName, page++), true,
                                  CustomRowsPerSheet())) {
@@ -208,8 +245,10 @@ bool Texpexcel::WriteSheetFromDataSet(db::Query& dataSet, const std::string& she
     sheet.AppendRow(row);
   }
   cuts.Report(sheet.Name());
-  WriteLog(StrFormat("导出成功:表%s，导出数据%d条，全部完成,用时%dms", sheet.Name().c_str(),
-                     static_cast<int>(rows), Elapsed(start)));
+  const std::string line = StrFormat("导出成功:表%s，导出数据%d条，全部完成,用时%dms",
+                                     sheet.Name().c_str(), static_cast<int>(rows), Elapsed(start));
+  WriteLog(line);
+  SheetWritten(rows, line);
   return !dataSet.Eof();
 }
 
@@ -232,7 +271,8 @@ bool Texpexcel::WriteSheetFromRecordset(db::Query& recordset, const std::string&
     sheet.AppendRow(row);
   }
   CutCounter cuts;
-  for (int64_t rows = 0; rows < maxRows && !recordset.Eof(); ++rows, recordset.Next()) {
+  int64_t rows = 0;
+  for (; rows < maxRows && !recordset.Eof(); ++rows, recordset.Next()) {
     for (size_t i = 0; i < fields.size(); ++i) {
       row[i] = excel::TypedCell(recordset.Value(i));
       cuts.Apply(row[i]);
@@ -240,7 +280,10 @@ bool Texpexcel::WriteSheetFromRecordset(db::Query& recordset, const std::string&
     sheet.AppendRow(row);
   }
   cuts.Report(sheet.Name());
-  WriteLog(StrFormat("导出成功:表%s，全部完成,用时%dms", sheet.Name().c_str(), Elapsed(start)));
+  const std::string line =
+      StrFormat("导出成功:表%s，全部完成,用时%dms", sheet.Name().c_str(), Elapsed(start));
+  WriteLog(line);
+  SheetWritten(rows, line);
   return !recordset.Eof();
 }
 

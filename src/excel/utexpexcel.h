@@ -1,7 +1,7 @@
 #pragma once
 // Texpexcel: writes the tables of an export run into one workbook, one sheet per page of a
-// table, read from the source of the current direction: Oracle (6 and any direction not
-// named below), SQL Server (7), an Access file (8) or the custom source (9).
+// table, read from the source of the current direction as its DirectionRow says: Oracle,
+// SQL Server, an Access file or the custom source.
 //
 // Sheets go in front of the active one, so the tabs run in the reverse order of writing.
 // The first sheet of a table is named after it, the next ones "%s%d" with the table and
@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/TableOutcome.h"
 #include "platform/odbc/Connection.h"
 #include "platform/xls/Workbook.h"
 #include "support/ArgumentList.h"
@@ -34,9 +35,12 @@ class Texpexcel {
   void Close();
   bool Closed() const { return Closed_; }
 
-  // One table from the source of CurrentDirection. A missing gateway raises; so do errors
-  // of the workbook (a table wider than a sheet) and of datasets, ending the table.
-  void ExportTable(const std::string& tableName);
+  // One table from the source of CurrentDirection, its sheets and rows counted in outcome.
+  // A failure of the table alone (it cannot be read, it is wider than a sheet) is logged
+  // and settles the outcome; a missing gateway, a lost connection or a closed workbook
+  // rise, the outcome settled.
+  void ExportTable(TableOutcome& outcome);
+  TableOutcome ExportTable(const std::string& tableName);
   // Oracle: the gateway's pages as text values without large-object columns; later pages
   // carry the page query's ROWNUM_ column.
   void ExportOracleTable(const std::string& tableName);
@@ -84,13 +88,18 @@ class Texpexcel {
   // A new sheet for `columns` columns; XlsError when the format's sheets hold fewer.
   xls::Worksheet& NewSheet(const std::string& sheetName, size_t columns);
   static void RequireOpen(const db::Query& query);
+  // A sheet of rows was written and logged with line.
+  void SheetWritten(int64_t rows, const std::string& line);
+  // The table could not be read; its gateway logged why.
+  void SourceUnread();
   // The workbook while sheets may still be added; std::logic_error after Close.
   xls::Workbook& Writable();
 
   std::unique_ptr<xls::Workbook> Workbook_;
   bool Closed_ = false;
   std::string FileName_;
-  std::string CurrentTable_;  // the table being exported, for the renaming line
+  std::string CurrentTable_;         // the table being exported, for the renaming line
+  TableOutcome* Outcome_ = nullptr;  // and its outcome, while ExportTable runs
 };
 
 }  // namespace mvq

@@ -111,7 +111,7 @@ void ReleaseGateways(bool dropFunctions) {
 }
 
 bool ListSourceTables(ShellContext& c) {
-  const Endpoint source = GetDirection(CurrentDirection).source;
+  const Endpoint source = DirectionOf(CurrentDirection).source;
   std::vector<std::string> names;
   switch (source) {
     case Endpoint::Oracle: {

@@ -1,8 +1,5 @@
 #include "shell/Directions.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace mvq {
 namespace {
 
@@ -26,36 +23,17 @@ constexpr SettingsLayout kOracleAboveExcel{kServerTop, kFill, kHidden, kHidden, 
 constexpr SettingsLayout kSqlAboveExcel{kServerTop, kHidden, kFill, kHidden, kFill};
 constexpr SettingsLayout kMdbAboveExcel{kHidden, kHidden, kHidden, kFileTop, kFill};
 
-// Direction 4 writes Access types; the others that touch SQL Server write Oracle types.
-constexpr SqlServerScripts kSqlForAccess{ScriptField::mogetaccesstype, ScriptField::mogettablesql};
-constexpr SqlServerScripts kSqlForOracle{ScriptField::s2omogetaccesstype,
-                                         ScriptField::s2omogettablesql};
-
-using enum Endpoint;
-using enum GatewaySlot;
-using enum ScriptField;
-
 constexpr std::array<Direction, kDirectionCount> kDirections{{
-    {0, "Oracle-->SQL Server", Oracle, SqlServer, kOracleLeftOfSql, OracleGate, SqlGate,
-     mooracletoserver, kSqlForOracle},
-    {1, "SQL Server-->Oracle", SqlServer, Oracle, kSqlLeftOfOracle, SqlGate, OracleGate,
-     Mooracletoacess, kSqlForOracle},
-    {2, "Oracle-->Access", Oracle, Access, kOracleAboveMdb, OracleGate, MdbGate, Mooracletoacess,
-     std::nullopt},
-    {3, "Access-->Oracle", Access, Oracle, kMdbAboveOracle, MdbGate, OracleGate, Mooracletoacess,
-     std::nullopt},
-    {4, "SQL Server-->Access", SqlServer, Access, kSqlAboveMdb, SqlGate, MdbGate, std::nullopt,
-     kSqlForAccess},
-    {5, "Access-->SQL Server", Access, SqlServer, kMdbAboveSql, MdbGate, SqlGate, std::nullopt,
-     kSqlForOracle},
-    {6, "Oracle-->Execl", Oracle, Excel, kOracleAboveExcel, OracleGate, ExcelWriter,
-     Mooracletoacess, std::nullopt},
-    {7, "SQL Server-->Execl", SqlServer, Excel, kSqlAboveExcel, SqlGate, ExcelWriter, std::nullopt,
-     kSqlForOracle},
-    {8, "Access-->Execl", Access, Excel, kMdbAboveExcel, MdbGate, ExcelWriter, std::nullopt,
-     std::nullopt},
-    {9, "自定义转换", Custom, Custom, std::nullopt, CustomSourceGate, CustomTargetGate,
-     std::nullopt, std::nullopt},
+    {0, "Oracle-->SQL Server", kOracleLeftOfSql},
+    {1, "SQL Server-->Oracle", kSqlLeftOfOracle},
+    {2, "Oracle-->Access", kOracleAboveMdb},
+    {3, "Access-->Oracle", kMdbAboveOracle},
+    {4, "SQL Server-->Access", kSqlAboveMdb},
+    {5, "Access-->SQL Server", kMdbAboveSql},
+    {6, "Oracle-->Execl", kOracleAboveExcel},
+    {7, "SQL Server-->Execl", kSqlAboveExcel},
+    {8, "Access-->Execl", kMdbAboveExcel},
+    {9, "自定义转换", std::nullopt},
 }};
 
 }  // namespace
@@ -65,14 +43,8 @@ const std::array<Direction, kDirectionCount>& Directions() {
 }
 
 const Direction& GetDirection(int32_t number) {
-  if (number < 0 || number >= kDirectionCount) {
-    throw std::out_of_range("conversion direction " + std::to_string(number) + " out of range");
-  }
+  (void)DirectionOf(number);  // the range check
   return kDirections[static_cast<size_t>(number)];
-}
-
-bool IsExcelTarget(int32_t direction) {
-  return GetDirection(direction).target == Endpoint::Excel;
 }
 
 void ArrangeSettingsPage(SettingsLayout& layout, int32_t direction) {

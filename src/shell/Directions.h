@@ -1,17 +1,14 @@
 #pragma once
-// The ten conversion directions as one table: item text, the two ends, how the settings page
-// is arranged, which gateway slots the run fills and which server scripts it installs.
+// The ten conversion directions as the window shows them: the item text and how the settings
+// page is arranged. The ends, slots and scripts of each are the engine's DirectionRow.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "engine/DirectionTable.h"
+
 namespace mvq {
-
-inline constexpr int32_t kDirectionCount = 10;
-inline constexpr int32_t kCustomDirection = 9;
-
-enum class Endpoint { Oracle, SqlServer, Access, Excel, Custom };
 
 // How a group sits on the settings page. Left takes half the client width; Top takes the
 // height given; Fill takes what the other group left.
@@ -37,54 +34,22 @@ struct SettingsLayout {
   bool operator==(const SettingsLayout&) const = default;
 };
 
-enum class GatewaySlot {
-  None,
-  OracleGate,
-  MdbGate,
-  SqlGate,
-  CustomSourceGate,
-  CustomTargetGate,
-  ExcelWriter,  // not a slot: the run creates the workbook writer itself
-};
-
-// The hidden script fields whose text creates the server-side functions.
-enum class ScriptField {
-  mooracletoserver,
-  Mooracletoacess,
-  mogetaccesstype,
-  mogettablesql,
-  s2omogetaccesstype,
-  s2omogettablesql,
-};
-
 inline constexpr std::string_view kOracleFunctionName = "getMdbCreateSql";
 inline constexpr std::string_view kAccessTypeFunctionName = "getaccesstype";
 inline constexpr std::string_view kTableSqlFunctionName = "gettablesql";
 
-struct SqlServerScripts {
-  ScriptField getaccesstype;
-  ScriptField gettablesql;
-};
-
+// What the window shows of a direction; what it plugs together is its DirectionRow.
 struct Direction {
   int32_t number;
   std::string_view itemText;
-  Endpoint source;
-  Endpoint target;
   // None for the custom direction: it skips the settings page and leaves it as it was.
   std::optional<SettingsLayout> layout;
-  GatewaySlot sourceSlot;
-  GatewaySlot targetSlot;
-  std::optional<ScriptField> oracleScript;     // installed as getMdbCreateSql
-  std::optional<SqlServerScripts> sqlScripts;  // getaccesstype, then gettablesql
 };
 
 const std::array<Direction, kDirectionCount>& Directions();
 
 // Throws std::out_of_range for a number outside 0-9.
 const Direction& GetDirection(int32_t number);
-
-bool IsExcelTarget(int32_t direction);
 
 // What ArrangeSettingsPage does: the direction's arrangement, or the current one unchanged
 // for the custom direction.

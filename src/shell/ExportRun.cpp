@@ -13,19 +13,29 @@ namespace {
 
 constexpr const char* kProgressTitle = "正在导出";
 
-// Runs one table, keeping the log lines it wrote with its outcome.
+// A table whose work raised an error that ends the run: the engine settled its outcome,
+// a table it never reached gets the error as its failure.
 template <typename Work>
-void Track(TableOutcome& outcome, bool workbook, Work&& work) {
-  RunLogCursor cursor;
+void Track(TableOutcome& outcome, Work&& work) {
   try {
     work();
-  } catch (...) {
-    outcome.log = cursor.Take();
-    outcome.status = TableStatus::Error;
+  } catch (const std::exception& e) {
+    if (outcome.status == OutcomeStatus::NotReached) {
+      outcome.status = OutcomeStatus::Failed;
+      if (outcome.firstError.empty()) outcome.firstError = e.what();
+    }
     throw;
   }
-  outcome.log = cursor.Take();
-  outcome.status = ClassifyTable(outcome.table, outcome.log, workbook);
+}
+
+// A workbook that could not be saved holds none of the tables written into it.
+void MarkUnsaved(ExportRunReport& report, const std::string& error) {
+  for (TableOutcome& outcome : report.tables) {
+    if (outcome.status != OutcomeStatus::Exported && outcome.status != OutcomeStatus::Partial)
+      continue;
+    outcome.status = OutcomeStatus::Failed;
+    outcome.firstError = error;
+  }
 }
 
 // The conversion loop steps the top level after each table.
@@ -35,7 +45,7 @@ void ConvertTables(ShellContext& c, ExportRunReport& report) {
   WithRelease(
       [&] {
         for (TableOutcome& outcome : report.tables) {
-          Track(outcome, false, [&] { ConvertTable(outcome.table, mode); });
+          Track(outcome, [&] { ConvertTable(outcome.table, mode, outcome); });
           if (ProgressStepLevel(2, 1)) {
             report.cancelled = true;
             break;
@@ -59,10 +69,17 @@ void ExportToWorkbook(ShellContext& c, ExportRunReport& report) {
                   report.cancelled = true;
                   break;
                 }
-                Track(outcome, true, [&] { writer->ExportTable(outcome.table); });
+                Track(outcome, [&] { writer->ExportTable(outcome); });
               }
             },
-            [&] { writer->Close(); });
+            [&] {
+              try {
+                writer->Close();
+              } catch (const std::exception& e) {
+                MarkUnsaved(report, e.what());
+                throw;
+              }
+            });
       },
       [] { ProgressClose(true); });
 }
@@ -78,6 +95,13 @@ std::string RunBanner(int32_t direction) {
 void btnExpClick(ShellContext& c, ExportRunReport& report) {
   report = {};
   const int32_t direction = CurrentDirection;
+  report.direction = direction;
+  report.startTime = std::chrono::system_clock::now();
+  report.logPath = LogFileName;
+  struct Ended {
+    ExportRunReport& run;
+    ~Ended() { run.endTime = std::chrono::system_clock::now(); }
+  } ended{report};
   WriteLog("");
   WriteLog(RunBanner(direction));
   if (c.form.lbnew.Empty()) {
@@ -86,12 +110,15 @@ void btnExpClick(ShellContext& c, ExportRunReport& report) {
   }
   report.started = true;
   report.workbook =
-      IsExcelTarget(direction) || (direction == kCustomDirection && c.customToWorkbook);
-  for (const std::string& name : c.form.lbnew.Texts()) report.tables.push_back({name});
+      IsExcelTarget(direction) || (IsCustomDirection(direction) && c.customToWorkbook);
+  for (const std::string& name : c.form.lbnew.Texts()) {
+    report.tables.emplace_back();
+    report.tables.back().table = name;
+  }
 
   c.view.nextEnabled = false;
   auto releaseGates = [direction] {
-    if (direction == kCustomDirection)
+    if (IsCustomDirection(direction))
       ReleaseCustomGateways();
     else
       ReleaseGateways(true);
@@ -105,7 +132,7 @@ void btnExpClick(ShellContext& c, ExportRunReport& report) {
   try {
     WithRelease(
         [&] {
-          if (direction != kCustomDirection)
+          if (!IsCustomDirection(direction))
             report.connected = ConnectGateways(c, true);
           else if (report.workbook)
             report.connected = OpenCustomSourceGateway(c);

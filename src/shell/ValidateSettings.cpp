@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/DirectionTable.h"
 #include "shell/ShellError.h"
 
 namespace mvq {
@@ -30,8 +31,10 @@ bool ValidateSettings(const SettingsLayout& layout, int32_t direction, const For
       ui.Message("mdb不能为空");
       return false;
     }
-    // Only these two name the source file; the Access-to-Excel direction gets no notice.
-    if ((direction == 3 || direction == 5) && !FileExists(file)) {
+    // Only a file that is the source of a database copy gets the notice; the Access to
+    // Excel direction does not.
+    const DirectionRow& row = DirectionOf(direction);
+    if (row.source == Endpoint::Access && row.target != Endpoint::Excel && !FileExists(file)) {
       ui.Message("access文件" + file + ",不存在");
     }
     if (!FileExists(file)) createMdbFile(file);

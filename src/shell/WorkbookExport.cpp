@@ -8,7 +8,7 @@ namespace {
 class TexpexcelExport : public WorkbookExport {
  public:
   explicit TexpexcelExport(const std::string& fileName) : book_(fileName) {}
-  void ExportTable(const std::string& tableName) override { book_.ExportTable(tableName); }
+  void ExportTable(TableOutcome& outcome) override { book_.ExportTable(outcome); }
   void Close() override { book_.Close(); }
 
  private:

@@ -6,13 +6,16 @@
 #include <memory>
 #include <string>
 
+#include "engine/TableOutcome.h"
+
 namespace mvq {
 
 class WorkbookExport {
  public:
   virtual ~WorkbookExport() = default;
-  // Writes one table of the run's source as one or more sheets.
-  virtual void ExportTable(const std::string& tableName) = 0;
+  // Writes the table outcome.table of the run's source as one or more sheets and settles
+  // its outcome; an error that ends the run rises.
+  virtual void ExportTable(TableOutcome& outcome) = 0;
   // Saves the workbook under its file name; errors rise. Called once, also after a cancel
   // or an error, so the sheets written so far are kept.
   virtual void Close() = 0;

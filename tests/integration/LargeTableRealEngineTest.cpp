@@ -99,7 +99,8 @@ TEST_P(LargeTable, TheCustomCopyStreamsEveryRowInBoundedMemory) {
 TEST_P(LargeTable, ThePagedCopyReadsAKeyedTableWholeWhereTheEngineCannotPage) {
   OpenGates();
   CreateTarget(table, "id integer, note " + SqlType(to, "text"));
-  CopyRowsAdoToAdo(*CustomSourceGate, *CustomTargetGate, table);
+  TableOutcome outcome;
+  CopyRowsAdoToAdo(*CustomSourceGate, *CustomTargetGate, table, outcome);
   EXPECT_EQ(LogLines(),
             (Lines{"因无法取得表" + table + "的主键,整表一次读取", Complete(table, kRows, kRows)}));
   ExpectEveryRow();

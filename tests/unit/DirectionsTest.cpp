@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/DirectionTable.h"
 #include "shell/Directions.h"
 
 namespace mvq {
@@ -76,9 +77,9 @@ TEST(Directions, ItemTextsAreTheTenChoicesInOrder) {
 
 TEST(Directions, EachShowsExactlyItsTwoGroupsWithTheSourceFirst) {
   for (int32_t n = 0; n < kCustomDirection; ++n) {
-    const Direction& d = GetDirection(n);
-    ASSERT_TRUE(d.layout) << n;
-    const SettingsLayout& l = *d.layout;
+    ASSERT_TRUE(GetDirection(n).layout) << n;
+    const SettingsLayout& l = *GetDirection(n).layout;
+    const DirectionRow& d = DirectionOf(n);
     EXPECT_EQ(VisibleGroups(l), (std::set<std::string>{GroupOf(d.source), GroupOf(d.target)})) << n;
     EXPECT_EQ(l.pnlso.Visible(), l.gboracle.Visible() || l.GBsql.Visible()) << n;
 
@@ -135,41 +136,77 @@ TEST(Directions, CustomKeepsTheSettingsPageAsItWas) {
 
 TEST(Directions, GatewaySlotsFollowTheEnds) {
   for (int32_t n = 0; n < kCustomDirection; ++n) {
-    const Direction& d = GetDirection(n);
+    const DirectionRow& d = DirectionOf(n);
     EXPECT_EQ(d.sourceSlot, SlotOf(d.source)) << n;
     EXPECT_EQ(d.targetSlot, SlotOf(d.target)) << n;
   }
-  EXPECT_EQ(GetDirection(9).sourceSlot, GatewaySlot::CustomSourceGate);
-  EXPECT_EQ(GetDirection(9).targetSlot, GatewaySlot::CustomTargetGate);
+  EXPECT_EQ(DirectionOf(9).sourceSlot, GatewaySlot::CustomSourceGate);
+  EXPECT_EQ(DirectionOf(9).targetSlot, GatewaySlot::CustomTargetGate);
 }
 
 TEST(Directions, ServerScriptsGoWhereTheServerGroupsShow) {
   for (int32_t n = 0; n < kCustomDirection; ++n) {
-    const Direction& d = GetDirection(n);
-    EXPECT_EQ(d.oracleScript.has_value(), d.layout->gboracle.Visible()) << n;
-    EXPECT_EQ(d.sqlScripts.has_value(), d.layout->GBsql.Visible()) << n;
+    const DirectionRow& d = DirectionOf(n);
+    EXPECT_EQ(d.oracleScript.has_value(), GetDirection(n).layout->gboracle.Visible()) << n;
+    EXPECT_EQ(d.sqlScripts.has_value(), GetDirection(n).layout->GBsql.Visible()) << n;
   }
-  EXPECT_EQ(GetDirection(0).oracleScript, ScriptField::mooracletoserver);
+  EXPECT_EQ(DirectionOf(0).oracleScript, ScriptField::mooracletoserver);
   for (int32_t n : {1, 2, 3, 6})
-    EXPECT_EQ(GetDirection(n).oracleScript, ScriptField::Mooracletoacess);
-  EXPECT_EQ(GetDirection(4).sqlScripts->getaccesstype, ScriptField::mogetaccesstype);
-  EXPECT_EQ(GetDirection(4).sqlScripts->gettablesql, ScriptField::mogettablesql);
+    EXPECT_EQ(DirectionOf(n).oracleScript, ScriptField::Mooracletoacess);
+  EXPECT_EQ(DirectionOf(4).sqlScripts->getaccesstype, ScriptField::mogetaccesstype);
+  EXPECT_EQ(DirectionOf(4).sqlScripts->gettablesql, ScriptField::mogettablesql);
   for (int32_t n : {0, 1, 5, 7}) {
-    EXPECT_EQ(GetDirection(n).sqlScripts->getaccesstype, ScriptField::s2omogetaccesstype) << n;
-    EXPECT_EQ(GetDirection(n).sqlScripts->gettablesql, ScriptField::s2omogettablesql) << n;
+    EXPECT_EQ(DirectionOf(n).sqlScripts->getaccesstype, ScriptField::s2omogetaccesstype) << n;
+    EXPECT_EQ(DirectionOf(n).sqlScripts->gettablesql, ScriptField::s2omogettablesql) << n;
   }
-  EXPECT_FALSE(GetDirection(9).oracleScript);
-  EXPECT_FALSE(GetDirection(9).sqlScripts);
+  EXPECT_FALSE(DirectionOf(9).oracleScript);
+  EXPECT_FALSE(DirectionOf(9).sqlScripts);
 }
 
 TEST(Directions, OnlyTheExcelDirectionsHaveNoExistingTableMode) {
   for (int32_t n = 0; n < kDirectionCount; ++n) {
     EXPECT_EQ(IsExcelTarget(n), n >= 6 && n <= 8) << n;
   }
-  EXPECT_EQ(SourceListCaption(GetDirection(2).source), "Oracle表列表");
-  EXPECT_EQ(SourceListCaption(GetDirection(8).source), "Access表列表");
-  EXPECT_EQ(SourceListCaption(GetDirection(7).source), "SQL Server表列表");
-  EXPECT_EQ(SourceListCaption(GetDirection(9).source), "源数据库列表");
+  EXPECT_EQ(SourceListCaption(DirectionOf(2).source), "Oracle表列表");
+  EXPECT_EQ(SourceListCaption(DirectionOf(8).source), "Access表列表");
+  EXPECT_EQ(SourceListCaption(DirectionOf(7).source), "SQL Server表列表");
+  EXPECT_EQ(SourceListCaption(DirectionOf(9).source), "源数据库列表");
+}
+
+// What the pipeline and the workbook export read from the row of each direction.
+TEST(DirectionTable, EachRowPlugsItsEndsTogether) {
+  for (int32_t n = 0; n < kDirectionCount; ++n) {
+    const DirectionRow& d = DirectionOf(n);
+    EXPECT_EQ(d.number, n);
+    const bool toWorkbook = d.target == Endpoint::Excel;
+    EXPECT_EQ(d.copy == CopyVariant::None, toWorkbook) << n;
+    EXPECT_EQ(d.createText == CreateTextFrom::None, toWorkbook) << n;
+    EXPECT_EQ(IsCustomDirection(n), n == kCustomDirection) << n;
+  }
+  // The CREATE TABLE text: the server functions for server sources, the builders otherwise.
+  EXPECT_EQ(DirectionOf(0).createText, CreateTextFrom::OracleFunction);
+  EXPECT_EQ(DirectionOf(2).createText, CreateTextFrom::OracleFunction);
+  EXPECT_EQ(DirectionOf(1).createText, CreateTextFrom::SqlServerFunction);
+  EXPECT_EQ(DirectionOf(4).createText, CreateTextFrom::SqlServerFunction);
+  EXPECT_EQ(DirectionOf(3).createText, CreateTextFrom::AccessForOracle);
+  EXPECT_EQ(DirectionOf(5).createText, CreateTextFrom::AccessForSqlServer);
+  EXPECT_EQ(DirectionOf(9).createText, CreateTextFrom::ProviderOfTarget);
+  EXPECT_TRUE(FromServerFunction(DirectionOf(1).createText));
+  EXPECT_FALSE(FromServerFunction(DirectionOf(5).createText));
+  EXPECT_FALSE(FromServerFunction(DirectionOf(9).createText));
+  // The success value is the target gate's: Oracle 1, SQL Server -1 (its uncounted), else 0.
+  for (int32_t n : {1, 3}) EXPECT_EQ(DirectionOf(n).createOkFrom, 1) << n;
+  for (int32_t n : {0, 5}) EXPECT_EQ(DirectionOf(n).createOkFrom, -1) << n;
+  for (int32_t n : {2, 4, 9}) EXPECT_EQ(DirectionOf(n).createOkFrom, 0) << n;
+  EXPECT_EQ(DirectionOf(0).copy, CopyVariant::OracleToAdo);
+  EXPECT_EQ(DirectionOf(3).copy, CopyVariant::AdoToOracle);
+  EXPECT_EQ(DirectionOf(4).copy, CopyVariant::AdoToAdo);
+  EXPECT_EQ(DirectionOf(9).copy, CopyVariant::Custom);
+  EXPECT_EQ(DirectionOf(6).workbook, WorkbookReader::OraclePages);
+  EXPECT_EQ(DirectionOf(7).workbook, WorkbookReader::SqlServerPages);
+  EXPECT_EQ(DirectionOf(8).workbook, WorkbookReader::AccessPages);
+  EXPECT_EQ(DirectionOf(9).workbook, WorkbookReader::CustomStream);
+  EXPECT_THROW(DirectionOf(10), std::out_of_range);
 }
 
 }  // namespace

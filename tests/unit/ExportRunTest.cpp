@@ -27,11 +27,14 @@ class RecordingWorkbook : public WorkbookExport {
   RecordingWorkbook(WorkbookRecord& record, const std::string& file) : r_(record) {
     r_.calls.push_back("open " + file);
   }
-  void ExportTable(const std::string& table) override {
+  void ExportTable(TableOutcome& outcome) override {
+    const std::string& table = outcome.table;
     r_.calls.push_back("export " + table);
     if (table == r_.cancelOn) ProgressCancelClicked();
     if (table == r_.failOn) throw std::runtime_error("sheet name refused: " + table);
     WriteLog("导出成功:表" + table + "，全部完成,用时0ms");
+    outcome.sheetsWritten = 1;
+    outcome.status = OutcomeStatus::Exported;
   }
   void Close() override {
     r_.calls.push_back("close");
@@ -138,7 +141,7 @@ TEST_F(ExportRun, OracleToSqlServerInstallsConvertsAndDropsTheFunctions) {
   EXPECT_FALSE(GetProgressState().windowOpen);
   EXPECT_TRUE(SlotsEmpty());
   ASSERT_EQ(steps->LastRun().tables.size(), 1u);
-  EXPECT_EQ(steps->LastRun().tables[0].status, TableStatus::Exported);
+  EXPECT_EQ(steps->LastRun().tables[0].status, OutcomeStatus::Exported);
 
   // Next again: a whole new run in the same log, the functions installed again.
   PressNext();
@@ -193,9 +196,91 @@ TEST_F(ExportRun, AnErrorEndsTheRunAfterTheCleanUpAndReachesTheErrorBox) {
   EXPECT_FALSE(GetProgressState().windowOpen);
   EXPECT_TRUE(SlotsEmpty());
   const ExportRunReport& run = steps->LastRun();
-  EXPECT_EQ(run.tables[0].status, TableStatus::Error);
-  EXPECT_EQ(run.tables[1].status, TableStatus::NotExported);
+  EXPECT_EQ(run.tables[0].status, OutcomeStatus::Failed);
+  EXPECT_NE(run.tables[0].firstError.find("dbo.gettablesql"), std::string::npos);
+  EXPECT_EQ(run.tables[1].status, OutcomeStatus::NotReached);
   EXPECT_NE(run.error.find("dbo.gettablesql"), std::string::npos);
+}
+
+// Custom direction, tables A, B, C: B's source cannot be counted.
+TEST_F(ExportRun, AMiddleTableThatFailsAloneLetsTheRunGoOnWithTheNext) {
+  OnExportPage(kCustomDirection, {"A", "B", "C"});
+  SourceEmp(Src(), {{1, "a"}, {2, "b"}}, "A");
+  Src().On("select count(*) from B").Fails("no such table: B");
+  SourceEmp(Src(), {{3, "c"}}, "C");
+
+  PressNext();
+
+  EXPECT_EQ(ui.calls, Lines{OpenLog()}) << "no error box: the run ended normally";
+  const ExportRunReport& run = steps->LastRun();
+  EXPECT_TRUE(run.error.empty());
+  ASSERT_EQ(run.tables.size(), 3u);
+  EXPECT_EQ(run.tables[0].status, OutcomeStatus::Exported);
+  EXPECT_EQ(run.tables[0].existing, ExistingStep::Created);
+  EXPECT_EQ(run.tables[0].rowsCounted, 2);
+  EXPECT_EQ(run.tables[0].rowsWritten, 2);
+  EXPECT_TRUE(run.tables[0].firstError.empty());
+  EXPECT_EQ(run.tables[1].status, OutcomeStatus::Failed);
+  EXPECT_EQ(run.tables[1].rowsWritten, 0);
+  EXPECT_EQ(run.tables[1].firstError, "no such table: B");
+  EXPECT_EQ(run.tables[2].status, OutcomeStatus::Exported);
+  EXPECT_EQ(Dst().inserted.size(), 3u);
+  const Lines log = LogLines();
+  EXPECT_TRUE(Has(log, "失败-----------因no such table: B:无法执行select count(*) from B"))
+      << testing::PrintToString(log);
+  EXPECT_EQ(std::count_if(
+                log.begin(), log.end(),
+                [](const std::string& l) { return l.find(":无法导出表B") != std::string::npos; }),
+            1)
+      << testing::PrintToString(log);
+  EXPECT_TRUE(Has(log, "导出部分成功:表B，总的记录数0,导出数据0条，部分完成,用时0ms"));
+  EXPECT_EQ(log.back(), "导出成功:表C，总的记录数1,导出数据1条，全部完成,用时0ms");
+  EXPECT_EQ(run.tables[1].report, "导出部分成功:表B，总的记录数0,导出数据0条，部分完成,用时0ms");
+}
+
+TEST_F(ExportRun, ALostConnectionEndsTheRunAndLeavesTheLaterTablesUnreached) {
+  OnExportPage(kCustomDirection, {"A", "B"});
+  Src().On("select count(*) from A").Fails("server closed the connection", "08S01");
+  SourceEmp(Src(), {{1, "b"}}, "B");
+
+  PressNext();
+
+  const ExportRunReport& run = steps->LastRun();
+  EXPECT_EQ(run.error, "server closed the connection");
+  EXPECT_EQ(run.tables[0].status, OutcomeStatus::Failed);
+  EXPECT_EQ(run.tables[0].firstError, "server closed the connection");
+  EXPECT_EQ(run.tables[1].status, OutcomeStatus::NotReached);
+  EXPECT_FALSE(Has(Journal("src"), "query: select count(*) from B"));
+  EXPECT_TRUE(SlotsEmpty());
+}
+
+TEST_F(ExportRun, ExistingTablesAreSkippedEmptiedOrRecreatedAsTheModeSays) {
+  struct Case {
+    int32_t mode;
+    ExistingStep step;
+    OutcomeStatus status;
+    std::string line;
+  };
+  for (const Case& c :
+       {Case{0, ExistingStep::Skipped, OutcomeStatus::Skipped, "导出失败：因表EMP已存在，不再导入"},
+        Case{1, ExistingStep::Emptied, OutcomeStatus::Exported, ""},
+        Case{2, ExistingStep::Recreated, OutcomeStatus::Exported, ""}}) {
+    SCOPED_TRACE(c.mode);
+    form.lbnew.Clear();
+    OnExportPage(kCustomDirection, {"EMP"});
+    form.RGtableMode = c.mode;
+    Dst().tables = {{"", "", "EMP", "TABLE"}};
+    SourceEmp(Src(), {{1, "a"}});
+
+    PressNext();
+
+    const TableOutcome& t = steps->LastRun().tables.at(0);
+    EXPECT_EQ(t.existing, c.step);
+    EXPECT_EQ(t.status, c.status);
+    if (!c.line.empty()) {
+      EXPECT_EQ(t.report, c.line);
+    }
+  }
 }
 
 TEST_F(ExportRun, AFailedConnectionSkipsTheTablesButStillCleansUp) {
@@ -210,7 +295,7 @@ TEST_F(ExportRun, AFailedConnectionSkipsTheTablesButStillCleansUp) {
             (Lines{"", Banner("Access-->SQL Server"),
                    "失败因Login failed for user 'sa'.:无法建立数据连接" + std::string(48, '-')}));
   EXPECT_FALSE(steps->LastRun().connected);
-  EXPECT_EQ(steps->LastRun().tables[0].status, TableStatus::NotExported);
+  EXPECT_EQ(steps->LastRun().tables[0].status, OutcomeStatus::NotReached);
   EXPECT_TRUE(view.nextEnabled);
   EXPECT_TRUE(SlotsEmpty());
 }
@@ -226,9 +311,9 @@ TEST_F(ExportRun, ACancelDuringTheFirstTableFinishesItAndLeavesTheOthers) {
 
   const ExportRunReport& run = steps->LastRun();
   EXPECT_TRUE(run.cancelled);
-  EXPECT_EQ(run.tables[0].status, TableStatus::Exported);
-  EXPECT_EQ(run.tables[1].status, TableStatus::NotExported);
-  EXPECT_EQ(run.tables[2].status, TableStatus::NotExported);
+  EXPECT_EQ(run.tables[0].status, OutcomeStatus::Exported);
+  EXPECT_EQ(run.tables[1].status, OutcomeStatus::NotReached);
+  EXPECT_EQ(run.tables[2].status, OutcomeStatus::NotReached);
   EXPECT_EQ(progress.asked, Lines{"你确定终止吗"});
   EXPECT_EQ(Dst().inserted.size(), 1u);
   EXPECT_FALSE(Has(Journal("src"), "query: select count(*) from B"));
@@ -248,8 +333,8 @@ TEST_F(ExportRun, TheWorkbookLoopStopsBeforeTheNextTableAfterACancel) {
   const ExportRunReport& run = steps->LastRun();
   EXPECT_TRUE(run.workbook);
   EXPECT_TRUE(run.cancelled);
-  EXPECT_EQ(run.tables[0].status, TableStatus::Exported);
-  EXPECT_EQ(run.tables[1].status, TableStatus::NotExported);
+  EXPECT_EQ(run.tables[0].status, OutcomeStatus::Exported);
+  EXPECT_EQ(run.tables[1].status, OutcomeStatus::NotReached);
   EXPECT_EQ(LogLines().back(), "导出成功:表A，全部完成,用时0ms");
   EXPECT_FALSE(GetProgressState().windowOpen);
   EXPECT_EQ(Journal("mdb").back(), "close");
@@ -290,6 +375,9 @@ TEST_F(ExportRun, ASaveThatFailsAfterASuccessfulLoopIsTheRunsError) {
 
   EXPECT_EQ(ui.calls, (Lines{OpenLog(), "error: disk full."}));
   EXPECT_EQ(steps->LastRun().error, "disk full");
+  // The sheets never reached the file: the table did not arrive.
+  EXPECT_EQ(steps->LastRun().tables[0].status, OutcomeStatus::Failed);
+  EXPECT_EQ(steps->LastRun().tables[0].firstError, "disk full");
 }
 
 TEST_F(ExportRun, AWorkbookThatCannotBeOpenedEndsTheRunAfterTheCleanUp) {
@@ -316,7 +404,7 @@ TEST_F(ExportRun, TheCustomSourceGoesIntoAWorkbookWithoutATargetConnection) {
             (Lines{"open " + form.edtxlsfilename, "export A", "export B", "close"}));
   EXPECT_TRUE(Journal("dst").empty());
   EXPECT_EQ(Journal("src"), (Lines{"open", "close"}));
-  EXPECT_EQ(steps->LastRun().tables[1].status, TableStatus::Exported);
+  EXPECT_EQ(steps->LastRun().tables[1].status, OutcomeStatus::Exported);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "gates/ado/UtdefAdo.h"
 
 #include "gates/ado/CreateTableBuilder.h"
+#include "support/TableErrorNote.h"
 
 namespace mvq {
 
@@ -21,6 +22,7 @@ int TADOConn::ExecuteSql(const std::string& sql) {
     return affected == -1 ? 0 : ClampRows(affected);
   } catch (const db::DbError& e) {
     LogSqlError(e.DriverMessage(), sql);
+    NoteIfConnectionLost(e);
     return -1;
   }
 }

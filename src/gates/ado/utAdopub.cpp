@@ -4,6 +4,7 @@
 
 #include "gates/ado/CreateTableBuilder.h"
 #include "platform/odbc/AccessFiles.h"
+#include "support/TableErrorNote.h"
 #include "support/utLog.h"
 
 namespace mvq {
@@ -28,6 +29,7 @@ int TMDBDataGate::ExecuteSql(const std::string& sql) {
     return affected < 0 ? 0 : ClampRows(affected);
   } catch (const db::DbError& e) {
     WriteLog("因:" + e.DriverMessage() + ",无法执行" + sql);
+    NoteTableError(e.DriverMessage());
     return -1;
   }
 }

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "gates/ado/CreateTableBuilder.h"
+#include "support/TableErrorNote.h"
 #include "support/utLog.h"
 
 namespace mvq {
@@ -125,6 +126,7 @@ bool TADODataGate::InTransaction() const {
 
 void TADODataGate::LogSqlError(const std::string& message, const std::string& statement) const {
   WriteLog("失败-----------因" + message + ":无法执行" + statement);
+  NoteTableError(message);
 }
 
 void TADODataGate::LogConnectFailure(const std::string& message) {
@@ -147,6 +149,7 @@ void TADODataGate::OpenQuery(const std::string& sql, std::unique_ptr<db::Query>&
     query->Open(sql, {}, fetch);
   } catch (const db::DbError& e) {
     LogSqlError(e.DriverMessage(), sql);
+    NoteIfConnectionLost(e);
   }
 }
 
@@ -163,6 +166,7 @@ void TADODataGate::OpenSql(const std::string& sql, std::unique_ptr<db::Query>& q
     query->Open(sql, params, db::Fetch::All);
   } catch (const db::DbError& e) {
     LogSqlError(e.DriverMessage(), sql + description);
+    NoteIfConnectionLost(e);
   }
 }
 
@@ -171,6 +175,7 @@ void TADODataGate::OpenTableStream(const std::string& table, std::unique_ptr<db:
     query = Connection().StreamTable(table);
   } catch (const db::DbError& e) {
     LogSqlError(e.DriverMessage(), "select * from " + table);
+    NoteIfConnectionLost(e);
     query = NewQuery();
   }
 }

@@ -1,4 +1,5 @@
 #include "gates/ado/utSQLConnection.h"
+#include "support/TableErrorNote.h"
 
 namespace mvq {
 
@@ -23,6 +24,7 @@ int TSQLComDBConn::ExecuteSql(const std::string& sql, const ArgumentList& args) 
     result = ClampRows(query->Execute(sql, params));
   } catch (const db::DbError& e) {
     LogSqlError(e.DriverMessage(), sql + description);
+    NoteIfConnectionLost(e);
   }
   return result;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "support/TableErrorNote.h"
 #include "support/utLog.h"
 
 namespace mvq {
@@ -141,6 +142,7 @@ std::string TComDBConn::BindArguments(const ArgumentList& arguments, db::Params&
 
 void TComDBConn::LogSqlError(const std::string& message, const std::string& statementText) {
   WriteLog(":失败-----------因" + message + ":无法执行" + statementText);
+  NoteTableError(message);
 }
 
 int TComDBConn::ExecuteSql(const std::string& sql, const ArgumentList& arguments) {
@@ -154,6 +156,7 @@ int TComDBConn::ExecuteSql(const std::string& sql, const ArgumentList& arguments
     return 1;
   } catch (const std::exception& e) {
     LogSqlError(ErrorText(e), text);
+    NoteIfConnectionLost(e);
     return -1;
   }
 }
@@ -172,6 +175,7 @@ void TComDBConn::OpenWith(const std::string& sql, db::Query& dataSet, const db::
   } catch (const std::exception& e) {
     dataSet.Close();
     LogSqlError(ErrorText(e), sql + description);
+    NoteIfConnectionLost(e);
   }
 }
 
@@ -186,6 +190,7 @@ db::Variant TComDBConn::QueryValue(const std::string& sql, const ArgumentList& a
     return query.Value(0);
   } catch (const std::exception& e) {
     LogSqlError(ErrorText(e), sql);
+    NoteIfConnectionLost(e);
     return {};
   }
 }
