@@ -99,6 +99,10 @@ const Response* Script::Find(const std::string& sql) {
   return nullptr;
 }
 
+void Script::Gather(const std::string& sql) const {
+  if (auto dialect = Dialect()) GatherStatement(*dialect, sql);
+}
+
 void Script::Record(const std::string& entry) {
   calls.push_back(entry);
   if (world) world->journal.push_back(name + ": " + entry);
@@ -114,6 +118,7 @@ class ScriptedQuery : public db::Query {
     Close();
     script_->Record((fetch == db::Fetch::Stream ? "stream: " : "query: ") + sql +
                     DescribeParams(params));
+    script_->Gather(sql);
     const Response* r = script_->Find(sql);
     if (r && r->error) throw *r->error;
     if (r) {
@@ -128,6 +133,7 @@ class ScriptedQuery : public db::Query {
   int64_t Execute(const std::string& sql, const db::Params& params) override {
     Close();
     script_->Record("exec: " + sql + DescribeParams(params));
+    script_->Gather(sql);
     const Response* r = script_->Find(sql);
     if (r && r->error) throw *r->error;
     return r ? r->affected : 0;
@@ -266,10 +272,14 @@ class ScriptedConnection : public db::Connection {
   std::unique_ptr<db::Appender> CreateAppender(const std::string& table,
                                                size_t columns) override {
     script().Record("append: " + table);
+    // The ODBC appender's first statement: its probe of the table's columns.
+    script().Gather("select * from " + table + " where 1=2");
     return std::make_unique<ScriptedAppender>(&script(), columns);
   }
   Variant CallFunction(const std::string& name, const db::Params& inputs) override {
     script().Record("call: " + name + DescribeParams(inputs));
+    if (auto dialect = script().Dialect())
+      GatherStatement(*dialect, FunctionCallText(*dialect, name, inputs.size()));
     const Response* r = script().Find("call: " + name);
     if (r && r->error) throw *r->error;
     if (r && !r->rows.empty() && !r->rows[0].empty()) return r->rows[0][0];
@@ -322,6 +332,7 @@ Script& ScriptedWorld::ScriptFor(const std::string& cs) {
   if (!slot) {
     slot = std::make_unique<Script>();
     slot->name = cs;
+    slot->connectionString = cs;
     slot->world = this;
   }
   return *slot;

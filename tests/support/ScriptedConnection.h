@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/odbc/Connection.h"
+#include "support/SqlGathering.h"
 
 namespace mvq::test {
 
@@ -79,8 +80,13 @@ class Script {
   const Response* Find(const std::string& sql);
   std::function<std::optional<std::string>(const std::vector<db::Variant>&)> insertFailure;
   std::string name;
+  std::string connectionString;
   ScriptedWorld* world = nullptr;
   void Record(const std::string& entry);
+  // The grammar that checks this connection's statements; nullopt: none does.
+  std::optional<SqlDialect> Dialect() const { return GrammarDialect(dbms, connectionString); }
+  // Keeps a statement sent to an Oracle or SQL Server connection for the grammar check.
+  void Gather(const std::string& sql) const;
 
  private:
   std::deque<std::pair<std::string, Rule>> rules_;

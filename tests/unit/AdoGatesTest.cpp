@@ -133,13 +133,16 @@ TEST_F(SqlServerGate, CreateFunctionDropsAnExistingFunctionBeforeRunningTheScrip
   script().On(count).Rows({{"", db::adInteger}}, {{1}});
   script().On(fresh).Rows({{"", db::adInteger}}, {{0}});
   script().On("create function gettablesql*").Affected(-1);
-  script().On("create function getaccesstype*").Fails("Incorrect syntax near 'x'.");
+  script().On("create function getaccesstype*")
+      .Fails("CREATE FUNCTION permission denied in database 'sales'.");
+  const std::string tableSql = "create function gettablesql() returns int as begin return 1 end";
+  const std::string accessType =
+      "create function getaccesstype() returns int as begin return 2 end";
   TSQLComDBConn gate(kCs);
-  EXPECT_EQ(gate.CreateFunction("create function gettablesql() ...", "gettablesql"), -1);
-  EXPECT_EQ(gate.CreateFunction("create function getaccesstype x", "getaccesstype"), -99);
+  EXPECT_EQ(gate.CreateFunction(tableSql, "gettablesql"), -1);
+  EXPECT_EQ(gate.CreateFunction(accessType, "getaccesstype"), -99);
   EXPECT_EQ(calls(), (Lines{"query: " + count, "exec: drop function gettablesql",
-                            "exec: create function gettablesql() ...", "query: " + fresh,
-                            "exec: create function getaccesstype x"}));
+                            "exec: " + tableSql, "query: " + fresh, "exec: " + accessType}));
 }
 
 TEST_F(SqlServerGate, AFailingCountRaisesFromCreateFunctionAndTableExists) {

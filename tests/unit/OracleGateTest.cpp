@@ -82,7 +82,9 @@ TEST_F(OracleTest, FailedProbesOrInstallScriptOnlyLogAndTheConnectGoesOn) {
   Ora()
       .On("create or replace function getMdbCreateSql*")
       .Fails("ORA-01031: insufficient privileges");
-  auto gate = Connect("create or replace function getMdbCreateSql return long", "getMdbCreateSql");
+  auto gate = Connect("create or replace function getMdbCreateSql return long is begin return "
+                      "null; end;",
+                      "getMdbCreateSql");
   EXPECT_TRUE(gate->IsConnected());
   EXPECT_EQ(gate->DropFunctionName(), "getMdbCreateSql");
   gate.reset();
@@ -93,7 +95,7 @@ TEST_F(OracleTest, FailedProbesOrInstallScriptOnlyLogAndTheConnectGoesOn) {
              ":失败-----------因ORA-00942: table or view does not exist:无法执行select name from "
              "v$database",
              ":失败-----------因ORA-01031: insufficient privileges:无法执行create or replace "
-             "function getMdbCreateSql return long"}));
+             "function getMdbCreateSql return long is begin return null; end;"}));
   EXPECT_EQ(Ora().calls[Ora().calls.size() - 2], "exec: drop function getMdbCreateSql");
 }
 
