@@ -16,11 +16,14 @@ enum class TableStatus {
   Error,        // an error ended the run during this table
 };
 
-struct TableOutcome {
+// Named apart from the engine's TableOutcome, which is a different type: one name for two
+// layouts would let the linker mix up their members' code.
+struct LoggedTable {
   std::string table;
   TableStatus status = TableStatus::NotExported;
   std::vector<std::string> log;  // the table's run-log entries, without time stamps
 };
+using TableOutcome = LoggedTable;
 
 struct ExportRunReport {
   bool started = false;              // the export list held tables
