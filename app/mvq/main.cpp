@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <exception>
 
+#include "gui/QtChinese.h"
 #include "gui/QtUserInterface.h"
+#include "gui/WindowSteps.h"
 #include "gui/pasoracletoaccess.h"
 #include "shell/ShellError.h"
 #include "shell/ShellServices.h"
-#include "shell/ShellSteps.h"
 
 namespace {
 
@@ -35,11 +36,10 @@ int main(int argc, char** argv) {
   Application app(argc, argv);
   QApplication::setApplicationName("mvq");
   QApplication::setFont(mvq::WindowFont());
+  mvq::InstallQtChinese(app);
   try {
     mvq::WindowOptions options;
-    options.steps = [](mvq::WizardContext& c) {
-      return std::make_unique<mvq::ShellSteps>(c.form, c.view, c.ui);
-    };
+    options.steps = [](mvq::WizardContext& c) { return std::make_unique<mvq::WindowSteps>(c); };
     mvq::TFrmoracletoaccess window(std::move(options));
     window.show();
     return QApplication::exec();

@@ -5,7 +5,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "gui/QtChinese.h"
 #include "gui/QtUserInterface.h"
+#include "gui/RunSummaryDialog.h"
 #include "gui/TMyProgress.h"
 #include "gui/pasoracletoaccess.h"
 #include "shell/Directions.h"
@@ -30,6 +32,38 @@ class SampleSteps : public mvq::WizardSteps {
   mvq::WizardContext& context_;
 };
 
+mvq::TableOutcome Sample(const char* table, mvq::OutcomeStatus status, mvq::ExistingStep existing,
+                         int64_t counted, int64_t written, const char* error = "") {
+  mvq::TableOutcome t;
+  t.table = table;
+  t.status = status;
+  t.existing = existing;
+  t.rowsCounted = counted;
+  t.rowsWritten = written;
+  t.rowsRefused = counted - written;
+  t.firstError = error;
+  return t;
+}
+
+// A run of the kinds of ending a table can have.
+mvq::RunSummary SampleSummary() {
+  using mvq::ExistingStep;
+  using mvq::OutcomeStatus;
+  mvq::RunSummary summary;
+  summary.logPath = "/home/user/.local/share/mvq/Mvq2026.12.09.log";
+  summary.tables = {
+      Sample("EMP", OutcomeStatus::Exported, ExistingStep::Created, 14, 14),
+      Sample("DEPT", OutcomeStatus::Partial, ExistingStep::Emptied, 4, 3,
+             "ORA-01438: value larger than specified precision allowed for this column"),
+      Sample("BONUS", OutcomeStatus::Skipped, ExistingStep::Skipped, 0, 0),
+      Sample("员工档案", OutcomeStatus::Failed, ExistingStep::Recreated, 120, 0,
+             "ORA-00942: table or view does not exist"),
+      Sample("SALGRADE", OutcomeStatus::NotReached, ExistingStep::None, 0, 0),
+  };
+  summary.cancelled = true;
+  return summary;
+}
+
 bool Save(QWidget* widget, const QDir& dir, const char* name) {
   QApplication::processEvents();
   const QString path = dir.filePath(name);
@@ -46,6 +80,7 @@ bool Save(QWidget* widget, const QDir& dir, const char* name) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setFont(mvq::WindowFont());
+  mvq::InstallQtChinese(app);
   if (argc != 2) {
     std::fprintf(stderr, "usage: mvqshots <directory>\n");
     return 2;
@@ -99,6 +134,12 @@ int main(int argc, char** argv) {
     ok = Save(progress, out, "progress.png") && ok;
   }
   mvq::ProgressClose(true);
+
+  mvq::QtUserInterface ui(&window);
+  mvq::RunSummaryDialog summary(SampleSummary(), ui, &window);
+  summary.show();
+  ok = Save(&summary, out, "summary.png") && ok;
+  summary.hide();
   window.hide();
   return ok ? 0 : 1;
 }

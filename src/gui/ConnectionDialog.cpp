@@ -1,5 +1,6 @@
 #include "gui/ConnectionDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -31,6 +32,17 @@ std::string DriverValue(const std::string& name) {
 
 bool IsDriverKey(const std::string& key) {
   return SameText(key, "Driver");
+}
+
+bool IsPasswordKey(const std::string& key) {
+  return SameText(key, "Password") || SameText(key, "PWD");
+}
+
+bool HoldsPassword(const std::vector<ConnectionAttribute>& attributes) {
+  for (const ConnectionAttribute& a : attributes) {
+    if (IsPasswordKey(a.key) && !a.value.empty()) return true;
+  }
+  return false;
 }
 
 std::string Unbraced(std::string value) {
@@ -66,6 +78,8 @@ ConnectionDialog::ConnectionDialog(const std::string& initial,
   btnRemove->setObjectName("btnRemoveField");
   edtConnection_ = new QLineEdit(this);
   edtConnection_->setObjectName("edtConnection");
+  chkSavePassword_ = new QCheckBox(Q(std::string(kSavePasswordOption)), this);
+  chkSavePassword_->setObjectName("chkSavePassword");
   btnTest_ = new QPushButton("测试连接", this);
   btnTest_->setObjectName("btnTest");
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -88,6 +102,7 @@ ConnectionDialog::ConnectionDialog(const std::string& initial,
   layout->addLayout(rowButtons);
   layout->addWidget(new QLabel("连接字符串:", this));
   layout->addWidget(edtConnection_);
+  layout->addWidget(chkSavePassword_);
   layout->addLayout(bottom);
 
   connect(cbDriver_, &QComboBox::activated, this, &ConnectionDialog::DriverChosen);
@@ -105,14 +120,49 @@ ConnectionDialog::ConnectionDialog(const std::string& initial,
     TableEdited();
   });
   connect(btnTest_, &QPushButton::clicked, this, [this] { TestConnection(); });
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ConnectionDialog::Confirm);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   SetConnectionString(initial);
+  // A string that came with its password keeps it unless the user says otherwise.
+  chkSavePassword_->setChecked(HoldsPassword(attributes_));
+}
+
+std::string ConnectionDialog::EditedString() const {
+  return JoinConnectionString(attributes_);
 }
 
 std::string ConnectionDialog::ConnectionString() const {
-  return JoinConnectionString(attributes_);
+  if (chkSavePassword_->isChecked()) return EditedString();
+  std::vector<ConnectionAttribute> kept;
+  for (const ConnectionAttribute& a : attributes_) {
+    if (!IsPasswordKey(a.key)) kept.push_back(a);
+  }
+  return JoinConnectionString(kept);
+}
+
+bool ConnectionDialog::PasswordDropped() const {
+  return HoldsPassword(attributes_) && !chkSavePassword_->isChecked();
+}
+
+void ConnectionDialog::Confirm() {
+  // Asked once: a second OK means the password is meant to be left out.
+  if (PasswordDropped() && !passwordHintShown_) {
+    passwordHintShown_ = true;
+    Report(std::string(kSavePasswordHint));
+    chkSavePassword_->setFocus();
+    return;
+  }
+  accept();
+}
+
+void ConnectionDialog::Report(const std::string& text) {
+  if (report_) {
+    report_(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, windowTitle(), Q(text), QMessageBox::Ok, this);
+  box.exec();
 }
 
 void ConnectionDialog::SetConnectionString(const std::string& text) {
@@ -146,7 +196,7 @@ void ConnectionDialog::TableEdited() {
     attributes_.push_back(
         {key ? S(key->text()) : std::string(), value ? S(value->text()) : std::string()});
   }
-  const std::string text = ConnectionString();
+  const std::string text = EditedString();
   edtConnection_->setText(Q(text));
   const QString driver = Q(Unbraced(AttributeValue(attributes_, "Driver")));
   const int index = cbDriver_->findText(driver);
@@ -172,7 +222,7 @@ void ConnectionDialog::DriverChosen(int index) {
   }
   if (!found && !name.empty())
     attributes_.insert(attributes_.begin(), {"DRIVER", DriverValue(name)});
-  const std::string text = ConnectionString();
+  const std::string text = EditedString();
   updating_ = true;
   ShowAttributes();
   edtConnection_->setText(Q(text));
@@ -183,7 +233,7 @@ std::string ConnectionDialog::TestConnection() {
   std::string answer;
   try {
     auto connection = db::NewConnection();
-    connection->Open(ConnectionString());
+    connection->Open(EditedString());
     connection->Close();
     answer = "测试连接成功";
   } catch (const db::DbError& e) {
@@ -191,12 +241,7 @@ std::string ConnectionDialog::TestConnection() {
   } catch (const std::exception& e) {
     answer = std::string("测试连接失败:") + e.what();
   }
-  if (report_) {
-    report_(answer);
-  } else {
-    QMessageBox box(QMessageBox::NoIcon, windowTitle(), Q(answer), QMessageBox::Ok, this);
-    box.exec();
-  }
+  Report(answer);
   return answer;
 }
 

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <algorithm>
 
 #include "gui/QtUserInterface.h"
 
@@ -19,8 +20,21 @@ constexpr int kWindowTop = 200;
 
 }  // namespace
 
+std::string ProgressBarText(int levels, int level, int32_t position, int32_t maximum) {
+  if (levels >= 2 && level == levels - 1) {
+    return "已复制" + std::to_string(position) + "行，共" + std::to_string(maximum) + "行";
+  }
+  // The table level's maximum is the table count less one. The conversion run steps it after
+  // each table, the workbook run (a single level) before each.
+  const int64_t tables = std::max<int64_t>(int64_t{maximum} + 1, 1);
+  const int64_t current =
+      std::clamp<int64_t>(levels >= 2 ? int64_t{position} + 1 : position, 1, tables);
+  return "第" + std::to_string(current) + "个表，共" + std::to_string(tables) + "个";
+}
+
 TMyProgress::TMyProgress(int levels, bool withCancel)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           (withCancel ? Qt::WindowCloseButtonHint : Qt::WindowType(0))) {
   setObjectName("TMyProgress");
   setWindowTitle("进度");
   setFixedSize(kClientWidth, 35 * levels + 61);
@@ -29,7 +43,9 @@ TMyProgress::TMyProgress(int levels, bool withCancel)
     bar->setObjectName(QString("bar%1").arg(i));
     bar->setRange(0, 100);
     bar->setValue(0);
-    bar->setTextVisible(false);
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    bar->setFormat(Q(ProgressBarText(levels, i, 0, 0)));
     bar->setGeometry(kBarLeft, 30 * i + 25, kBarWidth, kBarHeight);
     bars_.push_back(bar);
   }
@@ -50,7 +66,10 @@ void TMyProgress::Show() {
 }
 
 void TMyProgress::SetBarPercent(int level, int percent) {
-  if (level >= 0 && level < static_cast<int>(bars_.size())) Bar(level)->setValue(percent);
+  if (level < 0 || level >= static_cast<int>(bars_.size())) return;
+  Bar(level)->setValue(percent);
+  Bar(level)->setFormat(Q(ProgressBarText(static_cast<int>(bars_.size()), level,
+                                          ProgressPosition(level), ProgressMaximum(level))));
 }
 
 void TMyProgress::SetCaption(const std::string& caption) {
@@ -73,7 +92,9 @@ void TMyProgress::ProcessPendingEvents() {
 }
 
 void TMyProgress::closeEvent(QCloseEvent* event) {
+  // Only the run closes the window; its close button asks to cancel the run, as 取消 does.
   event->ignore();
+  if (cancel_) ProgressCancelClicked();
 }
 
 std::unique_ptr<ProgressWindow> TMyProgressUi::CreateWindow(int levels, bool withCancel) {

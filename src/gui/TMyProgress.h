@@ -4,13 +4,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/utProgress.h"
 
 namespace mvq {
+
+// What a bar says: for the top level (or a single one) which table of how many, for the
+// bottom level of two how many rows of how many.
+std::string ProgressBarText(int levels, int level, int32_t position, int32_t maximum);
 
 class TMyProgress : public QWidget, public ProgressWindow {
   Q_OBJECT
@@ -31,7 +37,8 @@ class TMyProgress : public QWidget, public ProgressWindow {
   bool StaysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
  protected:
-  // No close box, and Alt+F4 does not close it either: only the run closes it.
+  // The close box (present with a cancel button) and Alt+F4 ask to cancel the run, as the
+  // cancel button does; the window itself closes only with the run.
   void closeEvent(QCloseEvent* event) override;
 
  private:

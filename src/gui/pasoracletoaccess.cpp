@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,12 +20,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <stdexcept>
+#include <tuple>
 
 #include "gui/ConnectionDialog.h"
 #include "gui/DockArea.h"
+#include "gui/HelpPage.h"
 #include "gui/QtUserInterface.h"
 #include "gui/TMyProgress.h"
 #include "gui/TableListView.h"
@@ -76,6 +80,7 @@ constexpr int kWindowHeight = 402;
 constexpr int kButtonPanelHeight = 50;
 constexpr const char* kMdbFilter = "*.mdb|*.mdb";
 constexpr const char* kXlsFilter = "*.xls|*.xls";
+constexpr const char* kGeometryKey = "window/geometry";
 
 QString SetIfChanged(QLineEdit* edit, const std::string& text) {
   const QString value = Q(text);
@@ -165,13 +170,14 @@ TFrmoracletoaccess::TFrmoracletoaccess(WindowOptions options) : options_(std::mo
   previousProgressUi_ = SetProgressUi(progressUi_.get());
 
   view_.sourceListCaption = SourceListCaption(Endpoint::Custom);
-  context_ = std::make_unique<WizardContext>(WizardContext{form_, view_, *ui_});
+  context_ = std::make_unique<WizardContext>(WizardContext{form_, view_, *ui_, this});
   steps_ = options_.steps(*context_);
   flow_ = std::make_unique<PageFlow>(form_, view_, *steps_);
   search_ = std::make_unique<ListSearch>(form_.lbold);
 
   BuildWindow();
 
+  RestorePlace();
   flow_->Start(GetFileVersionText(ExecutablePath()));
   RunGuarded(*ui_, [] { SetLogFileForDay(); });
   RunGuarded(*ui_, [this] { LoadFormState(form_, options_.settingsPath); });
@@ -188,6 +194,23 @@ TFrmoracletoaccess::~TFrmoracletoaccess() {
 
 std::string TFrmoracletoaccess::ExecutablePath() const {
   return options_.executablePath.empty() ? mvq::ExecutablePath() : options_.executablePath;
+}
+
+// The window's size and place live beside the settings file, whose format stays as it is.
+QString TFrmoracletoaccess::PlaceFile() const {
+  return Q(ChangeFileExt(options_.settingsPath, ".ini"));
+}
+
+void TFrmoracletoaccess::RestorePlace() {
+  const QSettings place(PlaceFile(), QSettings::IniFormat);
+  const QByteArray geometry = place.value(kGeometryKey).toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+}
+
+void TFrmoracletoaccess::SavePlace() {
+  QSettings place(PlaceFile(), QSettings::IniFormat);
+  place.setValue(kGeometryKey, saveGeometry());
+  place.sync();
 }
 
 // ---- building ------------------------------------------------------------------------
@@ -389,13 +412,19 @@ QWidget* TFrmoracletoaccess::BuildCustomPage() {
   edtSrc = NewEdit("edtSrc", source);
   auto* target = NewGroup("gbdest", "目标数据", page);
   edtDest = NewEdit("edtDest", target);
-  for (QLineEdit* edit : {edtSrc, edtDest}) {
+  // The strings are edited in the dialog only: a click, Enter, F2 or the button beside opens it.
+  for (auto [edit, group, name] :
+       {std::tuple{edtSrc, source, "btnEditSrc"}, std::tuple{edtDest, target, "btnEditDest"}}) {
     edit->setReadOnly(true);
     edit->setToolTip("单击设置数据源");
     edit->installEventFilter(this);
+    auto* button = NewButton(name, "编辑…", group);
+    button->setToolTip("编辑连接字符串（Enter或F2）");
+    connect(button, &QPushButton::clicked, this, [this, edit = edit] { edtSrcClick(edit); });
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(edit, 1);
+    row->addWidget(button);
   }
-  (new QVBoxLayout(source))->addWidget(edtSrc);
-  (new QVBoxLayout(target))->addWidget(edtDest);
 
   auto* row = new QHBoxLayout;
   row->addStretch();
@@ -607,8 +636,21 @@ void TFrmoracletoaccess::showEvent(QShowEvent* event) {
 }
 
 void TFrmoracletoaccess::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    // A step that processes events is still running: closing asks to cancel it, with the
+    // progress window's own question, and the window closes once the step has ended.
+    event->ignore();
+    if (GetProgressState().windowOpen) {
+      ProgressCancelClicked();
+      closeAfterStep_ = GetProgressState().cancelled;
+    } else {
+      closeAfterStep_ = ConfirmBox("你确定终止吗", "终止");
+    }
+    return;
+  }
   ReadControls();
   RunGuarded(*ui_, [this] { SaveFormState(form_, options_.settingsPath); });
+  SavePlace();
   CloseWindowsByTitle("帮助");
   event->accept();
 }
@@ -629,6 +671,12 @@ bool TFrmoracletoaccess::eventFilter(QObject* watched, QEvent* event) {
              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     edtSrcClick(static_cast<QLineEdit*>(watched));
     return true;
+  } else if ((watched == edtSrc || watched == edtDest) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+      edtSrcClick(static_cast<QLineEdit*>(watched));
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -648,6 +696,10 @@ void TFrmoracletoaccess::RunForwardStep(void (PageFlow::*step)()) {
     } done{busy_};
     ((*flow_).*step)();
   });
+  if (closeAfterStep_) {
+    closeAfterStep_ = false;
+    close();
+  }
 }
 
 void TFrmoracletoaccess::btnnextConvertClick() {
@@ -669,7 +721,7 @@ void TFrmoracletoaccess::Button11Click() {
 void TFrmoracletoaccess::Button7Click() {
   Act([this] {
     TrimWorkingSet();
-    OpenDocument(*ui_, HelpFileName(ExecutablePath()), "open");
+    OpenDocument(*ui_, HelpDocument(ExecutablePath()), "open");
   });
 }
 
@@ -724,8 +776,8 @@ void TFrmoracletoaccess::lboldDragDrop(TableListView* target, const QString& sou
 void TFrmoracletoaccess::edtSrcClick(QLineEdit* edit) {
   Act([this, edit] {
     std::string& field = edit == edtDest ? form_.edtDest : form_.edtSrc;
+    // The editor itself asks about a password it would not keep.
     field = options_.editConnection(this, field);
-    if (!CarriesPassword(field)) ui_->Message(std::string(kSavePasswordHint));
   });
 }
 

@@ -41,6 +41,7 @@ struct WizardContext {
   FormState& form;
   WizardView& view;
   UserInterface& ui;
+  QWidget* window = nullptr;  // the main window, for dialogs of the steps
 };
 
 using StepsFactory = std::function<std::unique_ptr<WizardSteps>(WizardContext& context)>;
@@ -114,6 +115,9 @@ class TFrmoracletoaccess : public QWidget {
   QWidget* BuildButtonPanel();
   void BuildPopupMenu();
   void ChooseFont();
+  QString PlaceFile() const;
+  void RestorePlace();
+  void SavePlace();
 
   // Runs a handler as one user action: the controls are read into the form state, the
   // handler runs with errors shown in the error box, and the controls are drawn again.
@@ -143,7 +147,8 @@ class TFrmoracletoaccess : public QWidget {
   ProgressUi* previousProgressUi_ = nullptr;
   MessageHandler previousMessage_;
   ErrorBoxHandler previousErrorBox_;
-  bool busy_ = false;  // a step behind next is running (and may process events)
+  bool busy_ = false;            // a step behind next is running (and may process events)
+  bool closeAfterStep_ = false;  // the user closed the window during that step
 
   // Controls, by their names.
   QStackedWidget* PageControl1 = nullptr;

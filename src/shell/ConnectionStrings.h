@@ -25,8 +25,9 @@ std::string CatalogListConnectionString(const FormState& form);
 // "Password=" or the ODBC spelling "PWD=", letter case ignored.
 bool CarriesPassword(std::string_view connectionString);
 
-// The message shown when it does not.
+// The message shown when a password would not be kept, and the option it names.
 inline constexpr std::string_view kSavePasswordHint = "请将\"允许保存密码\"设置为选中";
+inline constexpr std::string_view kSavePasswordOption = "允许保存密码";
 
 // One "key=value" part of a connection string; the value as written, braces or quotes kept.
 struct ConnectionAttribute {

@@ -2,7 +2,15 @@
 
 #include <utility>
 
+#include "platform/files/DocumentsDir.h"
+
 namespace mvq {
+
+std::string DefaultDocumentPath(const std::string& name) {
+  const std::string folder = DocumentsDir();
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
 
 void CatalogBox::SetItems(std::vector<std::string> names) {
   items = std::move(names);

@@ -26,6 +26,9 @@ struct CatalogBox {
 
 enum class SqlAuth { Windows, SqlServer };
 
+// The file fields' default: name in the user's documents folder (name alone without one).
+std::string DefaultDocumentPath(const std::string& name);
+
 struct FormState {
   // Page 0: the direction, 0-9.
   int32_t RGmy = 0;
@@ -45,11 +48,11 @@ struct FormState {
   std::string edtpassword;
 
   // Page 1, Access group; the password field is hidden and only kept in the settings file.
-  std::string edtfilename = "c:\\1.mdb";
+  std::string edtfilename = DefaultDocumentPath("1.mdb");
   std::string edtmdbpassword;
 
   // Page 1, Excel group.
-  std::string edtxlsfilename = "c:\\1.xls";
+  std::string edtxlsfilename = DefaultDocumentPath("1.xls");
   bool chkexcel = false;  // delete an existing workbook of that name
 
   // Page 2: source list, export list, existing-table mode 0-2.

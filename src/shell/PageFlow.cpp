@@ -19,22 +19,19 @@ void PageFlow::Start(std::string_view versionText) {
 void PageFlow::Next() {
   CurrentDirection = form_.RGmy;
   const int32_t page = view_.activePage;
-  if (page != kExportPage) history_.Push(page);
 
   switch (page) {
     case kMainPage: {
       const Direction& direction = GetDirection(CurrentDirection);
       ArrangeSettingsPage(view_.layout, direction.number);
       view_.caption = std::string(kCaptionPrefix) + "  " + std::string(direction.itemText);
-      view_.activePage = direction.layout ? kSettingsPage : kCustomPage;
+      MoveOn(page, direction.layout ? kSettingsPage : kCustomPage);
       break;
     }
     case kSettingsPage:
       if (steps_.SettingsStep() == StepResult::ExportPageReady) {
         form_.lbnew.Clear();
-        view_.activePage = kExportPage;
-        // Nothing turns it back: after going back the button still reads "导出".
-        view_.nextCaption = kExportCaption;
+        MoveOn(page, kExportPage);
       }
       view_.tableModeVisible = !IsExcelTarget(CurrentDirection);
       break;
@@ -45,13 +42,24 @@ void PageFlow::Next() {
       steps_.ExportRun();
       break;
   }
-  view_.backVisible = true;
+  ShowButtons();
+}
+
+// Only a page whose step succeeded is remembered, so every press of back shows another page.
+void PageFlow::MoveOn(int32_t from, int32_t to) {
+  history_.Push(from);
+  view_.activePage = to;
+}
+
+void PageFlow::ShowButtons() {
+  view_.backVisible = !history_.Empty();
+  view_.nextCaption = view_.activePage == kExportPage ? kExportCaption : kNextCaption;
 }
 
 void PageFlow::RunCustomStep() {
   if (steps_.CustomStep() != StepResult::ExportPageReady) return;
   form_.lbnew.Clear();
-  view_.activePage = kExportPage;
+  MoveOn(kCustomPage, kExportPage);
   // A mode hidden by an earlier Excel direction would otherwise go on applying, unseen, to
   // the custom run.
   view_.tableModeVisible = true;
@@ -59,17 +67,22 @@ void PageFlow::RunCustomStep() {
 
 void PageFlow::Back() {
   if (history_.Empty()) return;
-  if (history_.Top() == 0) view_.backVisible = false;
   view_.activePage = history_.Pop();
+  ShowButtons();
 }
 
 void PageFlow::CustomNext() {
   RunCustomStep();
+  ShowButtons();
 }
 
 void PageFlow::CustomBack() {
+  // Back to page 0 and whatever led from it, so no back press is left that shows nothing new.
+  while (!history_.Empty() && history_.Pop() != kMainPage) {
+  }
   view_.activePage = kMainPage;
   view_.caption = std::string(kCaptionPrefix) + " ";
+  ShowButtons();
 }
 
 }  // namespace mvq

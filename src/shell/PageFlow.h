@@ -58,21 +58,24 @@ class PageFlow {
   // Window creation and first show: empty history, the version caption, page 0.
   void Start(std::string_view versionText);
 
-  // btnnextConvert: stores the direction, remembers the page it leaves (not the export
-  // page), then moves on or runs the page's step. An error from the step leaves the page
-  // pushed and the back button as it was.
+  // btnnextConvert: stores the direction, then moves on or runs the page's step. The page
+  // it leaves is remembered only when the step succeeds; a failed step or an error leaves
+  // the history and the buttons as they were. Next reads "导出" on the export page alone.
   void Next();
   // btnup: back to the last page remembered.
   void Back();
-  // The custom page's own next button: the custom step alone, without touching the history.
+  // The custom page's own next button: the custom step alone, as next does it.
   void CustomNext();
-  // The custom page's own back button: page 0, history untouched.
+  // The custom page's own back button: page 0, with the history emptied down to it.
   void CustomBack();
 
   const PageHistory& History() const { return history_; }
 
  private:
   void RunCustomStep();
+  void MoveOn(int32_t from, int32_t to);
+  // Back shown while there is a page to go back to; the next caption by the page.
+  void ShowButtons();
 
   FormState& form_;
   WizardView& view_;

@@ -1,7 +1,6 @@
 #pragma once
-// The pages next has left, for the back button. It holds six entries. Only failed steps
-// pressed again and again can fill it; then the oldest entry above the first is dropped, so
-// the page the walk began on stays reachable by going back.
+// The pages next has left, for the back button. It holds six entries; a walk needs two. Full,
+// it drops the oldest entry above the first, so the page the walk began on stays reachable.
 #include <array>
 #include <cstddef>
 #include <cstdint>

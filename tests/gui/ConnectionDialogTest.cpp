@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,51 @@ TEST(ConnectionDialog, TheTestConnectsOnceAndReportsWhatTheDriverSaid) {
   dialog.SetConnectionString("DSN=missing");
   EXPECT_EQ(dialog.TestConnection(), "测试连接失败:Data source name not found");
   EXPECT_EQ(reports, (Strings{"测试连接成功", "测试连接失败:Data source name not found"}));
+}
+
+TEST(ConnectionDialog, AsksToKeepThePasswordOnlyWhenOneWouldBeLeftOut) {
+  Strings reports;
+  auto open = [&](const std::string& initial) {
+    auto dialog = std::make_unique<ConnectionDialog>(initial, Strings{});
+    dialog->SetReporter([&](const std::string& text) { reports.push_back(text); });
+    return dialog;
+  };
+  auto keep = [](ConnectionDialog& dialog) {
+    return dialog.findChild<QCheckBox*>("chkSavePassword");
+  };
+
+  // No password: no question, and nothing to leave out.
+  auto plain = open("DSN=a;UID=u");
+  ASSERT_NE(keep(*plain), nullptr);
+  EXPECT_EQ(keep(*plain)->text(), "允许保存密码");
+  EXPECT_FALSE(keep(*plain)->isChecked());
+  plain->Confirm();
+  EXPECT_EQ(plain->result(), QDialog::Accepted);
+  EXPECT_TRUE(reports.empty());
+
+  // A password typed in with the option off: asked once, then left out if OK is pressed again.
+  auto typed = open("DSN=a;UID=u");
+  typed->SetConnectionString("DSN=a;UID=u;PWD=s");
+  EXPECT_TRUE(typed->PasswordDropped());
+  typed->Confirm();
+  EXPECT_EQ(reports, Strings{"请将\"允许保存密码\"设置为选中"});
+  EXPECT_NE(typed->result(), QDialog::Accepted);
+  typed->Confirm();
+  EXPECT_EQ(typed->result(), QDialog::Accepted);
+  EXPECT_EQ(typed->ConnectionString(), "DSN=a;UID=u");
+  EXPECT_EQ(reports.size(), 1u);
+
+  // Ticked, the password stays; a string that came with one starts ticked.
+  auto ticked = open("DSN=a;UID=u");
+  ticked->SetConnectionString("Provider=SQLOLEDB.1;Password=s;User ID=sa");
+  keep(*ticked)->setChecked(true);
+  ticked->Confirm();
+  EXPECT_EQ(ticked->ConnectionString(), "Provider=SQLOLEDB.1;Password=s;User ID=sa");
+  auto saved = open("DSN=a;pwd=s");
+  EXPECT_TRUE(keep(*saved)->isChecked());
+  saved->Confirm();
+  EXPECT_EQ(saved->ConnectionString(), "DSN=a;pwd=s");
+  EXPECT_EQ(reports.size(), 1u);
 }
 
 // Closes the editor once it is up, keeping or dropping a change made to it.

@@ -60,17 +60,48 @@ TEST_F(ProgressWindowTest, TheWindowHasOneBarPerLevelAndItsCancelButtonBelowThem
     ASSERT_NE(window->CancelButton(), nullptr);
     EXPECT_EQ(window->CancelButton()->text(), "取消");
     EXPECT_EQ(window->CancelButton()->geometry(), QRect(246, 30 * levels + 24, 62, 26));
-    // No close box, and closing it from outside does nothing.
-    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowSystemMenuHint));
-    EXPECT_FALSE(window->close());
-    EXPECT_EQ(OpenProgressWindow(), window);
+    // A close box, which cancels the run (below).
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     ProgressClose(true);
     EXPECT_EQ(OpenProgressWindow(), nullptr);
   }
+  // Without a cancel button there is nothing to close it with.
   ProgressStartLast(3, "正在导出", false);
   ASSERT_NE(OpenProgressWindow(), nullptr);
   EXPECT_EQ(OpenProgressWindow()->CancelButton(), nullptr);
+  EXPECT_FALSE(OpenProgressWindow()->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(OpenProgressWindow()->close());
+  EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(ProgressWindowTest, TheBarsSayWhichTableOfHowManyAndHowManyRowsOfHowMany) {
+  // A conversion run of three tables: the top level steps after each table.
+  ProgressStart(2, "正在导出", 2, true);
+  TMyProgress* window = OpenProgressWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->Bar(0)->isTextVisible());
+  EXPECT_EQ(window->Bar(0)->text(), "第1个表，共3个");
+  ProgressStartLast(4, "EMP", true);
+  EXPECT_EQ(window->Bar(1)->text(), "已复制0行，共4行");
+  ProgressStep(1);
+  EXPECT_EQ(window->Bar(1)->text(), "已复制1行，共4行");
+  for (int i = 0; i < 3; ++i) ProgressStep(1);
+  ProgressClose(false);
+  ProgressStepLevel(2, 1);
+  EXPECT_EQ(window->Bar(0)->text(), "第2个表，共3个");
+  ProgressStartLast(0, "DEPT", true);
+  EXPECT_EQ(window->Bar(1)->text(), "已复制0行，共0行");
+  ProgressClose(true);
+
+  // A workbook run has the table level alone and steps it before each table.
+  ProgressStartLast(2, "正在导出", true);
+  window = OpenProgressWindow();
+  ASSERT_NE(window, nullptr);
+  ProgressStep(1);
+  EXPECT_EQ(window->Bar(0)->text(), "第1个表，共3个");
+  ProgressClose(true);
+  EXPECT_EQ(ProgressBarText(1, 0, 2, 1), "第2个表，共2个");
+  EXPECT_EQ(ProgressBarText(2, 0, 5, 0), "第1个表，共1个");  // never past the last table
 }
 
 TEST_F(ProgressWindowTest, ATwoLevelRunClosesByItselfWhenTheLastTablesRowsAreDone) {
@@ -100,29 +131,41 @@ TEST_F(ProgressWindowTest, ATwoLevelRunClosesByItselfWhenTheLastTablesRowsAreDon
   EXPECT_FALSE(ProgressStepLevel(2, 1));
 }
 
+// The close box is the cancel button: the same question, the same outcome.
 TEST_F(ProgressWindowTest, CancelAsksFirstAndAConfirmedCancelEndsTheRunAtTheNextStep) {
-  ProgressStart(2, "正在导出", 2, true);
-  ProgressStartLast(10, "EMP", true);
-  ASSERT_FALSE(ProgressStep(1));
-  TMyProgress* window = OpenProgressWindow();
-  ASSERT_NE(window, nullptr);
+  for (bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox);
+    questions.clear();
+    ProgressStart(2, "正在导出", 2, true);
+    ProgressStartLast(10, "EMP", true);
+    ASSERT_FALSE(ProgressStep(1));
+    TMyProgress* window = OpenProgressWindow();
+    ASSERT_NE(window, nullptr);
+    auto cancel = [&] {
+      if (closeBox) {
+        EXPECT_FALSE(window->close());
+      } else {
+        window->CancelButton()->click();
+      }
+    };
 
-  answers = {false};
-  window->CancelButton()->click();
-  EXPECT_EQ(questions,
-            (std::vector<std::pair<std::string, std::string>>{{"你确定终止吗", "终止"}}));
-  // Declined: the run goes on and the window stays in front from now on.
-  EXPECT_TRUE(window->StaysOnTop());
-  EXPECT_FALSE(ProgressStep(1));
-  EXPECT_EQ(OpenProgressWindow(), window);
+    answers = {false};
+    cancel();
+    EXPECT_EQ(questions,
+              (std::vector<std::pair<std::string, std::string>>{{"你确定终止吗", "终止"}}));
+    // Declined: the run goes on and the window stays in front from now on.
+    EXPECT_TRUE(window->StaysOnTop());
+    EXPECT_FALSE(ProgressStep(1));
+    EXPECT_EQ(OpenProgressWindow(), window);
 
-  answers = {true};
-  window->CancelButton()->click();
-  EXPECT_EQ(questions.size(), 2u);
-  EXPECT_EQ(OpenProgressWindow(), window);  // unchanged until the next step
-  EXPECT_TRUE(ProgressStep(1));
-  EXPECT_EQ(OpenProgressWindow(), nullptr);
-  EXPECT_TRUE(ProgressStepLevel(2, 1));  // the run's own step sees it too
+    answers = {true};
+    cancel();
+    EXPECT_EQ(questions.size(), 2u);
+    EXPECT_EQ(OpenProgressWindow(), window);  // unchanged until the next step
+    EXPECT_TRUE(ProgressStep(1));
+    EXPECT_EQ(OpenProgressWindow(), nullptr);
+    EXPECT_TRUE(ProgressStepLevel(2, 1));  // the run's own step sees it too
+  }
 }
 
 TEST_F(ProgressWindowTest, EachStepHandlesPendingEventsSoACancelPressedMeanwhileIsSeen) {

@@ -89,6 +89,12 @@ class WindowTest : public ::testing::Test {
       editorAnswers.pop_front();
       return answer;
     };
+    options.confirm = [this](const std::string& text, const std::string& caption) {
+      questions.push_back(text + " | " + caption);
+      const bool answer = !confirmAnswers.empty() && confirmAnswers.front();
+      if (!confirmAnswers.empty()) confirmAnswers.pop_front();
+      return answer;
+    };
     window = std::make_unique<TFrmoracletoaccess>(std::move(options));
     window->show();
     QApplication::processEvents();
@@ -135,6 +141,8 @@ class WindowTest : public ::testing::Test {
   FakeSteps* steps = nullptr;
   std::vector<std::string> edited;
   std::deque<std::string> editorAnswers;
+  std::vector<std::string> questions;  // the cancel questions, "text | caption"
+  std::deque<bool> confirmAnswers;
   std::unique_ptr<TFrmoracletoaccess> window;
 
  private:

@@ -65,6 +65,7 @@ TEST_F(PageFlowTest, AWalkToTheExportPageAndBackAgain) {
   EXPECT_EQ(view.caption, "通用数据格式转换工具mvq  Oracle-->Access");
   EXPECT_EQ(view.layout, *GetDirection(2).layout);
   EXPECT_TRUE(view.backVisible);
+  EXPECT_EQ(view.nextCaption, "下一步");
   EXPECT_EQ(History(), (std::vector<int32_t>{0}));
 
   form.lbnew.Add("STALE");
@@ -79,70 +80,57 @@ TEST_F(PageFlowTest, AWalkToTheExportPageAndBackAgain) {
   flow.Next();
   EXPECT_EQ(steps.calls, (std::vector<std::string>{"settings", "export", "export"}));
   EXPECT_EQ(History(), (std::vector<int32_t>{0, 1}));
+  EXPECT_EQ(view.nextCaption, "导出");
 
   flow.Back();
   EXPECT_EQ(view.activePage, kSettingsPage);
   EXPECT_TRUE(view.backVisible);
-  EXPECT_EQ(view.nextCaption, "导出");  // never set back
+  EXPECT_EQ(view.nextCaption, "下一步");
+  flow.Next();  // the settings step again, not an export
+  EXPECT_EQ(steps.calls.back(), "settings");
+  EXPECT_EQ(view.activePage, kExportPage);
+  flow.Back();
   flow.Back();
   EXPECT_EQ(view.activePage, kMainPage);
   EXPECT_FALSE(view.backVisible);
+  EXPECT_EQ(view.nextCaption, "下一步");
   EXPECT_TRUE(flow.History().Empty());
   // The caption changes only on leaving page 0.
   EXPECT_EQ(view.caption, "通用数据格式转换工具mvq  Oracle-->Access");
 }
 
-TEST_F(PageFlowTest, NextCaptionedExportOnTheSettingsPageRunsTheSettingsStepAgain) {
-  Choose(0);
-  flow.Next();
-  flow.Next();
-  flow.Back();
-  ASSERT_EQ(view.nextCaption, "导出");
-  flow.Next();
-  EXPECT_EQ(steps.calls, (std::vector<std::string>{"settings", "settings"}));
-  EXPECT_EQ(view.activePage, kExportPage);
-}
-
-TEST_F(PageFlowTest, AFailedStepStaysButIsRemembered) {
+TEST_F(PageFlowTest, FailedStepsAndErrorsAreNotRememberedSoOneBackLeavesThePage) {
   Choose(3);
   flow.Next();
   steps.settings = FakeSteps::kStay;
   form.lbnew.Add("KEPT");
-  flow.Next();
+  for (int i = 0; i < 3; ++i) flow.Next();
+  steps.settings = FakeSteps::kThrow;
+  EXPECT_THROW(flow.Next(), ShellError);
   EXPECT_EQ(view.activePage, kSettingsPage);
   EXPECT_EQ(view.nextCaption, "下一步");
   EXPECT_EQ(form.lbnew.Texts(), (std::vector<std::string>{"KEPT"}));
-  EXPECT_EQ(History(), (std::vector<int32_t>{0, 1}));
-  // One back re-shows the same page, the next one leaves it.
-  flow.Back();
-  EXPECT_EQ(view.activePage, kSettingsPage);
+  EXPECT_EQ(History(), (std::vector<int32_t>{0}));
   EXPECT_TRUE(view.backVisible);
   flow.Back();
   EXPECT_EQ(view.activePage, kMainPage);
   EXPECT_FALSE(view.backVisible);
+  flow.Back();  // nothing left: a stray press changes nothing
+  EXPECT_EQ(view.activePage, kMainPage);
 }
 
-TEST_F(PageFlowTest, AnErrorAbandonsTheRestOfNextAfterThePush) {
+TEST_F(PageFlowTest, TheModeGroupFollowsTheTargetAndAnErrorSkipsTheRestOfThePress) {
   Choose(7);
   flow.Next();
   steps.settings = FakeSteps::kThrow;
   ASSERT_TRUE(view.tableModeVisible);
   EXPECT_THROW(flow.Next(), ShellError);
-  EXPECT_EQ(History(), (std::vector<int32_t>{0, 1}));
-  EXPECT_EQ(view.activePage, kSettingsPage);
   EXPECT_TRUE(view.tableModeVisible);  // skipped with the rest of the press
-
   steps.settings = FakeSteps::kStay;
   flow.Next();
   EXPECT_FALSE(view.tableModeVisible);  // a failed step still hides it for Excel
-}
 
-TEST_F(PageFlowTest, TheModeShowsAgainForADatabaseTarget) {
-  Choose(6);
-  flow.Next();
-  flow.Next();
-  EXPECT_FALSE(view.tableModeVisible);
-  flow.Back();
+  steps.settings = FakeSteps::kReady;
   flow.Back();
   Choose(5);
   flow.Next();
@@ -150,7 +138,7 @@ TEST_F(PageFlowTest, TheModeShowsAgainForADatabaseTarget) {
   EXPECT_TRUE(view.tableModeVisible);
 }
 
-TEST_F(PageFlowTest, CustomDirectionSkipsTheSettingsPageAndKeepsItsArrangement) {
+TEST_F(PageFlowTest, CustomDirectionSkipsTheSettingsPageAndBackReturnsToIt) {
   Choose(8);
   flow.Next();
   flow.Next();  // reaches the export page; the mode group hides for Excel
@@ -162,19 +150,23 @@ TEST_F(PageFlowTest, CustomDirectionSkipsTheSettingsPageAndKeepsItsArrangement) 
   EXPECT_EQ(view.caption, "通用数据格式转换工具mvq  自定义转换");
   EXPECT_EQ(view.layout, *GetDirection(8).layout);
   EXPECT_EQ(History(), (std::vector<int32_t>{0}));
+  EXPECT_EQ(view.nextCaption, "下一步");
 
   flow.Next();
   EXPECT_EQ(steps.calls.back(), "custom");
   EXPECT_EQ(view.activePage, kExportPage);
   EXPECT_EQ(History(), (std::vector<int32_t>{0, 3}));
   EXPECT_TRUE(view.tableModeVisible);
-  // The custom step does not rename the button.
-  EXPECT_EQ(view.nextCaption, "导出");  // still from the earlier settings step
+  EXPECT_EQ(view.nextCaption, "导出");
   flow.Back();
   EXPECT_EQ(view.activePage, kCustomPage);
+  EXPECT_EQ(view.nextCaption, "下一步");
+  flow.Back();
+  EXPECT_EQ(view.activePage, kMainPage);
+  EXPECT_FALSE(view.backVisible);
 }
 
-TEST_F(PageFlowTest, CustomPageButtonsLeaveTheHistoryAlone) {
+TEST_F(PageFlowTest, TheCustomPagesOwnButtonsWalkAsNextAndBackDo) {
   Choose(9);
   flow.Next();
   steps.custom = FakeSteps::kStay;
@@ -182,39 +174,20 @@ TEST_F(PageFlowTest, CustomPageButtonsLeaveTheHistoryAlone) {
   flow.CustomNext();
   EXPECT_EQ(CurrentDirection, 9);
   EXPECT_EQ(view.activePage, kCustomPage);
+  EXPECT_EQ(History(), (std::vector<int32_t>{0}));
   steps.custom = FakeSteps::kReady;
   flow.CustomNext();
   EXPECT_EQ(view.activePage, kExportPage);
-  EXPECT_EQ(view.nextCaption, "下一步");
-  EXPECT_EQ(History(), (std::vector<int32_t>{0}));
+  EXPECT_EQ(view.nextCaption, "导出");
+  EXPECT_EQ(History(), (std::vector<int32_t>{0, 3}));
 
   flow.Back();
-  EXPECT_EQ(view.activePage, kMainPage);
-  Choose(9);
-  flow.Next();
+  EXPECT_EQ(view.activePage, kCustomPage);
   flow.CustomBack();
   EXPECT_EQ(view.activePage, kMainPage);
   EXPECT_EQ(view.caption, "通用数据格式转换工具mvq ");
-  EXPECT_EQ(History(), (std::vector<int32_t>{0}));
-  EXPECT_TRUE(view.backVisible);
-}
-
-TEST_F(PageFlowTest, RepeatedFailuresKeepSixPagesAndTheWayHome) {
-  Choose(1);
-  flow.Next();
-  steps.settings = FakeSteps::kStay;
-  for (int i = 0; i < 8; ++i) flow.Next();
-  EXPECT_EQ(History(), (std::vector<int32_t>{0, 1, 1, 1, 1, 1}));
-  for (int i = 0; i < 5; ++i) {
-    flow.Back();
-    EXPECT_EQ(view.activePage, kSettingsPage);
-    EXPECT_TRUE(view.backVisible);
-  }
-  flow.Back();
-  EXPECT_EQ(view.activePage, kMainPage);
+  EXPECT_TRUE(flow.History().Empty());
   EXPECT_FALSE(view.backVisible);
-  flow.Back();  // nothing left: a stray press changes nothing
-  EXPECT_EQ(view.activePage, kMainPage);
 }
 
 TEST(PageHistory, DropsTheSecondOldestWhenFull) {
