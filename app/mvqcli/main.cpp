@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "CliUserInterface.h"
+#include "DriverReport.h"
 #include "Options.h"
+#include "Passwords.h"
 #include "TerminalProgress.h"
+#include "VerifyOutput.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
@@ -94,6 +97,37 @@ int RunExitCode(const ExportRunReport& run) {
   return kAllExported;
 }
 
+// Rows the copy refused: the closing line's count less the rows it wrote.
+int64_t RefusedRows(const TableOutcome& t) {
+  for (const std::string& line : t.log) {
+    long long total = 0, written = 0;
+    const size_t at = line.find("总的记录数");
+    if (at == std::string::npos) continue;
+    if (std::sscanf(line.c_str() + at, "总的记录数%lld,导出数据%lld条", &total, &written) == 2)
+      return total > written ? total - written : 0;
+  }
+  return 0;
+}
+
+// The tables a run copied rows into, for --verify; the others are named as not checked.
+std::vector<TableToVerify> CopiedTables(const ExportRunReport& run) {
+  std::vector<TableToVerify> copied;
+  for (const TableOutcome& t : run.tables) {
+    if (t.status == TableStatus::Exported || t.status == TableStatus::Partial)
+      copied.push_back({t.table, RefusedRows(t)});
+    else
+      PrintNotice("mvqcli: " + t.table + " was not copied and is not verified");
+  }
+  return copied;
+}
+
+int VerifyExitCode(VerifyVerdict verdict, int runCode) {
+  if (verdict == VerifyVerdict::NotConnected)
+    return runCode == kAllExported ? kSettingsFailed : runCode;
+  if (verdict == VerifyVerdict::Mismatch && runCode == kAllExported) return kTableFailed;
+  return runCode;
+}
+
 // A missing Access file that cannot be made is a setting the user must change.
 void CreateMdbFileForSettings(const std::string& file) {
   try {
@@ -121,6 +155,8 @@ int Run(const std::vector<std::string>& args) {
       settingsDirection = form.RGmy;
     }
     CheckOptions(o, settingsDirection);
+    if (o.drivers) return PrintDrivers();
+    ResolvePasswords(o);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mvqcli: %s\n(mvqcli --help shows the options)\n", e.what());
     return kSettingsFailed;
@@ -198,6 +234,17 @@ int Run(const std::vector<std::string>& args) {
       form.lbnew.Add(t);
   }
 
+  if (o.verifyOnly) {
+    std::vector<TableToVerify> all;
+    for (const std::string& t : tables) all.push_back({t, 0});
+    try {
+      return VerifyExitCode(VerifyAndPrint(steps.Context(), all), kAllExported);
+    } catch (const std::exception& e) {
+      ui.ShowError(ErrorBoxText(e.what()));
+      return kUnexpected;
+    }
+  }
+
   int code = kAllExported;
   try {
     steps.ExportRun();
@@ -210,6 +257,15 @@ int Run(const std::vector<std::string>& args) {
     code = kUnexpected;
   }
   if (steps.LastRun().started) PrintSummary(steps.LastRun());
+  const ExportRunReport& run = steps.LastRun();
+  if (o.verify && run.started && run.connected && !run.cancelled && run.error.empty()) {
+    try {
+      code = VerifyExitCode(VerifyAndPrint(steps.Context(), CopiedTables(run)), code);
+    } catch (const std::exception& e) {
+      ui.ShowError(ErrorBoxText(e.what()));
+      code = kUnexpected;
+    }
+  }
   return code;
 }
 
