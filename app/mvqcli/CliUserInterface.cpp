@@ -3,12 +3,14 @@
 #include <cstdio>
 
 #include "TerminalProgress.h"
+#include "platform/odbc/ConnectionString.h"
 
 namespace mvq::cli {
 
 void PrintNotice(const std::string& text) {
   ClearProgressLine();
-  std::fprintf(stderr, "%s\n", text.c_str());
+  // Notices quote drivers and settings; a connection string in one keeps its password.
+  std::fprintf(stderr, "%s\n", db::MaskPasswords(text).c_str());
   std::fflush(stderr);
 }
 

@@ -48,6 +48,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       {"--sqlserver-server", &Options::sqlServer},
       {"--sqlserver-user", &Options::sqlUser},
       {"--sqlserver-password", &Options::sqlPassword},
+      {"--oracle-password-env", &Options::oraclePasswordEnv},
+      {"--sqlserver-password-env", &Options::sqlPasswordEnv},
       {"--sqlserver-database", &Options::sqlDatabase},
       {"--mdb", &Options::mdb},
       {"--xls", &Options::xls},
@@ -61,6 +63,11 @@ Options ParseOptions(const std::vector<std::string>& args) {
       {"--all", &Options::all},
       {"--windows-auth", &Options::windowsAuth},
       {"--overwrite", &Options::overwrite},
+      {"--oracle-password-prompt", &Options::oraclePasswordPrompt},
+      {"--sqlserver-password-prompt", &Options::sqlPasswordPrompt},
+      {"--drivers", &Options::drivers},
+      {"--verify", &Options::verify},
+      {"--verify-only", &Options::verifyOnly},
   };
 
   for (size_t i = 0; i < args.size(); ++i) {
@@ -101,6 +108,15 @@ Options ParseOptions(const std::vector<std::string>& args) {
 }
 
 void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
+  auto oneOf = [](int given, const char* names) {
+    if (given > 1) throw UsageError(std::string("give only one of ") + names);
+  };
+  oneOf(o.oraclePassword.has_value() + o.oraclePasswordEnv.has_value() + o.oraclePasswordPrompt,
+        "--oracle-password, --oracle-password-env, --oracle-password-prompt");
+  oneOf(o.sqlPassword.has_value() + o.sqlPasswordEnv.has_value() + o.sqlPasswordPrompt,
+        "--sqlserver-password, --sqlserver-password-env, --sqlserver-password-prompt");
+  oneOf(o.verify + o.verifyOnly, "--verify, --verify-only");
+  if (o.drivers) return;
   const std::optional<int32_t> direction = o.direction ? o.direction : settingsDirection;
   if (!direction) throw UsageError("give --direction N (0-9) or --settings FILE");
   if (o.all && !o.tables.empty()) throw UsageError("give either --tables or --all, not both");
@@ -113,6 +129,10 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
   if (*direction == kCustomDirection && o.target && o.xls) {
     throw UsageError("direction 9 writes either to --target or to --xls, not both");
   }
+  const bool workbookTarget =
+      IsExcelTarget(*direction) || (*direction == kCustomDirection && CustomToWorkbook(o));
+  if ((o.verify || o.verifyOnly) && workbookTarget)
+    throw UsageError("--verify reads back database targets; a workbook is not checked");
   if (o.xls && !IsWorkbookName(*o.xls)) {
     throw UsageError("--xls takes a file name ending in .xls or .xlsx, not \"" + *o.xls + "\"");
   }
@@ -173,11 +193,17 @@ directions:
 
 settings:
   --oracle-host HOST (127.0.0.1)  --oracle-port PORT (1521)  --oracle-sid SID
-  --oracle-user USER  --oracle-password PASSWORD
-  --sqlserver-server NAME  --sqlserver-user USER (sa)  --sqlserver-password PASSWORD
-  --sqlserver-database NAME  --windows-auth
+  --oracle-user USER  --oracle-password-env NAME | --oracle-password-prompt
+  --sqlserver-server NAME  --sqlserver-user USER (sa)  --windows-auth
+  --sqlserver-password-env NAME | --sqlserver-password-prompt  --sqlserver-database NAME
   --mdb FILE (c:\1.mdb)  --xls FILE (c:\1.xls; .xls or .xlsx)  --overwrite
-  --source CONN  --target CONN      ODBC connection strings
+  --source CONN  --target CONN      ODBC connection strings; PWD=${NAME} takes the
+                                    password from the environment variable NAME
+  --oracle-password P  --sqlserver-password P   also work, but every user of the machine
+                                    can read them in the process list
+
+  -env NAME reads the password from the environment variable NAME; -prompt (and an unset
+  NAME or ${NAME} on an interactive terminal) asks for it without echo.
 
   --settings FILE   direction, fields, export list and mode from a settings file the
                     window saved; options given as well override it
@@ -186,9 +212,13 @@ settings:
   --list            print the source tables, one per line, and stop
   --log-dir DIR     write the run log (MvqYYYY.mm.DD.log) into DIR
   --summary FILE    write the run as JSON into FILE (- for standard output)
+  --verify          after each table is copied, compare it with its source: row counts
+                    and a checksum per column; a difference exits with 1
+  --verify-only     the same comparison without copying anything
+  --drivers         list the ODBC drivers mvq would use for each kind of database
 
-exit codes: 0 every table fully exported (or skipped as existing with --mode 0);
-  1 a table failed, was partly exported or not reached;
+exit codes: 0 every table fully exported (or skipped as existing with --mode 0) and
+  verified when asked; 1 a table failed, was partly exported, not reached or did not verify;
   2 a settings check or a connection failed; 3 cancelled (Ctrl-C); 4 unexpected error
 )";
 }

@@ -34,6 +34,14 @@ struct Options {
   bool windowsAuth = false;
   std::optional<std::string> mdb, xls, source, target;
   bool overwrite = false;
+
+  // Passwords kept off the command line: the name of an environment variable, or a prompt.
+  std::optional<std::string> oraclePasswordEnv, sqlPasswordEnv;
+  bool oraclePasswordPrompt = false, sqlPasswordPrompt = false;
+
+  bool drivers = false;     // list the ODBC drivers each kind of database would use, and stop
+  bool verify = false;      // compare each copied table with its source
+  bool verifyOnly = false;  // compare without copying
 };
 
 // Throws UsageError for an unknown option, a missing value or a value out of range.

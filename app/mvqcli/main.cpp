@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "CliUserInterface.h"
+#include "DriverReport.h"
 #include "Options.h"
+#include "Passwords.h"
 #include "TerminalProgress.h"
+#include "VerifyOutput.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
@@ -97,6 +100,25 @@ void WriteSummary(const std::string& where, const ExportRunReport& run, int code
   if (!out) std::fprintf(stderr, "mvqcli: cannot write the summary %s\n", where.c_str());
 }
 
+// The tables a run copied rows into, for --verify; the others are named as not checked.
+std::vector<TableOutcome*> CopiedTables(ExportRunReport& run) {
+  std::vector<TableOutcome*> copied;
+  for (TableOutcome& t : run.tables) {
+    if (t.status == OutcomeStatus::Exported || t.status == OutcomeStatus::Partial)
+      copied.push_back(&t);
+    else
+      PrintNotice("mvqcli: " + t.table + " was not copied and is not verified");
+  }
+  return copied;
+}
+
+int VerifyExitCode(VerifyVerdict verdict, int runCode) {
+  if (verdict == VerifyVerdict::NotConnected)
+    return runCode == kAllExported ? kSettingsFailed : runCode;
+  if (verdict == VerifyVerdict::Mismatch && runCode == kAllExported) return kTableFailed;
+  return runCode;
+}
+
 // A missing Access file that cannot be made is a setting the user must change.
 void CreateMdbFileForSettings(const std::string& file) {
   try {
@@ -126,6 +148,8 @@ int Run(const std::vector<std::string>& args) {
       settingsDirection = form.RGmy;
     }
     CheckOptions(o, settingsDirection);
+    if (o.drivers) return PrintDrivers();
+    ResolvePasswords(o);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mvqcli: %s\n(mvqcli --help shows the options)\n", e.what());
     return kSettingsFailed;
@@ -213,6 +237,21 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
       form.lbnew.Add(t);
   }
 
+  if (o.verifyOnly) {
+    std::vector<TableOutcome*> all;
+    for (const std::string& t : tables) {
+      run.tables.push_back(TableOutcome{});
+      run.tables.back().table = t;
+    }
+    for (TableOutcome& t : run.tables) all.push_back(&t);
+    try {
+      return VerifyExitCode(VerifyAndPrint(steps.Context(), all), kAllExported);
+    } catch (const std::exception& e) {
+      ui.ShowError(ErrorBoxText(e.what()));
+      return kUnexpected;
+    }
+  }
+
   int code = kAllExported;
   try {
     steps.ExportRun();
@@ -226,6 +265,14 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
   }
   run = steps.LastRun();
   if (run.started) PrintSummary(run);
+  if (o.verify && run.started && run.connected && !run.cancelled && run.error.empty()) {
+    try {
+      code = VerifyExitCode(VerifyAndPrint(steps.Context(), CopiedTables(run)), code);
+    } catch (const std::exception& e) {
+      ui.ShowError(ErrorBoxText(e.what()));
+      code = kUnexpected;
+    }
+  }
   return code;
 }
 

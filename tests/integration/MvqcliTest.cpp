@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -49,6 +50,8 @@ std::string ReadFile(const fs::path& path) {
 pid_t Spawn(const std::vector<std::string>& argv, const fs::path& out, const fs::path& err) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // Never the terminal: a run that would ask for a password must fail, not wait.
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
@@ -434,6 +437,20 @@ TEST_F(MvqcliWorkbook, TheCustomSourceBecomesAnXlsxWorkbook) {
   EXPECT_EQ(*sheets, (Lines{"订单|3|编号|金额", "people|4|id|name|born|photo"}));
 }
 
+// Drops the named tables on the way out.
+struct DropTables {
+  Db& db;
+  Lines tables;
+  ~DropTables() {
+    for (const auto& t : tables) {
+      try {
+        db.Exec("drop table if exists " + t);
+      } catch (...) {
+      }
+    }
+  }
+};
+
 // --- PostgreSQL ---------------------------------------------------------------------------
 
 TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
@@ -454,18 +471,7 @@ TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
     s.Exec("insert into " + orders + " values (1, '多行\n文本'), (2, '')");
   }
   Db target(pg);
-  struct Drop {
-    Db& db;
-    Lines tables;
-    ~Drop() {
-      for (const auto& t : tables) {
-        try {
-          db.Exec("drop table if exists " + t);
-        } catch (...) {
-        }
-      }
-    }
-  } drop{target, {people, orders}};
+  DropTables drop{target, {people, orders}};
   auto run = [&](const char* mode) {
     return Run({"--direction", "9", "--source", src, "--target", pg, "--tables",
                 people + "," + orders, "--mode", mode});
@@ -497,6 +503,268 @@ TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
   EXPECT_EQ(dropped.code, 0) << dropped.out << dropped.err;
   EXPECT_EQ(target.Count(people), 3);
   EXPECT_THROW(target.Rows("select leftover from " + people), db::DbError);
+}
+
+// --- Verify -------------------------------------------------------------------------------
+
+// The database targets configured here, by engine name.
+std::vector<std::pair<std::string, std::string>> ServerTargets() {
+  std::vector<std::pair<std::string, std::string>> targets;
+  for (const char* name : {"MVQ_TEST_PG", "MVQ_TEST_MARIADB"}) {
+    const char* cs = std::getenv(name);
+    if (cs && *cs) targets.emplace_back(name, cs);
+  }
+  return targets;
+}
+
+TEST_F(Mvqcli, VerifyFindsAndNamesEachChangeMadeInTheTarget) {
+  const auto targets = ServerTargets();
+  if (targets.size() < 2) return Unavailable("MVQ_TEST_PG and MVQ_TEST_MARIADB are not both set");
+  const std::string table = "cli_verify_" + std::to_string(::getpid());
+  const std::string src = SqliteCs("src.db");
+  {
+    Db s(src);
+    s.Exec("create table " + table +
+           " (id integer primary key, name varchar(20), amount numeric(10,2), ratio double, "
+           "at timestamp, day date, photo blob)");
+    s.Exec("insert into " + table +
+           " values (1, '张三', 12.50, 0.1, '2024-02-29 23:59:58.123456', '1990-05-01', "
+           "x'00ff'), (2, NULL, NULL, NULL, NULL, NULL, NULL), "
+           "(3, 'Ann', -0.25, 1e-7, '2001-12-31 08:00:00', '2001-12-31', x'')");
+  }
+  for (const auto& [engine, cs] : targets) {
+    SCOPED_TRACE(engine);
+    Db target(cs);
+    DropTables drop{target, {table}};
+    auto run = [&](const char* verify) {
+      return Run({"--direction", "9", "--source", src, "--target", cs, "--tables", table, "--mode",
+                  "2", verify});
+    };
+
+    // Floats, decimals, Chinese text, dates, NULLs and bytes round-trip clean.
+    Result copied = run("--verify");
+    ASSERT_EQ(copied.code, 0) << copied.out << copied.err;
+    EXPECT_TRUE(Contains(copied.out, "verified     " + table + "  3 rows")) << copied.out;
+
+    target.Exec("update " + table + " set name = 'Anne' where id = 3");
+    Result changed = run("--verify-only");
+    EXPECT_EQ(changed.code, 1);
+    EXPECT_TRUE(Contains(changed.out, "mismatch     " + table + "  columns differing: name"))
+        << changed.out;
+    target.Exec("update " + table + " set name = 'Ann' where id = 3");
+    EXPECT_EQ(run("--verify-only").code, 0);
+
+    const std::string at = target.Rows("select at from " + table + " where id = 1")[0][0].AsText();
+    if (Contains(at, ".123456")) {
+      target.Exec("update " + table + " set at = '2024-02-29 23:59:58.123457' where id = 1");
+      Result fraction = run("--verify-only");
+      EXPECT_EQ(fraction.code, 1);
+      EXPECT_TRUE(Contains(fraction.out, "columns differing: at")) << fraction.out;
+    } else {
+      // A target that keeps whole seconds is compared to the second.
+      EXPECT_EQ(engine, "MVQ_TEST_MARIADB") << at;
+    }
+
+    target.Exec("delete from " + table + " where id = 2");
+    Result deleted = run("--verify-only");
+    EXPECT_EQ(deleted.code, 1);
+    EXPECT_TRUE(Contains(deleted.out, "rows: source 3, target 2")) << deleted.out;
+  }
+}
+
+TEST_F(Mvqcli, VerifyExplainsAShortTargetByTheRowsTheCopyRefused) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string table = "cli_refused_" + std::to_string(::getpid());
+  const std::string src = SqliteCs("src.db");
+  {
+    Db s(src);
+    s.Exec("create table " + table + " (id integer primary key, code varchar(5))");
+    // SQLite keeps any length; PostgreSQL refuses the long one.
+    s.Exec("insert into " + table + " values (1, 'ab'), (2, 'much too long'), (3, 'cd')");
+  }
+  Db target(pg);
+  DropTables drop{target, {table}};
+
+  Result r = Run({"--direction", "9", "--source", src, "--target", pg, "--tables", table, "--mode",
+                  "2", "--verify"});
+
+  EXPECT_EQ(r.code, 1) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "mismatch     " + table +
+                                  "  1 of 3 rows were refused during the copy (see the run "
+                                  "log); the target holds the other 2"))
+      << r.out;
+  EXPECT_FALSE(Contains(r.out, "columns differing")) << r.out;
+}
+
+TEST_F(Mvqcli, VerifyOptionsAreRefusedWhereTheyCannotWork) {
+  Result both = Run({"--direction", "9", "--source", "DSN=a", "--target", "DSN=b", "--all",
+                     "--verify", "--verify-only"});
+  EXPECT_EQ(both.code, 2);
+  Result workbook =
+      Run({"--direction", "9", "--source", "DSN=a", "--xls", "a.xlsx", "--all", "--verify"});
+  EXPECT_EQ(workbook.code, 2);
+  EXPECT_TRUE(Contains(workbook.err, "a workbook is not checked")) << workbook.err;
+}
+
+// --- Passwords ----------------------------------------------------------------------------
+
+// Sets an environment variable for the runs of one test.
+struct ScopedEnv {
+  std::string name;
+  ScopedEnv(std::string n, const std::string& value) : name(std::move(n)) {
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  ~ScopedEnv() { ::unsetenv(name.c_str()); }
+};
+
+// A MariaDB login with a password, for the paths that must carry one unseen.
+class MvqcliPasswords : public Mvqcli {
+ protected:
+  void SetUp() override {
+    Mvqcli::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    const char* maria = std::getenv("MVQ_TEST_MARIADB");
+    if (!maria || !*maria) return Unavailable("MVQ_TEST_MARIADB is not set");
+    admin = std::make_unique<Db>(maria);
+    const std::string id = std::to_string(::getpid());
+    user = "mvq_pw_" + id;
+    secret = "Pw-" + id + "-geheim;x";
+    table = "cli_pw_" + id;
+    for (const char* host : {"localhost", "127.0.0.1", "%"}) {
+      const std::string at = "'" + user + "'@'" + host + "'";
+      admin->Exec("create or replace user " + at + " identified by 'Pw-" + id + "-geheim;x'");
+      admin->Exec("grant all on *.* to " + at);
+    }
+    std::string base = maria;
+    base = base.substr(0, base.find(";UID="));
+    targetWith = [base, this](const std::string& pwd) {
+      return base + ";UID=" + user + ";PWD=" + pwd;
+    };
+    source = SqliteCs("src.db");
+    Db s(source);
+    s.Exec("create table " + table + " (id integer, name varchar(20))");
+    s.Exec("insert into " + table + " values (1, 'a'), (2, 'b')");
+  }
+  void TearDown() override {
+    if (admin) {
+      try {
+        admin->Exec("drop table if exists " + table);
+        for (const char* host : {"localhost", "127.0.0.1", "%"})
+          admin->Exec("drop user if exists '" + user + "'@'" + host + "'");
+      } catch (...) {
+      }
+    }
+    Mvqcli::TearDown();
+  }
+  // The secret in neither stream nor the log.
+  void ExpectHidden(const Result& r, const std::string& what) {
+    EXPECT_FALSE(Contains(r.out, what)) << r.out;
+    EXPECT_FALSE(Contains(r.err, what)) << r.err;
+    const std::string log = LogText();
+    EXPECT_FALSE(Contains(log, what)) << log;
+  }
+
+  std::unique_ptr<Db> admin;
+  std::string user, secret, table, source;
+  std::function<std::string(const std::string&)> targetWith;
+};
+
+TEST_F(MvqcliPasswords, AConnectionStringTakesItsPasswordFromTheEnvironment) {
+  ScopedEnv env("MVQ_TEST_SECRET", secret);
+  Result r = Run({"--direction", "9", "--source", source, "--target",
+                  targetWith("${MVQ_TEST_SECRET}"), "--tables", table, "--verify"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(admin->Count(table), 2);
+  ExpectHidden(r, secret);
+  ExpectHidden(r, "geheim");
+
+  ScopedEnv wrong("MVQ_TEST_SECRET", "Wrong-" + secret);
+  Result refused = Run({"--direction", "9", "--source", source, "--target",
+                        targetWith("${MVQ_TEST_SECRET}"), "--tables", table});
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_TRUE(Contains(refused.err, "目标数据连接失败")) << refused.err;
+  ExpectHidden(refused, "geheim");
+}
+
+TEST_F(MvqcliPasswords, APasswordTypedIntoTheStringIsNotRepeated) {
+  // Braced as ODBC wants a value with ";" in it; wrong, so that the driver's refusal is shown.
+  Result r = Run({"--direction", "9", "--source", source, "--target",
+                  targetWith("{Wrong-" + secret + "}"), "--tables", table});
+  EXPECT_EQ(r.code, 2);
+  ExpectHidden(r, "geheim");
+}
+
+TEST_F(MvqcliPasswords, AnUnsetVariableWithoutATerminalIsASettingsFailure) {
+  ::unsetenv("MVQ_TEST_UNSET");
+  Result r = Run({"--direction", "9", "--source", source, "--target",
+                  targetWith("${MVQ_TEST_UNSET}"), "--tables", table});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(Contains(r.err, "MVQ_TEST_UNSET is not set")) << r.err;
+  Result oracle =
+      Run({"--direction", "2", "--oracle-sid", "x", "--oracle-user", "u", "--oracle-password-env",
+           "MVQ_TEST_UNSET", "--mdb", (dir / "a.mdb").string(), "--all"});
+  EXPECT_EQ(oracle.code, 2);
+  EXPECT_TRUE(Contains(oracle.err,
+                       "--oracle-password-env: the environment variable "
+                       "MVQ_TEST_UNSET is not set"))
+      << oracle.err;
+  Result prompt = Run({"--direction", "0", "--sqlserver-password-prompt", "--all"});
+  EXPECT_EQ(prompt.code, 2);
+  EXPECT_TRUE(Contains(prompt.err, "no terminal")) << prompt.err;
+  EXPECT_EQ(
+      Run({"--direction", "1", "--oracle-password", "a", "--oracle-password-env", "B", "--all"})
+          .code,
+      2);
+}
+
+TEST_F(MvqcliPasswords, TheOraclePasswordFromTheEnvironmentStaysOutOfSight) {
+  ScopedEnv env("MVQ_TEST_ORACLE_SECRET", secret);
+  // No Oracle driver or server here: the connection fails, and its report must not show it.
+  Result r = Run({"--direction", "2", "--oracle-sid", "ORCL", "--oracle-user", "scott",
+                  "--oracle-password-env", "MVQ_TEST_ORACLE_SECRET", "--mdb",
+                  (dir / "a.mdb").string(), "--all"});
+  EXPECT_EQ(r.code, 2) << r.out << r.err;
+  ExpectHidden(r, "geheim");
+}
+
+TEST_F(MvqcliPasswords, AnInteractiveTerminalIsAskedWithoutEcho) {
+  if (std::system("/usr/bin/python3 -c 'import pty' >/dev/null 2>&1") != 0)
+    return Unavailable("/usr/bin/python3 is missing");
+  // The binary on a pseudo terminal: answer the prompt, then collect what the terminal showed.
+  const fs::path script = dir / "answer_prompt.py";
+  std::ofstream(script) << R"(import os, pty, sys
+pid, fd = pty.fork()
+if pid == 0:
+    os.execv(sys.argv[2], sys.argv[2:])
+seen = b''
+while b'password for MVQ_TEST_ASKED: ' not in seen:
+    seen += os.read(fd, 1024)
+os.write(fd, sys.argv[1].encode() + b'\n')
+while True:
+    try:
+        chunk = os.read(fd, 1024)
+    except OSError:
+        break
+    if not chunk:
+        break
+    seen += chunk
+_, status = os.waitpid(pid, 0)
+sys.stdout.write(seen.decode('utf-8', 'replace'))
+sys.exit(os.waitstatus_to_exitcode(status))
+)";
+  ::unsetenv("MVQ_TEST_ASKED");
+  Result r;
+  r.code = Wait(Spawn({"/usr/bin/python3", script.string(), secret, Binary(), "--direction", "9",
+                       "--source", source, "--target", targetWith("${MVQ_TEST_ASKED}"), "--tables",
+                       table, "--log-dir", logDir.string()},
+                      dir / "out.txt", dir / "err.txt"));
+  r.out = ReadFile(dir / "out.txt");
+  r.err = ReadFile(dir / "err.txt");
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "password for MVQ_TEST_ASKED: ")) << r.out;
+  EXPECT_EQ(admin->Count(table), 2);
+  ExpectHidden(r, "geheim");
 }
 
 }  // namespace

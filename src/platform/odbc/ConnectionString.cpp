@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/odbc/DbError.h"
+#include "platform/odbc/DriverChoice.h"
 #include "platform/odbc/DriverQuirks.h"
 #include "platform/text/AsciiCase.h"
 
@@ -55,14 +56,7 @@ bool IsTrue(std::string_view v) {
 // Integrated Security=SSPI.
 std::vector<Attribute> SqlServerAttributes(const std::vector<Attribute>& in,
                                            const std::vector<std::string>& drivers) {
-  std::string driver;
-  for (const char* candidate :
-       {"ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "FreeTDS"}) {
-    if (Installed(drivers, candidate)) {
-      driver = candidate;
-      break;
-    }
-  }
+  const std::string driver = ChooseDriver(DatabaseKind::SqlServer, drivers).value_or("");
   if (driver.empty())
     throw DbError(
         "no ODBC driver for SQL Server is installed (tried ODBC Driver 18/17 for "
@@ -101,14 +95,7 @@ std::vector<Attribute> SqlServerAttributes(const std::vector<Attribute>& in,
 // Provider=Microsoft.Jet.OLEDB.4.0;Data Source=path.
 std::vector<Attribute> AccessAttributes(const std::vector<Attribute>& in,
                                         const std::vector<std::string>& drivers) {
-  std::string driver;
-  for (const char* candidate : {"Microsoft Access Driver (*.mdb, *.accdb)",
-                                "Microsoft Access Driver (*.mdb)", "MDBTools"}) {
-    if (Installed(drivers, candidate)) {
-      driver = candidate;
-      break;
-    }
-  }
+  const std::string driver = ChooseDriver(DatabaseKind::Access, drivers).value_or("");
   if (driver.empty()) throw DbError("no ODBC driver for Access files is installed", "IM002");
   std::vector<Attribute> out{{"DRIVER", driver}, {"DBQ", ValueOf(in, {"Data Source", "DBQ"})}};
   if (auto pwd = ValueOf(in, {"Jet OLEDB:Database Password"}); !pwd.empty())
@@ -251,6 +238,77 @@ std::string TranslateConnectionString(const std::string& text,
 
 std::string DriverOf(std::string_view odbcText) {
   return AttributeValue(odbcText, "Driver").value_or("");
+}
+
+bool IsPasswordKey(std::string_view key) {
+  const std::string k = Trim(key);
+  return text::SameIgnoringCase(k, "PWD") || text::SameIgnoringCase(k, "Password") ||
+         text::SameIgnoringCase(k, "Jet OLEDB:Database Password");
+}
+
+std::string MaskPasswords(std::string_view text) {
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t eq = text.find('=', i);
+    if (eq == std::string_view::npos) break;
+    // The key is the word just before "=" ("Database Password" ends in one too).
+    size_t keyEnd = eq;
+    while (keyEnd > i && text[keyEnd - 1] == ' ') --keyEnd;
+    size_t keyStart = keyEnd;
+    while (keyStart > i &&
+           std::string_view(";{(\"' \t\n").find(text[keyStart - 1]) == std::string_view::npos)
+      --keyStart;
+    const std::string_view key = text.substr(keyStart, keyEnd - keyStart);
+    out.append(text.substr(i, eq + 1 - i));
+    i = eq + 1;
+    if (!IsPasswordKey(key)) continue;
+    while (i < text.size() && text[i] == ' ') out += text[i++];
+    if (i < text.size() && (text[i] == '{' || text[i] == '"' || text[i] == '\'')) {
+      const char close = text[i] == '{' ? '}' : text[i];
+      size_t j = i + 1;
+      while (j < text.size()) {
+        if (text[j] == close) {
+          if (j + 1 < text.size() && text[j + 1] == close) {
+            j += 2;
+            continue;
+          }
+          ++j;
+          break;
+        }
+        ++j;
+      }
+      out += "***";
+      i = j;
+    } else {
+      // Unquoted: up to the ";" that ends it, or the end of the line.
+      size_t j = text.find_first_of(";\n", i);
+      if (j == std::string_view::npos) j = text.size();
+      out += "***";
+      i = j;
+    }
+  }
+  out.append(text.substr(std::min(i, text.size())));
+  return out;
+}
+
+std::vector<std::string> PasswordsOf(std::string_view text) {
+  std::vector<std::string> secrets;
+  try {
+    for (const auto& a : ParseConnectionString(text))
+      if (IsPasswordKey(a.key) && !a.value.empty()) secrets.push_back(a.value);
+  } catch (const DbError&) {
+  }
+  return secrets;
+}
+
+std::string HideSecrets(std::string message, const std::vector<std::string>& secrets) {
+  for (const std::string& secret : secrets) {
+    if (secret.empty()) continue;
+    for (size_t pos = 0; (pos = message.find(secret, pos)) != std::string::npos; pos += 3)
+      message.replace(pos, secret.size(), "***");
+  }
+  return MaskPasswords(message);
 }
 
 }  // namespace mvq::db

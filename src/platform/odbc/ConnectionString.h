@@ -36,4 +36,18 @@ std::string TranslateConnectionString(const std::string& text,
 // The driver named by an ODBC string's DRIVER entry, without braces; empty when absent.
 std::string DriverOf(std::string_view odbcText);
 
+// Whether key names a password: PWD, Password, "Jet OLEDB:Database Password" (case ignored).
+bool IsPasswordKey(std::string_view key);
+
+// The text with the value of every password entry replaced by "***". Works on any text, not
+// only on a string that parses (a driver message quoting one, an edited half string): this
+// is what every connection string goes through before it is shown or logged.
+std::string MaskPasswords(std::string_view text);
+
+// The non-empty password values a connection string carries; none when it does not parse.
+std::vector<std::string> PasswordsOf(std::string_view text);
+
+// message with every occurrence of one of the secrets replaced by "***", then masked.
+std::string HideSecrets(std::string message, const std::vector<std::string>& secrets);
+
 }  // namespace mvq::db

@@ -93,6 +93,9 @@ void OdbcConnection::Open(const std::string& connectionString) {
   if (!SQL_SUCCEEDED(rc)) {
     auto records = session->calls.Diagnostics(SQL_HANDLE_DBC, dbc);
     if (records.empty()) records.push_back({"08001", 0, SilentRefusal(odbc)});
+    // A driver may quote the string or the password back; the message goes to the log.
+    const std::vector<std::string> secrets = PasswordsOf(odbc);
+    for (Diagnostic& record : records) record.message = HideSecrets(record.message, secrets);
     throw DbError(std::move(records));
   }
   session->open = true;

@@ -1,9 +1,7 @@
 #include "platform/oracle/OraDrivers.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "platform/odbc/DbError.h"
+#include "platform/odbc/DriverChoice.h"
 #include "platform/odbc/Drivers.h"
 
 namespace mvq::ora {
@@ -13,13 +11,6 @@ namespace {
 DriverLister& Lister() {
   static DriverLister lister;
   return lister;
-}
-
-bool ContainsOracle(const std::string& name) {
-  std::string lower(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower.find("oracle") != std::string::npos;
 }
 
 }  // namespace
@@ -36,9 +27,7 @@ DriverLister SetDriverLister(DriverLister lister) {
 }
 
 std::optional<std::string> FindOracleDriver() {
-  for (const auto& name : InstalledDrivers())
-    if (ContainsOracle(name)) return name;
-  return std::nullopt;
+  return db::ChooseDriver(db::DatabaseKind::Oracle, InstalledDrivers());
 }
 
 }  // namespace mvq::ora
