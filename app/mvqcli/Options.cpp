@@ -76,8 +76,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       o.*(f->second) = true;
       continue;
     }
-    const bool takesValue =
-        text.count(name) || name == "--direction" || name == "--mode" || name == "--tables";
+    const bool takesValue = text.count(name) || name == "--direction" || name == "--mode" ||
+                            name == "--tables" || name == "--commit-every";
     if (!takesValue) throw UsageError("unknown option \"" + args[i] + "\"");
     std::string value;
     if (inlineValue) {
@@ -90,6 +90,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       o.direction = ParseNumber(name, value, 0, kDirectionCount - 1);
     } else if (name == "--mode") {
       o.mode = ParseNumber(name, value, 0, 2);
+    } else if (name == "--commit-every") {
+      o.commitEvery = ParseNumber(name, value, 1, INT32_MAX);
     } else if (name == "--tables") {
       SplitTables(value, o.tables);
     } else {
@@ -184,6 +186,9 @@ settings:
   --mode M          a table that exists in the target: 0 skip it, 1 empty it, 2 drop it
   --list            print the source tables, one per line, and stop
   --log-dir DIR     write the run log (MvqYYYY.mm.DD.log) into DIR
+  --commit-every N  also commit the target every N rows (default: at each source page of
+                    65,535 rows and at the end of a table; a table read whole, and every
+                    custom copy, commits once at its end)
 
 exit codes: 0 every table fully exported; 1 a table failed or was partly exported;
   2 a settings check or a connection failed; 3 cancelled (Ctrl-C); 4 unexpected error

@@ -14,6 +14,7 @@
 #include "CliUserInterface.h"
 #include "Options.h"
 #include "TerminalProgress.h"
+#include "engine/RowCopy.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
@@ -31,7 +32,7 @@ enum ExitCode : int {
   kAllExported = 0,
   kTableFailed = 1,
   kSettingsFailed = 2,
-  kCancelled = 3,
+  kCancelled = kExitCancelled,
   kUnexpected = 4,
 };
 
@@ -126,6 +127,7 @@ int Run(const std::vector<std::string>& args) {
     return kSettingsFailed;
   }
   ApplyOptions(o, form);
+  if (o.commitEvery) SetCommitEveryRows(*o.commitEvery);
 
   try {
     if (o.logDir) {

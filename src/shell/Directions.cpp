@@ -75,6 +75,10 @@ bool IsExcelTarget(int32_t direction) {
   return GetDirection(direction).target == Endpoint::Excel;
 }
 
+bool AccessIsSource(int32_t direction) {
+  return GetDirection(direction).source == Endpoint::Access;
+}
+
 void ArrangeSettingsPage(SettingsLayout& layout, int32_t direction) {
   const Direction& d = GetDirection(direction);
   if (d.layout) layout = *d.layout;

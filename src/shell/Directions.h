@@ -85,6 +85,8 @@ const std::array<Direction, kDirectionCount>& Directions();
 const Direction& GetDirection(int32_t number);
 
 bool IsExcelTarget(int32_t direction);
+// The direction reads an Access file (3, 5 and 8): a missing one is not created.
+bool AccessIsSource(int32_t direction);
 
 // What ArrangeSettingsPage does: the direction's arrangement, or the current one unchanged
 // for the custom direction.

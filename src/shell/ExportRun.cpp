@@ -45,6 +45,19 @@ void ConvertTables(ShellContext& c, ExportRunReport& report) {
       [] { ProgressClose(true); });
 }
 
+// The sheets' lines come when the save has decided whether they reached the file.
+void CloseWorkbook(ShellContext& c, WorkbookExport& writer, ExportRunReport& report) {
+  const std::optional<std::string> failed = writer.Close();
+  for (TableOutcome& outcome : report.tables) {
+    std::vector<std::string> lines = writer.ClosingLines(outcome.table);
+    if (lines.empty()) continue;
+    outcome.log.insert(outcome.log.end(), lines.begin(), lines.end());
+    if (outcome.status != TableStatus::Error)
+      outcome.status = ClassifyTable(outcome.table, outcome.log, true);
+  }
+  if (failed) c.ui.Message(*failed);
+}
+
 // The workbook loop steps before each table, so a cancel stops before the next one starts.
 void ExportToWorkbook(ShellContext& c, ExportRunReport& report) {
   ProgressStartLast(static_cast<int32_t>(report.tables.size()) - 1, kProgressTitle, true);
@@ -62,7 +75,7 @@ void ExportToWorkbook(ShellContext& c, ExportRunReport& report) {
                 Track(outcome, true, [&] { writer->ExportTable(outcome.table); });
               }
             },
-            [&] { writer->Close(); });
+            [&] { CloseWorkbook(c, *writer, report); });
       },
       [] { ProgressClose(true); });
 }

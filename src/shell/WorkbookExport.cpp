@@ -9,7 +9,18 @@ class TexpexcelExport : public WorkbookExport {
  public:
   explicit TexpexcelExport(const std::string& fileName) : book_(fileName) {}
   void ExportTable(const std::string& tableName) override { book_.ExportTable(tableName); }
-  void Close() override { book_.Close(); }
+  std::optional<std::string> Close() override {
+    try {
+      book_.Close();
+    } catch (...) {
+      if (book_.SaveError().empty()) throw;
+      return book_.SaveError();
+    }
+    return std::nullopt;
+  }
+  std::vector<std::string> ClosingLines(const std::string& tableName) const override {
+    return book_.ClosingLines(tableName);
+  }
 
  private:
   Texpexcel book_;

@@ -4,7 +4,9 @@
 // create one per run through a WorkbookFactory.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace mvq {
 
@@ -13,9 +15,13 @@ class WorkbookExport {
   virtual ~WorkbookExport() = default;
   // Writes one table of the run's source as one or more sheets.
   virtual void ExportTable(const std::string& tableName) = 0;
-  // Saves the workbook under its file name; errors rise. Called once, also after a cancel
-  // or an error, so the sheets written so far are kept.
-  virtual void Close() = 0;
+  // Saves the workbook under its file name, replacing the file only with a complete one.
+  // Called once, also after a cancel or an error, so the sheets written so far are kept.
+  // A save that fails is a result: the message naming the cause and the path, its run-log
+  // lines written.
+  virtual std::optional<std::string> Close() = 0;
+  // The run-log lines Close wrote for the sheets of a table.
+  virtual std::vector<std::string> ClosingLines(const std::string& tableName) const = 0;
 };
 
 using WorkbookFactory = std::function<std::unique_ptr<WorkbookExport>(const std::string& fileName)>;

@@ -36,4 +36,9 @@ std::string TranslateConnectionString(const std::string& text,
 // The driver named by an ODBC string's DRIVER entry, without braces; empty when absent.
 std::string DriverOf(std::string_view odbcText);
 
+// The database file a connection string names (SQLite's Database, an Access driver's DBQ,
+// a Jet provider's Data Source) when that file does not exist; empty otherwise. Opening
+// such a string would create an empty database where the user meant to read one.
+std::string MissingDatabaseFile(std::string_view text);
+
 }  // namespace mvq::db
