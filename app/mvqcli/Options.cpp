@@ -84,8 +84,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       o.*(f->second) = true;
       continue;
     }
-    const bool takesValue =
-        text.count(name) || name == "--direction" || name == "--mode" || name == "--tables";
+    const bool takesValue = text.count(name) || name == "--direction" || name == "--mode" ||
+                            name == "--tables" || name == "--commit-every";
     if (!takesValue) throw UsageError("unknown option \"" + args[i] + "\"");
     std::string value;
     if (inlineValue) {
@@ -98,6 +98,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       o.direction = ParseNumber(name, value, 0, kDirectionCount - 1);
     } else if (name == "--mode") {
       o.mode = ParseNumber(name, value, 0, 2);
+    } else if (name == "--commit-every") {
+      o.commitEvery = ParseNumber(name, value, 1, INT32_MAX);
     } else if (name == "--tables") {
       SplitTables(value, o.tables);
     } else {
@@ -216,6 +218,9 @@ settings:
                     and a checksum per column; a difference exits with 1
   --verify-only     the same comparison without copying anything
   --drivers         list the ODBC drivers mvq would use for each kind of database
+  --commit-every N  also commit the target every N rows (default: at each source page of
+                    65,535 rows and at the end of a table; a table read whole, and every
+                    custom copy, commits once at its end)
 
 exit codes: 0 every table fully exported (or skipped as existing with --mode 0) and
   verified when asked; 1 a table failed, was partly exported, not reached or did not verify;

@@ -24,6 +24,7 @@ struct Options {
   bool all = false;
   std::optional<int32_t> direction;
   std::optional<int32_t> mode;
+  std::optional<int32_t> commitEvery;  // rows per commit within a page
   std::optional<std::string> settingsFile;
   std::optional<std::string> logDir;
   std::optional<std::string> summary;  // a file for the JSON summary, "-" for stdout

@@ -1,24 +1,63 @@
 #include "TerminalProgress.h"
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
+
+#include "platform/files/ReplacingFile.h"
+#include "platform/odbc/StatementCancel.h"
 
 namespace mvq::cli {
 namespace {
 
 volatile std::sig_atomic_t g_interrupts = 0;
+int g_wake[2] = {-1, -1};  // the handler's note to the thread that tells the servers
 bool g_lineDrawn = false;  // a bar line is on the terminal and not yet ended
+
+void Say(const char* text, size_t size) {
+  ssize_t ignored = ::write(STDERR_FILENO, text, size);
+  (void)ignored;
+}
+
+// Stopping at once: a workbook being saved leaves neither a partial file nor a changed one.
+[[noreturn]] void Stop() {
+  RemovePendingFiles();
+  static const char kStop[] = "mvqcli: stopped\n";
+  Say(kStop, sizeof kStop - 1);
+  ::_exit(kExitCancelled);
+}
 
 void OnInterrupt(int) {
   g_interrupts = g_interrupts + 1;
-  static const char kNote[] =
-      "\nmvqcli: cancelling after the current step (Ctrl-C again to stop at once)\n";
-  ssize_t ignored = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+  if (g_interrupts == 1) {
+    static const char kNote[] =
+        "\nmvqcli: cancelling the current statement (Ctrl-C again to stop at once)\n";
+    Say(kNote, sizeof kNote - 1);
+  }
+  // A third press does not wait for a driver that does not answer the cancel.
+  if (g_interrupts >= 3) Stop();
+  const char press = 1;
+  ssize_t ignored = ::write(g_wake[1], &press, 1);
   (void)ignored;
+}
+
+// Each press: the statements under way are cancelled on their servers (a DROP waiting for
+// a lock does not run later); after the second the program ends.
+void TellTheServers() {
+  for (int presses = 0;;) {
+    char press = 0;
+    const ssize_t n = ::read(g_wake[0], &press, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    db::CancelStatementsUnderWay();
+    if (++presses >= 2) Stop();
+  }
 }
 
 int TerminalColumns() {
@@ -135,11 +174,15 @@ void TerminalProgress::HandleInterrupt() {
 }
 
 void InstallInterruptHandler() {
+  if (g_wake[0] < 0) {
+    if (::pipe2(g_wake, O_CLOEXEC) != 0) return;
+    std::thread(TellTheServers).detach();
+  }
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  // Blocking calls in the drivers go on; the second press gets the default action.
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  // Blocking calls in the drivers go on.
+  action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
 }
 

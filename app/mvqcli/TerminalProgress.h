@@ -1,7 +1,8 @@
 #pragma once
 // The progress window on a terminal: one redrawn line of bars on stderr when it is a
 // terminal, plain lines otherwise (a new caption, every tenth of the bottom bar). Ctrl-C is
-// the cancel button, confirmed; a second Ctrl-C ends the program at once.
+// the cancel button, confirmed, and cancels the statements under way on their servers; a
+// second Ctrl-C ends the program once the servers have been told.
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,15 +18,20 @@ class TerminalProgress : public ProgressUi {
   // Answers yes for a cancel that Ctrl-C asked for, no otherwise.
   bool Confirm(const std::string& text, const std::string& caption) override;
 
-  // Called by the windows while they pump events.
+  // Called by the windows while they pump events, and before each step.
   void HandleInterrupt();
+  void TakePendingCancel() override { HandleInterrupt(); }
 
  private:
   bool interactive_;
   bool confirming_ = false;
 };
 
-// Installs the Ctrl-C handler: the first press asks for a cancel, the next ends the program.
+// The exit code of a run that was cancelled, by one Ctrl-C or two.
+inline constexpr int kExitCancelled = 3;
+
+// Installs the Ctrl-C handler: the first press asks for a cancel, the next ends the program
+// with kExitCancelled.
 void InstallInterruptHandler();
 // Whether Ctrl-C has been pressed.
 bool Interrupted();

@@ -19,6 +19,7 @@
 #include "Passwords.h"
 #include "TerminalProgress.h"
 #include "VerifyOutput.h"
+#include "engine/RowCopy.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
@@ -37,7 +38,7 @@ enum ExitCode : int {
   kAllExported = 0,
   kTableFailed = 1,
   kSettingsFailed = 2,
-  kCancelled = 3,
+  kCancelled = kExitCancelled,
   kUnexpected = 4,
 };
 
@@ -155,6 +156,7 @@ int Run(const std::vector<std::string>& args) {
     return kSettingsFailed;
   }
   ApplyOptions(o, form);
+  if (o.commitEvery) SetCommitEveryRows(*o.commitEvery);
   ExportRunReport run;
   run.direction = form.RGmy;
   run.startTime = std::chrono::system_clock::now();

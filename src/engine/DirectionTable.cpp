@@ -63,6 +63,10 @@ bool IsExcelTarget(int32_t direction) {
   return DirectionOf(direction).target == Endpoint::Excel;
 }
 
+bool AccessIsSource(int32_t direction) {
+  return DirectionOf(direction).source == Endpoint::Access;
+}
+
 bool IsCustomDirection(int32_t direction) {
   return DirectionOf(direction).source == Endpoint::Custom;
 }

@@ -74,6 +74,8 @@ const std::array<DirectionRow, kDirectionCount>& DirectionRows();
 const DirectionRow& DirectionOf(int32_t number);
 
 bool IsExcelTarget(int32_t direction);
+// The direction reads an Access file (3, 5 and 8): a missing one is not created.
+bool AccessIsSource(int32_t direction);
 bool IsCustomDirection(int32_t direction);
 
 // Whether the CREATE TABLE text comes from a function installed on the source server: its

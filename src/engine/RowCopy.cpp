@@ -10,6 +10,8 @@ namespace mvq {
 
 namespace {
 
+int64_t g_commitEveryRows = 0;
+
 int32_t ClampCount(int64_t n) {
   return n > INT32_MAX ? INT32_MAX : n < 0 ? 0 : static_cast<int32_t>(n);
 }
@@ -91,8 +93,10 @@ void OpenTarget(RowTarget& target, const CopyPlan& plan) {
 
 void CopyLoop(RowSource& source, RowTarget& target, const CopyPlan& plan, Tally& tally) {
   if (source.AtEnd()) return;
+  int64_t sinceCommit = 0;
   for (;;) {
     CopyOneRow(source, target, plan, tally);
+    ++sinceCommit;
     bool pageChanged = false;
     if (plan.order == CopyOrder::ProgressFirst && ProgressStep(1)) return;
     if (source.Next(pageChanged)) return;
@@ -100,12 +104,21 @@ void CopyLoop(RowSource& source, RowTarget& target, const CopyPlan& plan, Tally&
       FlushAndCommit(target, tally);
       if (plan.reopenTargetOnNewPage) target.Open();
       target.Begin();
+      sinceCommit = 0;
+    } else if (g_commitEveryRows > 0 && sinceCommit >= g_commitEveryRows) {
+      FlushAndCommit(target, tally);
+      target.Begin();
+      sinceCommit = 0;
     }
     if (plan.order == CopyOrder::SourceFirst && ProgressStep(1)) return;
   }
 }
 
 }  // namespace
+
+void SetCommitEveryRows(int64_t rows) {
+  g_commitEveryRows = rows > 0 ? rows : 0;
+}
 
 void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
                      const std::string& table, TableOutcome& outcome) {

@@ -62,6 +62,10 @@ struct CopyPlan {
 void ExportTableRows(RowSource& source, RowTarget& target, const CopyPlan& plan,
                      const std::string& table, TableOutcome& outcome);
 
+// Also commit after every `rows` rows within a page, so that a long unpaged copy keeps what
+// it wrote; 0 (the default, the window's) commits only at each source page and at the end.
+void SetCommitEveryRows(int64_t rows);
+
 // The variants used by the pipeline.
 void CopyRowsAdoToAdo(TADODataGate& source, TADODataGate& target, const std::string& table,
                       TableOutcome& outcome);

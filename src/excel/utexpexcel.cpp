@@ -13,6 +13,7 @@
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
+#include "platform/files/ReplacingFile.h"
 #include "platform/xls/SheetName.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/XlsError.h"
@@ -82,26 +83,38 @@ Texpexcel::Texpexcel(const std::string& fileName)
       FileName_(fileName) {}
 
 Texpexcel::~Texpexcel() {
-  if (Closed()) return;
   try {
     Close();
-  } catch (const std::exception& e) {
-    try {
-      WriteLog(StrFormat("保存Excel文件%s失败:%s", FileName_.c_str(), e.what()));
-    } catch (...) {
-    }
-  } catch (...) {
+  } catch (...) {  // logged by Close
   }
 }
 
 void Texpexcel::Close() {
   if (Closed_) return;
   Closed_ = true;  // a failed save is not tried again
-  if (Workbook_->Count() > 3) {
-    for (const char* name : kInitialSheets)
-      if (Workbook_->FindSheet(name)) Workbook_->DeleteSheet(name);
+  try {
+    if (Workbook_->Count() > 3) {
+      for (const char* name : kInitialSheets)
+        if (Workbook_->FindSheet(name)) Workbook_->DeleteSheet(name);
+    }
+    Workbook_->Save(FileName_);
+  } catch (const std::exception& e) {
+    const auto* failure = dynamic_cast<const SaveFailure*>(&e);
+    SaveError_ = StrFormat("保存Excel文件%s失败:%s", FileName_.c_str(),
+                           failure ? failure->Cause().c_str() : e.what());
+    // No sheet reached the file: each one's line says so instead of its success line.
+    for (PendingSheet& sheet : Pending_) {
+      sheet.line = "失败-----------因" + SaveError_ + ":无法保存工作表" + sheet.sheet;
+      WriteLog(sheet.line);
+    }
+    WriteLog(SaveError_);
+    throw;
   }
-  Workbook_->Save(FileName_);
+  for (const PendingSheet& sheet : Pending_) WriteLog(sheet.line);
+}
+
+void Texpexcel::SheetDone(const std::string& sheetName, std::string line) {
+  Pending_.push_back({sheetName, std::move(line)});
 }
 
 xls::Workbook& Texpexcel::Writable() {
@@ -247,8 +260,8 @@ bool Texpexcel::WriteSheetFromDataSet(db::Query& dataSet, const std::string& she
   cuts.Report(sheet.Name());
   const std::string line = StrFormat("导出成功:表%s，导出数据%d条，全部完成,用时%dms",
                                      sheet.Name().c_str(), static_cast<int>(rows), Elapsed(start));
-  WriteLog(line);
   SheetWritten(rows, line);
+  SheetDone(sheet.Name(), line);
   return !dataSet.Eof();
 }
 
@@ -282,8 +295,8 @@ bool Texpexcel::WriteSheetFromRecordset(db::Query& recordset, const std::string&
   cuts.Report(sheet.Name());
   const std::string line =
       StrFormat("导出成功:表%s，全部完成,用时%dms", sheet.Name().c_str(), Elapsed(start));
-  WriteLog(line);
   SheetWritten(rows, line);
+  SheetDone(sheet.Name(), line);
   return !recordset.Eof();
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/TableOutcome.h"
 #include "platform/odbc/Connection.h"
@@ -25,15 +26,19 @@ class Texpexcel {
   // A new workbook (Sheet1, Sheet2, Sheet3) to be saved as fileName, whose extension
   // (.xls or .xlsx) chooses the format; any other throws xls::XlsError at once.
   explicit Texpexcel(const std::string& fileName);
-  // Closes the workbook when Close was not called; a failure then becomes a run-log line.
+  // Closes the workbook when Close was not called.
   ~Texpexcel();
   Texpexcel(const Texpexcel&) = delete;
   Texpexcel& operator=(const Texpexcel&) = delete;
 
-  // Deletes the three initial sheets when a sheet was added and saves under FileName.
-  // Errors rise; after the first call nothing more is done, and no table can be added.
+  // Deletes the three initial sheets when a sheet was added and saves under FileName, which
+  // is replaced only by a complete file. The sheets' success lines go to the run log once the
+  // file is saved; when the save fails, a failure line per sheet and SaveError() go there
+  // instead and the error rises. After the first call nothing more is done.
   void Close();
   bool Closed() const { return Closed_; }
+  // "保存Excel文件%s失败:%s" with the path and the cause, after a failed Close; else empty.
+  const std::string& SaveError() const { return SaveError_; }
 
   // One table from the source of CurrentDirection, its sheets and rows counted in outcome.
   // A failure of the table alone (it cannot be read, it is wider than a sheet) is logged
@@ -56,14 +61,14 @@ class Texpexcel {
   // its end; they answer whether rows remain. A closed dataset raises.
   //
   // Header row of the field names (large objects left out), then the values as text, and
-  // the log line "导出成功:表%s，导出数据%d条，全部完成,用时%dms".
+  // at Close the log line "导出成功:表%s，导出数据%d条，全部完成,用时%dms".
   bool WriteSheetFromDataSet(db::Query& dataSet, const std::string& sheetName,
                              int64_t maxRows = PageSize);
   // WriteSheetFromRecordset with the header row.
   bool WriteSheetFromAdoQuery(db::Query& query, const std::string& sheetName,
                               int64_t maxRows = PageSize);
-  // Every field with its own value type, columns fitted to their content, and the log line
-  // "导出成功:表%s，全部完成,用时%dms".
+  // Every field with its own value type, columns fitted to their content, and at Close the
+  // log line "导出成功:表%s，全部完成,用时%dms".
   bool WriteSheetFromRecordset(db::Query& recordset, const std::string& sheetName,
                                bool withFieldNames, int64_t maxRows = PageSize);
 
@@ -95,8 +100,16 @@ class Texpexcel {
   // The workbook while sheets may still be added; std::logic_error after Close.
   xls::Workbook& Writable();
 
+  // A written sheet and the line that reports it once the save has decided its fate.
+  struct PendingSheet {
+    std::string sheet, line;
+  };
+  void SheetDone(const std::string& sheetName, std::string line);
+
   std::unique_ptr<xls::Workbook> Workbook_;
   bool Closed_ = false;
+  std::string SaveError_;
+  std::vector<PendingSheet> Pending_;
   std::string FileName_;
   std::string CurrentTable_;         // the table being exported, for the renaming line
   TableOutcome* Outcome_ = nullptr;  // and its outcome, while ExportTable runs

@@ -6,6 +6,7 @@
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
+#include "platform/odbc/ConnectionString.h"
 #include "shell/ConnectionStrings.h"
 #include "shell/Directions.h"
 #include "support/CurrentDirection.h"
@@ -27,6 +28,20 @@ void FillLbold(FormState& form, const std::vector<std::string>& names) {
   for (const std::string& name : names) form.lbold.Add(name);
 }
 
+// The shell's own failure message, then the driver's reason on a line of its own.
+std::string WithReason(const std::string& message, const std::string& reason) {
+  return reason.empty() ? message : message + "\n" + reason;
+}
+
+// A source naming a database file that is not there: said, and not opened, since opening
+// it would create it empty.
+bool SourceFileMissing(ShellContext& c, const std::string& connectionString) {
+  const std::string file = db::MissingDatabaseFile(connectionString);
+  if (file.empty()) return false;
+  c.ui.Message("源数据文件" + file + "不存在");
+  return true;
+}
+
 }  // namespace
 
 void ReleaseQuietly(const std::function<void()>& release) noexcept {
@@ -46,16 +61,21 @@ bool ConnectGateways(ShellContext& c, bool install) {
   bool connected = true;
   if (layout.gbmdb.Visible()) {
     const std::string& file = c.form.edtfilename;
-    if (!FileExists(file)) {
-      if (c.createMdbFile)
-        c.createMdbFile(file);
-      else
-        CreateMdbFile(file);
-    }
-    MdbGate = std::make_unique<TMDBDataGate>(file);
-    if (!MdbGate->IsConnected()) {
-      c.ui.Message("无法连接access," + file);
+    if (!FileExists(file) && AccessIsSource(CurrentDirection)) {
+      c.ui.Message("access文件" + file + ",不存在");
       connected = false;
+    } else {
+      if (!FileExists(file)) {
+        if (c.createMdbFile)
+          c.createMdbFile(file);
+        else
+          CreateMdbFile(file);
+      }
+      MdbGate = std::make_unique<TMDBDataGate>(file);
+      if (!MdbGate->IsConnected()) {
+        c.ui.Message(WithReason("无法连接access," + file, MdbGate->ConnectError()));
+        connected = false;
+      }
     }
   }
   if (layout.gboracle.Visible()) {
@@ -67,12 +87,12 @@ bool ConnectGateways(ShellContext& c, bool install) {
       }
     }
     if (!OpenOracleGateway(c, script, function)) {
-      c.ui.Message("无法连接Oracle,请检查参数");
+      c.ui.Message(WithReason("无法连接Oracle,请检查参数", OracleGate->ConnectError()));
       connected = false;
     }
   }
   if (layout.GBsql.Visible() && !OpenSqlServerGateway(c, install)) {
-    c.ui.Message("无法连接sqlserver,请检查参数");
+    c.ui.Message(WithReason("无法连接sqlserver,请检查参数", SqlGate->ConnectError()));
     connected = false;
   }
   return connected;
@@ -163,19 +183,18 @@ void FillCatalogList(ShellContext& c) {
 }
 
 bool OpenCustomGateways(ShellContext& c) {
-  CustomSourceGate = std::make_unique<TADOConn>(c.form.edtSrc);
-  const bool source = CustomSourceGate->IsConnected();
-  if (!source) c.ui.Message("源数据连接失败");
+  const bool source = OpenCustomSourceGateway(c);
   CustomTargetGate = std::make_unique<TADOConn>(c.form.edtDest);
   const bool target = CustomTargetGate->IsConnected();
-  if (!target) c.ui.Message("目标数据连接失败");
+  if (!target) c.ui.Message(WithReason("目标数据连接失败", CustomTargetGate->ConnectError()));
   return source && target;
 }
 
 bool OpenCustomSourceGateway(ShellContext& c) {
+  if (SourceFileMissing(c, c.form.edtSrc)) return false;
   CustomSourceGate = std::make_unique<TADOConn>(c.form.edtSrc);
   if (CustomSourceGate->IsConnected()) return true;
-  c.ui.Message("源数据连接失败");
+  c.ui.Message(WithReason("源数据连接失败", CustomSourceGate->ConnectError()));
   return false;
 }
 

@@ -55,6 +55,22 @@ void ConvertTables(ShellContext& c, ExportRunReport& report) {
       [] { ProgressClose(true); });
 }
 
+// A failed save is a result, not an error: every table it held has failed, and the user is
+// told why and where.
+void CloseWorkbook(ShellContext& c, WorkbookExport& writer, ExportRunReport& report) {
+  std::optional<std::string> failed;
+  try {
+    failed = writer.Close();
+  } catch (const std::exception& e) {
+    MarkUnsaved(report, e.what());
+    throw;
+  }
+  if (failed) {
+    MarkUnsaved(report, *failed);
+    c.ui.Message(*failed);
+  }
+}
+
 // The workbook loop steps before each table, so a cancel stops before the next one starts.
 void ExportToWorkbook(ShellContext& c, ExportRunReport& report) {
   ProgressStartLast(static_cast<int32_t>(report.tables.size()) - 1, kProgressTitle, true);
@@ -72,14 +88,7 @@ void ExportToWorkbook(ShellContext& c, ExportRunReport& report) {
                 Track(outcome, [&] { writer->ExportTable(outcome); });
               }
             },
-            [&] {
-              try {
-                writer->Close();
-              } catch (const std::exception& e) {
-                MarkUnsaved(report, e.what());
-                throw;
-              }
-            });
+            [&] { CloseWorkbook(c, *writer, report); });
       },
       [] { ProgressClose(true); });
 }

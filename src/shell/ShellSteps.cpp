@@ -41,7 +41,7 @@ StepResult ShellSteps::CustomStep() {
 }
 
 // The custom source into a workbook: the source string and the workbook's checks (empty
-// name, an existing file deleted only when allowed), then the source alone is listed.
+// name, an existing file replaced only when allowed), then the source alone is listed.
 StepResult ShellSteps::CustomWorkbookStep() {
   if (c_.form.edtSrc.empty()) {
     c_.ui.Message("源数据连接不能为空");

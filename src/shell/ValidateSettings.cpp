@@ -31,13 +31,14 @@ bool ValidateSettings(const SettingsLayout& layout, int32_t direction, const For
       ui.Message("mdb不能为空");
       return false;
     }
-    // Only a file that is the source of a database copy gets the notice; the Access to
-    // Excel direction does not.
-    const DirectionRow& row = DirectionOf(direction);
-    if (row.source == Endpoint::Access && row.target != Endpoint::Excel && !FileExists(file)) {
-      ui.Message("access文件" + file + ",不存在");
+    if (!FileExists(file)) {
+      // Reading a file that is not there would only create an empty one.
+      if (AccessIsSource(direction)) {
+        ui.Message("access文件" + file + ",不存在");
+        return false;
+      }
+      createMdbFile(file);
     }
-    if (!FileExists(file)) createMdbFile(file);
   }
 
   if (layout.gbexcel.Visible()) {
@@ -46,13 +47,9 @@ bool ValidateSettings(const SettingsLayout& layout, int32_t direction, const For
       ui.Message("输出的excel不能为空");
       return false;
     }
-    if (FileExists(file)) {
-      std::error_code ec;
-      // A workbook that cannot be deleted is still there: refuse it as if deleting was off.
-      if (!form.chkexcel || !fs::remove(fs::path(file), ec)) {
-        throw ShellError("文件" + file + "已存在");
-      }
-    }
+    // With chkexcel the old workbook stays until the new one is saved complete over it, so
+    // a run that fails or is cancelled leaves it as it was.
+    if (FileExists(file) && !form.chkexcel) throw ShellError("文件" + file + "已存在");
   }
 
   if (layout.gboracle.Visible()) {

@@ -15,9 +15,9 @@ using CreateMdbFileFn = std::function<void(const std::string& fileName)>;
 
 // Checks the groups the layout shows, in the order Access, Excel, Oracle, SQL Server.
 // An empty file name is a message and the answer false; an empty server field, or an
-// existing workbook that may not be deleted, throws ShellError. A missing Access file is
-// created (after a message when it was meant to be the source); an existing workbook is
-// deleted when chkexcel is on. True when everything passed.
+// existing workbook without chkexcel, throws ShellError. A missing Access target is created;
+// a missing Access source is a message and the answer false. An existing workbook is left
+// for the save to replace. True when everything passed.
 bool ValidateSettings(const SettingsLayout& layout, int32_t direction, const FormState& form,
                       UserInterface& ui, const CreateMdbFileFn& createMdbFile);
 

@@ -9,7 +9,15 @@ class TexpexcelExport : public WorkbookExport {
  public:
   explicit TexpexcelExport(const std::string& fileName) : book_(fileName) {}
   void ExportTable(TableOutcome& outcome) override { book_.ExportTable(outcome); }
-  void Close() override { book_.Close(); }
+  std::optional<std::string> Close() override {
+    try {
+      book_.Close();
+    } catch (...) {
+      if (book_.SaveError().empty()) throw;
+      return book_.SaveError();
+    }
+    return std::nullopt;
+  }
 
  private:
   Texpexcel book_;

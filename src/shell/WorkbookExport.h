@@ -4,6 +4,7 @@
 // create one per run through a WorkbookFactory.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/TableOutcome.h"
@@ -16,9 +17,11 @@ class WorkbookExport {
   // Writes the table outcome.table of the run's source as one or more sheets and settles
   // its outcome; an error that ends the run rises.
   virtual void ExportTable(TableOutcome& outcome) = 0;
-  // Saves the workbook under its file name; errors rise. Called once, also after a cancel
-  // or an error, so the sheets written so far are kept.
-  virtual void Close() = 0;
+  // Saves the workbook under its file name, replacing the file only with a complete one.
+  // Called once, also after a cancel or an error, so the sheets written so far are kept.
+  // A save that fails is a result: the message naming the cause and the path, its run-log
+  // lines written.
+  virtual std::optional<std::string> Close() = 0;
 };
 
 using WorkbookFactory = std::function<std::unique_ptr<WorkbookExport>(const std::string& fileName)>;

@@ -39,8 +39,19 @@ std::string Format(const std::tm& tm, const char* fmt) {
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
-  throw std::runtime_error("cannot " + what + " the run log " + path + ": " +
-                           std::strerror(errno));
+  throw std::runtime_error("cannot " + what + " the run log " + path + ": " + std::strerror(errno));
+}
+
+// Takes the advisory lock that writers of the log share, waiting briefly for another
+// holder; a holder that keeps it longer does not cost the line, which is then written
+// without it.
+void WaitForLock(int fd) {
+  constexpr int kTries = 200;  // 1 s in steps of 5 ms
+  for (int i = 0; i < kTries; ++i) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+    if (errno != EWOULDBLOCK && errno != EINTR) return;
+    ::usleep(5000);
+  }
 }
 
 }  // namespace
@@ -49,9 +60,13 @@ void SetLogFileForDay(const std::string& dir) {
   LogFileName = dir + "Mvq" + Format(Now(), "%Y.%m.%d") + ".log";
 }
 
-void SetLogFileForDay() { SetLogFileForDay(AppDataDir()); }
+void SetLogFileForDay() {
+  SetLogFileForDay(AppDataDir());
+}
 
-void SetLogClock(std::function<std::tm()> clock) { Clock() = std::move(clock); }
+void SetLogClock(std::function<std::tm()> clock) {
+  Clock() = std::move(clock);
+}
 
 bool IsFileLocked(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -63,13 +78,11 @@ bool IsFileLocked(const std::string& path) {
 
 void WriteLog(const std::string& text) {
   const std::string& path = LogFileName;
-  struct stat st {};
-  bool exists = ::stat(path.c_str(), &st) == 0;
-  if (exists && IsFileLocked(path)) return;
-
-  std::string line = text::Utf8ToGbk(Format(Now(), "%Y.%m.%d %H:%M:%S ") + text) + "\r\n";
+  const std::string line = text::Utf8ToGbk(Format(Now(), "%Y.%m.%d %H:%M:%S ") + text) + "\r\n";
   int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) Fail("open", path);
+  WaitForLock(fd);
+  // One write of the whole line at the end: another process's lines land before or after it.
   const char* p = line.data();
   size_t left = line.size();
   while (left > 0) {
@@ -84,7 +97,7 @@ void WriteLog(const std::string& text) {
     p += n;
     left -= static_cast<size_t>(n);
   }
-  if (::close(fd) != 0) Fail("close", path);
+  if (::close(fd) != 0) Fail("close", path);  // also releases the lock
 }
 
 }  // namespace mvq

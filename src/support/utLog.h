@@ -15,9 +15,10 @@ void SetLogFileForDay(const std::string& dir);
 // The same in AppDataDir(): next to the executable when writable, else the user's data dir.
 void SetLogFileForDay();
 
-// Appends "YYYY.mm.DD hh:nn:ss " + text + CR LF. A log held with an exclusive lock by
-// another process drops the line silently; any other I/O failure throws
-// std::runtime_error naming the path.
+// Appends "YYYY.mm.DD hh:nn:ss " + text + CR LF in one write, holding the log's advisory
+// lock (waited for up to a second, then written without it): no line is dropped, and lines
+// of processes sharing the log stay whole. An I/O failure throws std::runtime_error naming
+// the path.
 void WriteLog(const std::string& text);
 
 // True when another process holds the file locked (a non-blocking exclusive lock fails).

@@ -93,6 +93,7 @@ int32_t AddClamped(int32_t a, int32_t b) {
 // The shared body of the two step calls.
 bool Step(int32_t levelFromBottom, int32_t delta, bool showAndCheck) {
   State& s = S();
+  if (s.ui) s.ui->TakePendingCancel();
   bool r = s.cancelled;
   if (!s.windowOpen) return r;
   if (showAndCheck && !s.shown) {

@@ -31,6 +31,9 @@ class ProgressUi {
   virtual std::unique_ptr<ProgressWindow> CreateWindow(int levels, bool withCancel) = 0;
   // A question box with OK and Cancel, Cancel the default; true for OK.
   virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
+  // A cancel asked for outside event processing (a terminal's Ctrl-C) is confirmed here,
+  // before a step reads the flag, so that the step that follows already stops.
+  virtual void TakePendingCancel() {}
 };
 
 // Installs the front end's view (not owned); nullptr for none. Returns the previous one.

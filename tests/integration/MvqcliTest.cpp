@@ -6,13 +6,16 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/bulk/PgLink.h"
 #include "platform/odbc/Connection.h"
 #include "platform/text/Gbk.h"
 #include "shell/FormComponents.h"
@@ -208,8 +212,18 @@ TEST_F(Mvqcli, AConnectionThatFailsIsASettingsFailure) {
   Result r = Run({"--direction", "9", "--source", "DRIVER={No Such Driver};Database=x", "--target",
                   SqliteCs("dst.db"), "--all"});
   EXPECT_EQ(r.code, 2);
-  EXPECT_TRUE(Contains(r.err, "源数据连接失败")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "源数据连接失败\n")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "No Such Driver")) << "the driver manager's reason: " << r.err;
   EXPECT_FALSE(Contains(r.err, "目标数据连接失败")) << r.err;
+}
+
+TEST_F(Mvqcli, AMissingSqliteSourceIsNamedAndNotCreated) {
+  const fs::path missing = dir / "never.db";
+  Result r = Run({"--direction", "9", "--source", SqliteCs("never.db"), "--target",
+                  SqliteCs("dst.db"), "--all"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(Contains(r.err, "源数据文件" + missing.string() + "不存在")) << r.err;
+  EXPECT_FALSE(fs::exists(missing));
 }
 
 TEST_F(Mvqcli, ListPrintsTheSourceTablesOnePerLine) {
@@ -437,11 +451,130 @@ TEST_F(MvqcliWorkbook, TheCustomSourceBecomesAnXlsxWorkbook) {
   EXPECT_EQ(*sheets, (Lines{"订单|3|编号|金额", "people|4|id|name|born|photo"}));
 }
 
-// Drops the named tables on the way out.
-struct DropTables {
+// --- Replacing a workbook ------------------------------------------------------------------
+
+class MvqcliReplace : public MvqcliWorkbook {
+ protected:
+  void TearDown() override {
+    if (!mounted.empty()) umount2(mounted.c_str(), MNT_DETACH);
+    MvqcliWorkbook::TearDown();
+  }
+
+  // An old "workbook" whose bytes must survive whatever the run does.
+  fs::path OldBook(const fs::path& folder) {
+    const fs::path book = folder / "keep.xlsx";
+    std::ofstream(book) << kOldBytes;
+    return book;
+  }
+  // The folder holds the old workbook alone: no temporary file was left beside it.
+  static void ExpectOnlyTheOldBook(const fs::path& book) {
+    EXPECT_EQ(ReadFile(book), kOldBytes);
+    Lines names;
+    for (const auto& e : fs::directory_iterator(book.parent_path()))
+      names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, Lines{book.filename().string()});
+  }
+  // A source of one table of `rows` rows of text that compresses badly.
+  std::string BulkySource(int rows) {
+    const std::string cs = SqliteCs("bulky.db");
+    Db src(cs);
+    src.Exec("create table bulk (id integer, note varchar(80))");
+    src.Exec(
+        "insert into bulk with recursive n(i) as (select 1 union all select i + 1 from n "
+        "where i < " +
+        std::to_string(rows) + ") select i, hex(randomblob(32)) from n");
+    return cs;
+  }
+
+  static constexpr const char* kOldBytes = "the old workbook, not to be touched";
+  std::string mounted;
+};
+
+TEST_F(MvqcliReplace, ASourceThatCannotConnectLeavesTheOldWorkbook) {
+  const fs::path folder = dir / "books";
+  fs::create_directories(folder);
+  const fs::path book = OldBook(folder);
+  const std::string missing = "DRIVER=SQLite3;Database=" + (dir / "gone" / "src.db").string();
+
+  Result r = Run(
+      {"--direction", "9", "--source", missing, "--xls", book.string(), "--overwrite", "--all"});
+
+  EXPECT_EQ(r.code, 2) << r.out << r.err;
+  ExpectOnlyTheOldBook(book);
+}
+
+TEST_F(MvqcliReplace, AFullDiskFailsEveryTableAndKeepsTheOldWorkbook) {
+  const fs::path folder = dir / "full";
+  fs::create_directories(folder);
+  if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=128k") != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
+  mounted = folder.string();
+  const fs::path book = OldBook(folder);
+  const std::string src = BulkySource(20000);
+
+  Result r =
+      Run({"--direction", "9", "--source", src, "--xls", book.string(), "--overwrite", "--all"});
+
+  EXPECT_EQ(r.code, 1) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.err, "保存Excel文件" + book.string() + "失败:磁盘空间不足")) << r.err;
+  EXPECT_TRUE(Contains(r.out, "failed       bulk")) << r.out;
+  const std::string log = LogText();
+  EXPECT_TRUE(Contains(log, "失败-----------因保存Excel文件" + book.string() +
+                                "失败:磁盘空间不足:无法保存工作表bulk"))
+      << log;
+  EXPECT_FALSE(Contains(log, "导出成功")) << log;
+  ExpectOnlyTheOldBook(book);
+}
+
+TEST_F(MvqcliReplace, TwoCtrlCDuringTheSaveLeaveTheOldWorkbookAndNoPartialFile) {
+  const fs::path folder = dir / "books";
+  fs::create_directories(folder);
+  const fs::path book = OldBook(folder);
+  const std::string src = BulkySource(150000);
+
+  pid_t pid = Spawn({Binary(), "--direction", "9", "--source", src, "--xls", book.string(),
+                     "--overwrite", "--all", "--log-dir", logDir.string()},
+                    dir / "out.txt", dir / "err.txt");
+  // The save has begun when its temporary file appears beside the old workbook.
+  bool saving = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (!saving && std::chrono::steady_clock::now() < deadline) {
+    for (const auto& e : fs::directory_iterator(folder))
+      saving = saving || e.path().filename() != book.filename();
+    if (!saving) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  kill(pid, SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  kill(pid, SIGINT);
+  const int code = Wait(pid);
+
+  ASSERT_TRUE(saving) << "the save never started";
+  EXPECT_EQ(code, 3) << ReadFile(dir / "err.txt");
+  ExpectOnlyTheOldBook(book);
+}
+
+TEST_F(MvqcliReplace, ACompleteSaveReplacesTheOldWorkbook) {
+  const fs::path folder = dir / "books";
+  fs::create_directories(folder);
+  const fs::path book = OldBook(folder);
+
+  Result r = Run({"--direction", "9", "--source", PeopleSource(), "--xls", book.string(),
+                  "--overwrite", "--all"});
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  auto sheets = ReadWorkbook(book, dir);
+  ASSERT_TRUE(sheets);
+  EXPECT_EQ(sheets->size(), 2u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// --- PostgreSQL ---------------------------------------------------------------------------
+
+// Drops the tables when the test ends, however it ends.
+struct DropAtEnd {
   Db& db;
   Lines tables;
-  ~DropTables() {
+  ~DropAtEnd() {
     for (const auto& t : tables) {
       try {
         db.Exec("drop table if exists " + t);
@@ -451,7 +584,106 @@ struct DropTables {
   }
 };
 
-// --- PostgreSQL ---------------------------------------------------------------------------
+// Waits up to `seconds` for the process to end; -1 when it is still running.
+int WaitFor(pid_t pid, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return -1;
+}
+
+TEST_F(Mvqcli, CtrlCCancelsADropWaitingForALockAndTheTableStays) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string table = "cli_held_" + std::to_string(::getpid());
+  const std::string src = SqliteCs("held.db");
+  {
+    Db s(src);
+    s.Exec("create table " + table + " (id integer)");
+    s.Exec("insert into " + table + " values (7)");
+  }
+  Db target(pg);
+  target.Exec("create table " + table + " (id integer)");
+  target.Exec("insert into " + table + " values (1), (2)");
+  const DropAtEnd drop{target, {table}};
+  // Another session reads the table in an open transaction: a DROP waits for it.
+  auto holder = std::make_unique<db::PgLink>(pg);
+  holder->Enlist();
+  holder->Exec("lock table " + table + " in access share mode");
+
+  pid_t pid = Spawn({Binary(), "--direction", "9", "--source", src, "--target", pg, "--tables",
+                     table, "--mode", "2", "--log-dir", logDir.string()},
+                    dir / "out.txt", dir / "err.txt");
+  bool waiting = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!waiting && std::chrono::steady_clock::now() < deadline) {
+    waiting = target
+                  .Rows(
+                      "select count(*) from pg_stat_activity where wait_event_type = 'Lock' "
+                      "and query like 'drop table " +
+                      table + "%'")
+                  .at(0)
+                  .at(0)
+                  .AsInt() > 0;
+    if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGINT);
+  int code = WaitFor(pid, 30);
+  holder->Rollback(1);
+  holder.reset();  // releases the lock: a DROP still pending would now run
+  if (code < 0) code = Wait(pid);
+
+  ASSERT_TRUE(waiting) << "the DROP never waited for the lock";
+  EXPECT_EQ(code, 3) << ReadFile(dir / "err.txt");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(target.Count(table), 2) << "the table was neither dropped nor refilled";
+  EXPECT_TRUE(Contains(LogText(), "删除失败：表" + table + "，退出")) << LogText();
+}
+
+TEST_F(Mvqcli, AKilledCommitEveryCopyKeepsWholeCommitsInPostgreSQL) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  constexpr int kEvery = 1000;
+  const std::string table = "cli_long_" + std::to_string(::getpid());
+  const std::string src = SqliteCs("long.db");
+  {
+    Db s(src);
+    s.Exec("create table " + table + " (id integer, note varchar(40))");
+    s.Exec("insert into " + table +
+           " with recursive n(i) as (select 1 union all select i + 1 from n where i < 400000) "
+           "select i, 'row ' || i from n");
+  }
+  Db target(pg);
+  const DropAtEnd drop{target, {table}};
+
+  pid_t pid = Spawn({Binary(), "--direction", "9", "--source", src, "--target", pg, "--tables",
+                     table, "--commit-every", std::to_string(kEvery), "--log-dir", logDir.string()},
+                    dir / "out.txt", dir / "err.txt");
+  // Killed once a few commits are visible from another session.
+  int64_t seen = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (seen < 3 * kEvery && std::chrono::steady_clock::now() < deadline) {
+    try {
+      seen = target.Count(table);
+    } catch (const std::exception&) {  // not created yet
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(pid, SIGKILL);
+  Wait(pid);
+
+  ASSERT_GE(seen, 3 * kEvery) << ReadFile(dir / "err.txt");
+  const int64_t kept = target.Count(table);
+  EXPECT_GE(kept, seen) << "what was committed stays";
+  EXPECT_EQ(kept % kEvery, 0) << "only whole commits";
+  EXPECT_LT(kept, 400000) << "killed before the end";
+  // The rows kept are the first ones, in order: nothing in between was lost.
+  EXPECT_EQ(target.Rows("select max(id) from " + table).at(0).at(0).AsInt(), kept);
+}
 
 TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
   const char* pg = std::getenv("MVQ_TEST_PG");
@@ -471,7 +703,7 @@ TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
     s.Exec("insert into " + orders + " values (1, '多行\n文本'), (2, '')");
   }
   Db target(pg);
-  DropTables drop{target, {people, orders}};
+  const DropAtEnd drop{target, {people, orders}};
   auto run = [&](const char* mode) {
     return Run({"--direction", "9", "--source", src, "--target", pg, "--tables",
                 people + "," + orders, "--mode", mode});
@@ -535,7 +767,7 @@ TEST_F(Mvqcli, VerifyFindsAndNamesEachChangeMadeInTheTarget) {
   for (const auto& [engine, cs] : targets) {
     SCOPED_TRACE(engine);
     Db target(cs);
-    DropTables drop{target, {table}};
+    const DropAtEnd drop{target, {table}};
     auto run = [&](const char* verify) {
       return Run({"--direction", "9", "--source", src, "--target", cs, "--tables", table, "--mode",
                   "2", verify});
@@ -584,7 +816,7 @@ TEST_F(Mvqcli, VerifyExplainsAShortTargetByTheRowsTheCopyRefused) {
     s.Exec("insert into " + table + " values (1, 'ab'), (2, 'much too long'), (3, 'cd')");
   }
   Db target(pg);
-  DropTables drop{target, {table}};
+  const DropAtEnd drop{target, {table}};
 
   Result r = Run({"--direction", "9", "--source", src, "--target", pg, "--tables", table, "--mode",
                   "2", "--verify"});

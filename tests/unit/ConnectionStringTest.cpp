@@ -166,5 +166,22 @@ TEST(ConnectionStringTranslate, DriverOfReadsTheDriverEntry) {
   EXPECT_EQ(DriverOf("DSN=x"), "");
 }
 
+TEST(ConnectionStringFiles, AMissingDatabaseFileIsNamedOnlyForFileDatabases) {
+  const std::string here = ::testing::TempDir();
+  const std::string missing = here + "/mvq-never-there.db";
+  EXPECT_EQ(MissingDatabaseFile("DRIVER=SQLite3;Database=" + missing), missing);
+  EXPECT_EQ(MissingDatabaseFile("Driver={SQLite3 ODBC Driver};database=" + missing), missing);
+  EXPECT_EQ(MissingDatabaseFile("Driver=MDBTools;DBQ=" + missing), missing);
+  EXPECT_EQ(MissingDatabaseFile("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + missing),
+            missing);
+  // Present files, memory databases and server databases are left to the driver.
+  EXPECT_EQ(MissingDatabaseFile("DRIVER=SQLite3;Database=" + here), "");
+  EXPECT_EQ(MissingDatabaseFile("DRIVER=SQLite3;Database=:memory:"), "");
+  EXPECT_EQ(MissingDatabaseFile("Driver=PostgreSQL;Server=127.0.0.1;Database=shop"), "");
+  EXPECT_EQ(MissingDatabaseFile("Provider=SQLOLEDB.1;Data Source=db1;Initial Catalog=x"), "");
+  EXPECT_EQ(MissingDatabaseFile("DSN=shop"), "");
+  EXPECT_EQ(MissingDatabaseFile("not a connection string"), "");
+}
+
 }  // namespace
 }  // namespace mvq::db

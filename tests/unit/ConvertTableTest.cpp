@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/Gateways.h"
+#include "engine/RowCopy.h"
 #include "engine/utConvertDb.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
@@ -301,6 +302,25 @@ TEST_F(ConvertTable, TheCustomCopyCommitsAnEmptyTransactionForAnEmptyTable) {
   // Counted first, then streamed: the source is never held whole to learn its size.
   EXPECT_EQ(Of(Kind::CustomSource).calls,
             (Lines{"query: select count(*) from EMP", "stream: select * from EMP"}));
+}
+
+TEST_F(ConvertTable, CommitEveryNRowsCommitsWithinTheStreamAndAtTheEnd) {
+  CurrentDirection = 9;
+  Open(Kind::CustomSource);
+  Open(Kind::CustomTarget);
+  SourceRows(Kind::CustomSource, {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}, {5, "e"}});
+  TargetTable(Kind::CustomTarget, false);
+  SetCommitEveryRows(2);
+
+  mvq::ConvertTable("EMP", tmSkipExisting);
+  SetCommitEveryRows(0);
+
+  const auto& calls = Of(Kind::CustomTarget).calls;
+  // After rows 2 and 4, and the last one at the end; each commit opens the next transaction.
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "commit"), 3);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "begin"), 3);
+  EXPECT_EQ(Of(Kind::CustomTarget).inserted.size(), 5u);
+  EXPECT_EQ(LogLines().back(), "导出成功:表EMP，总的记录数5,导出数据5条，全部完成,用时0ms");
 }
 
 // Only the journal entries that tell the transaction and page structure.

@@ -1,6 +1,8 @@
 // Next on the export page: the banners, the empty-list message, fresh gateways with the
 // server functions, the two loops with their progress and cancel rules, and the clean-up
 // (functions dropped, next enabled, log opened) on every way out.
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "engine/ServerScripts.h"
@@ -19,7 +21,8 @@ const std::vector<Column> kEmpColumns = {{"ID", db::adInteger}, {"NAME", db::adV
 struct WorkbookRecord {
   Lines calls;
   std::string failOn, cancelOn;
-  bool closeFails = false;
+  bool closeFails = false;  // Close raises
+  bool saveFails = false;   // Close reports a failed save
 };
 
 class RecordingWorkbook : public WorkbookExport {
@@ -32,17 +35,24 @@ class RecordingWorkbook : public WorkbookExport {
     r_.calls.push_back("export " + table);
     if (table == r_.cancelOn) ProgressCancelClicked();
     if (table == r_.failOn) throw std::runtime_error("sheet name refused: " + table);
-    WriteLog("导出成功:表" + table + "，全部完成,用时0ms");
     outcome.sheetsWritten = 1;
     outcome.status = OutcomeStatus::Exported;
+    written_.push_back(table);
   }
-  void Close() override {
+  // As the writer does: the sheets' lines once the save has succeeded or failed.
+  std::optional<std::string> Close() override {
     r_.calls.push_back("close");
     if (r_.closeFails) throw std::runtime_error("disk full");
+    for (const std::string& t : written_)
+      WriteLog(r_.saveFails ? "失败-----------因磁盘空间不足:无法保存工作表" + t
+                            : "导出成功:表" + t + "，全部完成,用时0ms");
+    if (r_.saveFails) return "保存Excel文件c:\\1.xls失败:磁盘空间不足";
+    return std::nullopt;
   }
 
  private:
   WorkbookRecord& r_;
+  Lines written_;
 };
 
 class ExportRun : public ShellTest {
@@ -290,7 +300,8 @@ TEST_F(ExportRun, AFailedConnectionSkipsTheTablesButStillCleansUp) {
 
   PressNext();
 
-  EXPECT_EQ(ui.calls, (Lines{"message: 无法连接sqlserver,请检查参数", OpenLog()}));
+  EXPECT_EQ(ui.calls, (Lines{"message: 无法连接sqlserver,请检查参数\nLogin failed for user 'sa'.",
+                             OpenLog()}));
   EXPECT_EQ(Journal("mdb"), (Lines{"open", "close"}));
   EXPECT_EQ(LogLines(),
             (Lines{"", Banner("Access-->SQL Server"),
@@ -379,6 +390,23 @@ TEST_F(ExportRun, ASaveThatFailsAfterASuccessfulLoopIsTheRunsError) {
   // The sheets never reached the file: the table did not arrive.
   EXPECT_EQ(steps->LastRun().tables[0].status, OutcomeStatus::Failed);
   EXPECT_EQ(steps->LastRun().tables[0].firstError, "disk full");
+}
+
+TEST_F(ExportRun, AFailedSaveFailsEveryWrittenTableAndTellsTheUserWhy) {
+  OnExportPage(8, {"A", "B"});
+  workbook.saveFails = true;
+
+  PressNext();
+
+  EXPECT_EQ(ui.calls, (Lines{"message: 保存Excel文件c:\\1.xls失败:磁盘空间不足", OpenLog()}));
+  const ExportRunReport& run = steps->LastRun();
+  EXPECT_TRUE(run.error.empty());
+  ASSERT_EQ(run.tables.size(), 2u);
+  for (const TableOutcome& t : run.tables) {
+    EXPECT_EQ(t.status, OutcomeStatus::Failed) << t.table;
+    EXPECT_EQ(t.firstError, "保存Excel文件c:\\1.xls失败:磁盘空间不足") << t.table;
+  }
+  for (const std::string& line : LogLines()) EXPECT_EQ(line.find("导出成功"), std::string::npos);
 }
 
 TEST_F(ExportRun, AWorkbookThatCannotBeOpenedEndsTheRunAfterTheCleanUp) {

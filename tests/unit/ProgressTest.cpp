@@ -47,11 +47,19 @@ class RecordingUi : public ProgressUi {
     return answer;
   }
 
+  void TakePendingCancel() override {
+    if (pendingCancel) {
+      pendingCancel = false;
+      ProgressCancelClicked();
+    }
+  }
+
   std::vector<std::string> Take() { return std::exchange(log, {}); }
 
   std::vector<std::string> log;
   std::function<void()> onEvents;  // runs inside the next event processing
   bool answer = true;
+  bool pendingCancel = false;  // a cancel asked for between steps, as a terminal's Ctrl-C
   int windows = 0;
 };
 
@@ -155,6 +163,16 @@ TEST_F(Progress, ConfirmedCancelIsReportedByTheNextStepsAndSurvivesTheWindow) {
   ProgressStart(1, "again", 1, true);  // a new window clears the flag
   EXPECT_FALSE(GetProgressState().cancelled);
   EXPECT_FALSE(ProgressStep(0));
+}
+
+TEST_F(Progress, ACancelAskedForBetweenStepsStopsTheVeryNextStep) {
+  ProgressStart(5, "导出", 2, true);
+  ui.Take();
+  ui.pendingCancel = true;
+  // The table loop's step after a cancelled statement: no further table starts.
+  EXPECT_TRUE(ProgressStepLevel(2, 1));
+  EXPECT_EQ(ui.Take(), (Log{"#1 not on top", "confirm 你确定终止吗 / 终止", "#1 destroy"}));
+  EXPECT_TRUE(ProgressStep(1));
 }
 
 TEST_F(Progress, DeclinedCancelPutsTheWindowOnTopAndTheRunGoesOn) {

@@ -4,6 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <set>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "ScratchDir.h"
@@ -54,33 +58,79 @@ TEST_F(RunLog, ALineBreakInTheTextContinuesWithoutATimeStamp) {
   EXPECT_EQ(ReadBytes(LogFileName), "2024.03.07 09:05:01 a\r\nb\r\n");
 }
 
-TEST_F(RunLog, ALogLockedByAnotherProcessDropsLinesUntilReleased) {
-  WriteLog("before");
-  int toChild[2], fromChild[2];
-  ASSERT_EQ(::pipe(toChild), 0);
-  ASSERT_EQ(::pipe(fromChild), 0);
+// A child that takes the log's lock and holds it for holdMs; returns once it holds it.
+pid_t HoldLock(int holdMs) {
+  int ready[2];
+  if (::pipe(ready) != 0) return -1;
   pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
   if (pid == 0) {
     int fd = ::open(LogFileName.c_str(), O_RDWR);
     char c = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'L' : 'E';
-    (void)!::write(fromChild[1], &c, 1);
-    (void)!::read(toChild[0], &c, 1);  // hold the lock until told
+    (void)!::write(ready[1], &c, 1);
+    ::usleep(static_cast<useconds_t>(holdMs) * 1000);
     ::_exit(0);
   }
   char c = 0;
-  ASSERT_EQ(::read(fromChild[0], &c, 1), 1);
-  ASSERT_EQ(c, 'L');
+  const bool locked = pid > 0 && ::read(ready[0], &c, 1) == 1 && c == 'L';
+  ::close(ready[0]);
+  ::close(ready[1]);
+  return locked ? pid : -1;
+}
+
+TEST_F(RunLog, ALockedLogKeepsEveryLine) {
+  WriteLog("before");
+  // Released within the wait: the line follows the release.
+  pid_t pid = HoldLock(200);
+  ASSERT_GT(pid, 0);
   EXPECT_TRUE(IsFileLocked(LogFileName));
-  EXPECT_NO_THROW(WriteLog("dropped"));
-  ASSERT_EQ(::write(toChild[1], "x", 1), 1);
+  WriteLog("waited");
+  EXPECT_FALSE(IsFileLocked(LogFileName));
+  ::waitpid(pid, nullptr, 0);
+  // Held past the wait: the line is written all the same.
+  pid = HoldLock(3000);
+  ASSERT_GT(pid, 0);
+  WriteLog("not dropped");
+  EXPECT_TRUE(IsFileLocked(LogFileName));
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  EXPECT_EQ(ReadBytes(LogFileName),
+            "2024.03.07 09:05:01 before\r\n2024.03.07 09:05:01 waited\r\n"
+            "2024.03.07 09:05:01 not dropped\r\n");
+}
+
+TEST_F(RunLog, TwoProcessesWritingTheSameLogBothKeepEveryWholeLine) {
+  constexpr int kLines = 2000;
+  WriteLog("start");
+  auto writeAll = [](char who) {
+    for (int i = 0; i < kLines; ++i) WriteLog(std::string(1, who) + std::to_string(i));
+  };
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    writeAll('b');
+    ::_exit(0);
+  }
+  writeAll('a');
   int status = 0;
   ::waitpid(pid, &status, 0);
-  for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-  EXPECT_FALSE(IsFileLocked(LogFileName));
-  WriteLog("after");
-  EXPECT_EQ(ReadBytes(LogFileName), "2024.03.07 09:05:01 before\r\n2024.03.07 09:05:01 after\r\n");
+  const std::string text = ReadBytes(LogFileName);
+  std::set<std::string> seen;
+  size_t lines = 0;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "a line without its end";
+    const std::string line = text.substr(at, end - at);
+    ASSERT_EQ(line.rfind("2024.03.07 09:05:01 ", 0), 0u) << line;
+    seen.insert(line.substr(20));
+    ++lines;
+    at = end + 2;
+  }
+  EXPECT_EQ(lines, 1u + 2 * kLines);
+  for (char who : {'a', 'b'})
+    for (int i = 0; i < kLines; ++i)
+      EXPECT_TRUE(seen.count(std::string(1, who) + std::to_string(i))) << who << i;
 }
 
 TEST_F(RunLog, ADirectoryThatCannotBeWrittenIsAnErrorNamingThePath) {

@@ -29,8 +29,11 @@ TEST_F(SettingsStep, EachCheckStopsTheStepWithItsTextBeforeAnythingConnects) {
   const std::vector<CheckCase> cases = {
       {"empty Access file", 2, [](ShellTest& t) { t.form.edtfilename.clear(); },
        [](const ShellTest&) { return Lines{"message: mdb不能为空"}; }},
-      {"empty workbook, the Access file made first", 8,
-       [](ShellTest& t) { t.form.edtxlsfilename.clear(); },
+      {"empty workbook, an existing Access source read first", 8,
+       [](ShellTest& t) {
+         t.TouchFile("a.mdb");
+         t.form.edtxlsfilename.clear();
+       },
        [](const ShellTest&) { return Lines{"message: 输出的excel不能为空"}; }},
       {"existing workbook", 7, [](ShellTest& t) { t.TouchFile("out.xls"); },
        [](const ShellTest& t) { return Lines{"error: 文件" + t.form.edtxlsfilename + "已存在."}; }},
@@ -58,11 +61,10 @@ TEST_F(SettingsStep, EachCheckStopsTheStepWithItsTextBeforeAnythingConnects) {
          t.form.edtsqlserverdb.clear();
        },
        [](const ShellTest&) { return Lines{"error: oracle设置中用户名不能为空."}; }},
-      {"missing Access source: a notice, then the Oracle check", 3,
+      {"missing Access source: a notice, and the step stops", 3,
        [](ShellTest& t) { t.form.edtuser.clear(); },
        [](const ShellTest& t) {
-         return Lines{"message: access文件" + t.form.edtfilename + ",不存在",
-                      "error: oracle设置中用户名不能为空."};
+         return Lines{"message: access文件" + t.form.edtfilename + ",不存在"};
        }},
   };
   for (const CheckCase& c : cases) {
@@ -86,8 +88,7 @@ TEST_F(SettingsStep, EachCheckStopsTheStepWithItsTextBeforeAnythingConnects) {
 }
 
 TEST_F(SettingsStep, AMissingAccessFileIsCreatedOnceBeforeConnecting) {
-  ChooseDirection(8);
-  form.edtxlsfilename.clear();
+  ChooseDirection(4);
   PressNext();
   EXPECT_EQ(createdMdbFiles, Lines{form.edtfilename});
 }
@@ -125,16 +126,15 @@ TEST_F(SettingsStep, SqlServerSourceListsItsUserTables) {
   EXPECT_TRUE(SlotsEmpty());
 }
 
-TEST_F(SettingsStep, AMissingAccessSourceIsAnnouncedCreatedAndThenHasNoTables) {
+TEST_F(SettingsStep, AMissingAccessSourceIsAnnouncedAndNeitherCreatedNorOpened) {
   ChooseDirection(5);
 
   PressNext();
 
-  EXPECT_EQ(ui.calls, (Lines{"message: access文件" + form.edtfilename + ",不存在",
-                             "message: 没有可以导出的表,请重新设置源数据库连接"}));
-  EXPECT_EQ(createdMdbFiles, Lines{form.edtfilename});
-  EXPECT_EQ(world->journal,
-            (Lines{"mdb: open", "sql: open", "mdb: schema tables", "mdb: close", "sql: close"}));
+  EXPECT_EQ(ui.calls, (Lines{"message: access文件" + form.edtfilename + ",不存在"}));
+  EXPECT_TRUE(createdMdbFiles.empty());
+  EXPECT_FALSE(std::filesystem::exists(form.edtfilename));
+  EXPECT_TRUE(world->journal.empty());
   EXPECT_EQ(view.activePage, kSettingsPage);
   EXPECT_TRUE(SlotsEmpty());
 }
@@ -147,8 +147,10 @@ TEST_F(SettingsStep, EveryGroupIsTriedAndEachFailureReportedOnce) {
 
   PressNext();
 
-  EXPECT_EQ(ui.calls, (Lines{"message: 无法连接access," + form.edtfilename,
-                             "message: 无法连接sqlserver,请检查参数"}));
+  // Each with the driver's reason, as the run log has it.
+  EXPECT_EQ(ui.calls,
+            (Lines{"message: 无法连接access," + form.edtfilename + "\nnot an Access file",
+                   "message: 无法连接sqlserver,请检查参数\nLogin failed for user 'sa'."}));
   EXPECT_EQ(LogLines(), (Lines{"失败因not an Access file:无法建立数据连接" + kDashes48,
                                "失败因Login failed for user 'sa'.:无法建立数据连接" + kDashes48}));
   EXPECT_EQ(view.activePage, kSettingsPage);
@@ -161,7 +163,8 @@ TEST_F(SettingsStep, AFailedOracleLoginStillConnectsAndReleasesTheOtherEnd) {
 
   PressNext();
 
-  EXPECT_EQ(ui.calls, Lines{"message: 无法连接Oracle,请检查参数"});
+  EXPECT_EQ(ui.calls, Lines{"message: 无法连接Oracle,请检查参数\n"
+                            "ORA-01017: invalid username/password; logon denied"});
   EXPECT_EQ(Journal("sql"), (Lines{"open", "close"}));
   EXPECT_FALSE(Has(Journal("ora"), kTableListQuery));
   EXPECT_TRUE(SlotsEmpty());

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "platform/files/ReplacingFile.h"
 #include "platform/xls/Biff8Records.h"
 #include "platform/xls/Biff8Styles.h"
 #include "platform/xls/Workbook.h"
@@ -211,9 +212,9 @@ TEST_F(XlsFile, UnwritableTargetIsAnError) {
   try {
     book.Save("/nonexistent-dir/out.xls");
     ADD_FAILURE() << "saved into a missing directory";
-  } catch (const XlsError& e) {
-    EXPECT_EQ(e.code(), XlsErrorCode::kIo);
-    EXPECT_NE(std::string(e.what()).find("/nonexistent-dir/out.xls"), std::string::npos);
+  } catch (const SaveFailure& e) {
+    EXPECT_EQ(e.Path(), "/nonexistent-dir/out.xls");
+    EXPECT_EQ(e.Cause(), "文件夹/nonexistent-dir不存在");
   }
 }
 

@@ -9,8 +9,9 @@ TADOConn::TADOConn(const std::string& connectionString) {
   try {
     SetConnection(db::NewConnection());
     Connection().Open(connectionString);
-  } catch (const db::DbError&) {
-    // The shell reports the failed connection from IsConnected.
+  } catch (const db::DbError& e) {
+    // The shell reports the failed connection from IsConnected, with this reason.
+    SetConnectError(e.DriverMessage());
   }
   ParseUserId(connectionString);
 }

@@ -19,6 +19,7 @@ TMDBDataGate::TMDBDataGate(const std::string& path) {
   } catch (const db::DbError& e) {
     LogConnectFailure(e.DriverMessage());
     SetConnectFailed(true);
+    SetConnectError(e.DriverMessage());
   }
 }
 

@@ -80,6 +80,8 @@ class TADODataGate {
 
   db::Connection* AdoConnection() const { return connection_.get(); }
   bool ConnectFailed() const { return connectFailed_; }
+  // The driver's reason when connecting failed, for the user's message; empty otherwise.
+  const std::string& ConnectError() const { return connectError_; }
   const std::string& UserId() const { return userId_; }
 
   const std::string& PagedTable() const { return pagedTable_; }
@@ -92,6 +94,7 @@ class TADODataGate {
   TADODataGate() = default;  // for gates that connect in their own constructor
   void SetConnection(std::unique_ptr<db::Connection> connection);
   void SetConnectFailed(bool failed) { connectFailed_ = failed; }
+  void SetConnectError(std::string reason) { connectError_ = std::move(reason); }
   // "失败因" + message + ":无法建立数据连接" + 48 hyphens.
   static void LogConnectFailure(const std::string& message);
   // A query on AdoConnection; where none can be made, one that fails to open with the reason.
@@ -112,6 +115,7 @@ class TADODataGate {
  private:
   std::unique_ptr<db::Connection> connection_;
   bool connectFailed_ = false;
+  std::string connectError_;
   std::string userId_;
 
   std::string pagedTable_;

@@ -11,6 +11,7 @@ TSQLComDBConn::TSQLComDBConn(const std::string& connectionString) {
   } catch (const db::DbError& e) {
     LogConnectFailure(e.DriverMessage());
     SetConnectFailed(true);
+    SetConnectError(e.DriverMessage());
   }
 }
 

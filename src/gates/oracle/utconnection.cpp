@@ -99,8 +99,9 @@ void TComDBConn::Connect(const ora::ConnectSettings& settings, const std::string
     if (!installScript.empty()) ExecuteSql(installScript);
     DropFunctionName_ = dropFunctionName;
   } catch (const std::exception& e) {
+    ConnectError_ = ErrorText(e);
     try {
-      WriteLog("失败因" + ErrorText(e) + ":无法建立数据连接" + std::string(48, '-'));
+      WriteLog("失败因" + ConnectError_ + ":无法建立数据连接" + std::string(48, '-'));
     } catch (...) {
       // Nothing can be reported when the log itself fails; the object still comes back.
     }

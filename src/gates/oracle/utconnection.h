@@ -54,6 +54,8 @@ class TComDBConn {
   TComDBConn& operator=(const TComDBConn&) = delete;
 
   bool IsConnected() const;
+  // The reason connecting failed, for the user's message; empty otherwise.
+  const std::string& ConnectError() const { return ConnectError_; }
 
   // 1 on success, -1 after a failure line.
   int ExecuteSql(const std::string& sql, const ArgumentList& arguments = {});
@@ -138,6 +140,7 @@ class TComDBConn {
   db::Query& Work();
 
   std::string DropFunctionName_;
+  std::string ConnectError_;
   std::unique_ptr<db::Query> WorkQuery_;
   db::Query* PagedDataSet_ = nullptr;
   std::unique_ptr<OraUpdateSql> UpdateSql_;

@@ -108,6 +108,14 @@ PgLink::PgLink(const std::string& odbcConnectionString) {
     conn_ = nullptr;
     throw DbError(message, "08001");
   }
+  // PQcancel is safe from any thread: a COPY waiting on the server can be stopped.
+  cancel_ = PQgetCancel(conn_);
+  if (cancel_) {
+    cancelHook_ = std::make_unique<CancelHook>([cancel = cancel_] {
+      char reason[256];
+      PQcancel(cancel, reason, sizeof reason);
+    });
+  }
 }
 
 PgLink::~PgLink() {
@@ -234,6 +242,9 @@ void PgLink::Rollback(int level) {
 void PgLink::Close() {
   if (!conn_) return;
   if (streamer_) AbortCopy();
+  cancelHook_.reset();
+  if (cancel_) PQfreeCancel(cancel_);
+  cancel_ = nullptr;
   PQfinish(conn_);  // an open transaction ends with the session, undone
   conn_ = nullptr;
   inTransaction_ = false;

@@ -5,12 +5,14 @@
 // transaction each COPY commits by itself, as a parameter array would.
 #include <libpq-fe.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/odbc/Session.h"
+#include "platform/odbc/StatementCancel.h"
 
 namespace mvq::db {
 
@@ -71,6 +73,8 @@ class PgLink : public TransactionPartner {
   DbError LostError(std::string_view what) const;
 
   PGconn* conn_ = nullptr;
+  PGcancel* cancel_ = nullptr;
+  std::unique_ptr<CancelHook> cancelHook_;  // reaches the server while a COPY waits
   CopyStreamer* streamer_ = nullptr;
   bool inTransaction_ = false;
   std::vector<int> savepoints_;  // nesting levels with a savepoint here

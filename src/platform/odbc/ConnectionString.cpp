@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/odbc/DbError.h"
 #include "platform/odbc/DriverChoice.h"
@@ -309,6 +311,20 @@ std::string HideSecrets(std::string message, const std::vector<std::string>& sec
       message.replace(pos, secret.size(), "***");
   }
   return MaskPasswords(message);
+std::string MissingDatabaseFile(std::string_view text) {
+  const auto contains = [](std::string value, std::string_view part) {
+    std::transform(value.begin(), value.end(), value.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return value.find(part) != std::string::npos;
+  };
+  std::optional<std::string> file = AttributeValue(text, "DBQ");
+  if (!file && contains(DriverOf(text), "sqlite")) file = AttributeValue(text, "Database");
+  const std::string provider = AttributeValue(text, "Provider").value_or("");
+  if (!file && (contains(provider, "jet.oledb") || contains(provider, "ace.oledb")))
+    file = AttributeValue(text, "Data Source");
+  if (!file || file->empty() || *file == ":memory:") return {};
+  std::error_code ec;
+  return std::filesystem::exists(*file, ec) || ec ? std::string() : *file;
 }
 
 }  // namespace mvq::db

@@ -49,5 +49,9 @@ std::vector<std::string> PasswordsOf(std::string_view text);
 
 // message with every occurrence of one of the secrets replaced by "***", then masked.
 std::string HideSecrets(std::string message, const std::vector<std::string>& secrets);
+// The database file a connection string names (SQLite's Database, an Access driver's DBQ,
+// a Jet provider's Data Source) when that file does not exist; empty otherwise. Opening
+// such a string would create an empty database where the user meant to read one.
+std::string MissingDatabaseFile(std::string_view text);
 
 }  // namespace mvq::db

@@ -7,6 +7,7 @@
 #include "platform/odbc/OdbcConnection.h"
 #include "platform/odbc/ParamBinding.h"
 #include "platform/odbc/ResultReader.h"
+#include "platform/odbc/StatementCancel.h"
 
 namespace mvq::db {
 
@@ -387,7 +388,11 @@ std::optional<DbError> OdbcAppender::ExecuteArrays(std::vector<ColumnArray> arra
                                     a.data.data(), static_cast<SQLLEN>(a.width), a.lengths.data());
     insert_->Check(rc, "binding a parameter array");
   }
-  SQLRETURN rc = SQLExecute(h);
+  SQLRETURN rc = SQL_SUCCESS;
+  {
+    const ExecutingStatement executing(h);
+    rc = SQLExecute(h);
+  }
   std::optional<DbError> error;
   if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
     auto records = calls.Diagnostics(SQL_HANDLE_STMT, h);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/odbc/StatementCancel.h"
 #include "platform/odbc/WideText.h"
 
 namespace mvq::db {
@@ -186,6 +187,7 @@ SQLRETURN OdbcCalls::Prepare(SQLHSTMT stmt, const std::string& sql) const {
 
 SQLRETURN OdbcCalls::ExecDirect(SQLHSTMT stmt, const std::string& sql) const {
   QuietStderr quiet(quiet_);
+  const ExecutingStatement executing(stmt);
   if (narrow_) {
     std::string s = sql;
     return SQLExecDirect(stmt, N(s), static_cast<SQLINTEGER>(s.size()));

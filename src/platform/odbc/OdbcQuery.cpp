@@ -4,6 +4,7 @@
 
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/Markers.h"
+#include "platform/odbc/StatementCancel.h"
 
 namespace mvq::db {
 
@@ -38,6 +39,7 @@ std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
       stmt->Check(calls.Prepare(stmt->get(), marked.sql), "preparing a statement");
       buffers.Bind(stmt->get(), marked.params, calls, session->Binding(),
                    session->quirks.describeNullParameters);
+      const ExecutingStatement executing(stmt->get());
       *rc = SQLExecute(stmt->get());
     }
   }

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
+#include "platform/files/ReplacingFile.h"
 #include "platform/xls/SheetName.h"
 #include "platform/xls/TempFile.h"
 #include "platform/xls/Unicode.h"
@@ -355,10 +357,18 @@ SheetRowReader Workbook::ReadRows(const Worksheet& sheet) {
 
 void Workbook::Save(const std::string& path) {
   const FileFormat format = FormatOfPath(path);
-  if (format == FileFormat::kXls)
-    WriteXls(*this, path);
-  else
-    WriteXlsx(*this, path);
+  ReplacingFile file(path);
+  try {
+    if (format == FileFormat::kXls)
+      WriteXls(*this, file.TempPath());
+    else
+      WriteXlsx(*this, file.TempPath());
+  } catch (const XlsError& e) {
+    if (e.code() != XlsErrorCode::kIo && e.code() != XlsErrorCode::kXlsxLibrary) throw;
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    throw SaveFailure(path, WriteFailureCause(folder.empty() ? "." : folder, 0, e.what()));
+  }
+  file.Commit();
 }
 
 }  // namespace mvq::xls

@@ -6,6 +6,9 @@
 #include <gsf/gsf-utils.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "platform/xls/Biff8Records.h"
@@ -133,12 +136,14 @@ class OleStream {
  public:
   explicit OleStream(const std::string& path) : path_(path) {
     gsf_init();
-    GError* error = nullptr;
-    file_.reset(gsf_output_stdio_new(path.c_str(), &error));
+    // Straight into the file the caller named: gsf's own temporary-and-rename would leave
+    // a second partial file behind when the program is ended mid-save.
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) GsfFail(path, std::strerror(errno));
+    file_.reset(gsf_output_stdio_new_FILE(path.c_str(), out, FALSE));
     if (!file_) {
-      const std::string what = error ? error->message : "cannot create the file";
-      if (error) g_error_free(error);
-      GsfFail(path, what);
+      std::fclose(out);
+      GsfFail(path, "cannot create the file");
     }
     ole_.reset(gsf_outfile_msole_new(GSF_OUTPUT(file_.get())));
     stream_.reset(gsf_outfile_new_child(GSF_OUTFILE(ole_.get()), "Workbook", FALSE));

@@ -85,16 +85,13 @@ void WriteXlsx(Workbook& book, const std::string& path) {
   lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
   if (!wb) Fail(path, "cannot start the workbook", LXW_ERROR_MEMORY_MALLOC_FAILED);
   // On an error the library still needs workbook_close to free what it holds; the
-  // half-written file it leaves is removed.
+  // half-written file is the caller's to remove, after it has looked at why.
   struct Closer {
     lxw_workbook* wb;
-    const std::string& path;
     ~Closer() {
-      if (!wb) return;
-      workbook_close(wb);
-      std::remove(path.c_str());
+      if (wb) workbook_close(wb);
     }
-  } closer{wb, path};
+  } closer{wb};
 
   lxw_format* formats[3];
   const std::string_view codes[3] = {kDateFormat, kDateTimeFormat, kTimeFormat};
