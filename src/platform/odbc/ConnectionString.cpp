@@ -311,6 +311,8 @@ std::string HideSecrets(std::string message, const std::vector<std::string>& sec
       message.replace(pos, secret.size(), "***");
   }
   return MaskPasswords(message);
+}
+
 std::string MissingDatabaseFile(std::string_view text) {
   const auto contains = [](std::string value, std::string_view part) {
     std::transform(value.begin(), value.end(), value.begin(),
