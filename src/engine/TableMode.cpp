@@ -41,9 +41,10 @@ TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tab
   if (!target.tableExists(tableName)) return {true, false};
   const TargetRules& r = *target.rules;
   const char* name = tableName.c_str();
+  const std::string quoted = target.names ? db::QuoteName(target.names(), tableName) : tableName;
 
   if (mode == tmDeleteRecords) {
-    int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
+    int32_t result = target.executeSql(BuildClearTableSql(quoted, mode));
     if (result >= r.deleteOkFrom) {
       WriteLog(r.deleteOkHasCount ? StrFormat(r.deleteOk, name, result)
                                   : StrFormat(r.deleteOk, name));
@@ -53,7 +54,7 @@ TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tab
     return {false, true};
   }
   if (mode == tmDropTable) {
-    int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
+    int32_t result = target.executeSql(BuildClearTableSql(quoted, mode));
     if (result >= r.dropOkFrom) {
       WriteLog(StrFormat(r.dropOk, name));
       return {true, false};

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/odbc/NameRules.h"
+
 namespace mvq {
 
 enum TTableMode : int32_t { tmSkipExisting = 0, tmDeleteRecords = 1, tmDropTable = 2 };
@@ -34,6 +36,8 @@ struct TableTarget {
   const TargetRules* rules;
   std::function<bool(const std::string&)> tableExists;
   std::function<int32_t(const std::string&)> executeSql;
+  // How the target writes names; none: verbatim.
+  std::function<db::NameRules()> names;
 };
 
 struct TableModeResult {

@@ -29,20 +29,26 @@ struct DirectionPlan {
 
 TableTarget AccessTarget() {
   return {&kAccessTarget, [](const std::string& t) { return MdbGate->TableExists(t); },
-          [](const std::string& s) { return MdbGate->ExecuteSql(s); }};
+          [](const std::string& s) { return MdbGate->ExecuteSql(s); },
+          [] { return MdbGate->Names(); }};
 }
 TableTarget SqlServerTarget() {
   return {&kSqlServerTarget, [](const std::string& t) { return SqlGate->TableExists(t); },
-          [](const std::string& s) { return SqlGate->ExecuteSql(s); }};
+          [](const std::string& s) { return SqlGate->ExecuteSql(s); },
+          [] { return SqlGate->Names(); }};
 }
 TableTarget OracleTarget() {
   return {&kOracleTarget, [](const std::string& t) { return OracleGate->TableExists(t); },
-          [](const std::string& s) { return OracleGate->ExecuteSql(s); }};
+          [](const std::string& s) { return OracleGate->ExecuteSql(s); },
+          [] { return TComDBConn::Names(); }};
 }
 TableTarget CustomTarget() {
   return {&kCustomTarget, [](const std::string& t) { return CustomTargetGate->TableExists(t); },
-          [](const std::string& s) { return CustomTargetGate->ExecuteSql(s); }};
+          [](const std::string& s) { return CustomTargetGate->ExecuteSql(s); },
+          [] { return CustomTargetGate->Names(); }};
 }
+
+constexpr const char* kNameRefused = "导出失败：目标数据库不能容纳表名%s(%s)";
 
 // The failure values: -1 on Access, Oracle and custom targets, -99 on SQL Server, whose -1
 // is a statement it did not count; Oracle reports 1 for success.
@@ -141,6 +147,11 @@ void ConvertTable(const std::string& tableName, TTableMode tableMode) {
   WriteLog("");
   auto plan = PlanFor(CurrentDirection);
   if (!plan) return;
+  // A name the target cannot hold is never cut to fit: it could land on another table.
+  if (auto why = db::NameRefusal(plan->target.names(), tableName)) {
+    WriteLog(StrFormat(kNameRefused, tableName.c_str(), why->c_str()));
+    return;
+  }
   TableModeResult step = ApplyTableMode(plan->target, tableName, tableMode);
   if (!step.proceed) return;
   if (!step.exists) CreateTargetTable(*plan, tableName);
