@@ -33,7 +33,7 @@ class AdoStreamSource : public RowSource {
  public:
   explicit AdoStreamSource(TADODataGate& gate) : gate_(gate) {}
   void Open(const std::string& table) override {
-    total_ = gate_.QueryValue("select count(*) from " + table).AsInt();
+    total_ = gate_.QueryValue("select count(*) from " + gate_.QuotedName(table)).AsInt();
     gate_.OpenTableStream(table, query_);
     if (query_) fields_ = query_->Fields();
   }
@@ -84,7 +84,7 @@ class AdoTarget : public RowTarget {
     std::unique_ptr<db::Query> probe;
     // Streamed and closed at once: an open cursor would hold the connection that the
     // appender writes on, and no rows are needed from it.
-    gate_.OpenQuery("select * from " + table_, probe, db::Fetch::Stream);
+    gate_.OpenQuery("select * from " + gate_.QuotedName(table_), probe, db::Fetch::Stream);
     if (probe && probe->IsOpen()) probe->Close();
     try {
       if (!gate_.AdoConnection()) throw db::DbError("no connection to the target");
@@ -112,7 +112,7 @@ class OracleTarget : public RowTarget {
   void Open() override {
     appender = nullptr;
     appender_.reset();
-    gate_.OpenSql("select * from " + table_ + " where 1=2", *layout_);
+    gate_.OpenSql("select * from " + gate_.QuotedName(table_) + " where 1=2", *layout_);
     gate_.PrepareUpdateSql(*layout_, table_, false, true, false);
     try {
       appender_ = gate_.CreateAppender(*layout_);

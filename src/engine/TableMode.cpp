@@ -45,9 +45,10 @@ TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tab
     WriteLog(result.line);
     return result;
   };
+  const std::string quoted = target.names ? db::QuoteName(target.names(), tableName) : tableName;
 
   if (mode == tmDeleteRecords) {
-    int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
+    int32_t result = target.executeSql(BuildClearTableSql(quoted, mode));
     if (result >= r.deleteOkFrom) {
       return logged(
           {true, true, ExistingStep::Emptied,
@@ -56,7 +57,7 @@ TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tab
     return logged({false, true, ExistingStep::None, StrFormat(r.deleteFailed, name)});
   }
   if (mode == tmDropTable) {
-    int32_t result = target.executeSql(BuildClearTableSql(tableName, mode));
+    int32_t result = target.executeSql(BuildClearTableSql(quoted, mode));
     if (result >= r.dropOkFrom)
       return logged({true, false, ExistingStep::Recreated, StrFormat(r.dropOk, name)});
     return logged({false, true, ExistingStep::None, StrFormat(r.dropFailed, name)});

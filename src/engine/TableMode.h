@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/TableOutcome.h"
+#include "platform/odbc/NameRules.h"
 
 namespace mvq {
 
@@ -36,6 +37,8 @@ struct TableTarget {
   const TargetRules* rules;
   std::function<bool(const std::string&)> tableExists;
   std::function<int32_t(const std::string&)> executeSql;
+  // How the target writes names; none: verbatim.
+  std::function<db::NameRules()> names;
 };
 
 struct TableModeResult {

@@ -18,6 +18,7 @@ namespace mvq {
 namespace {
 
 constexpr const char* kNotOpen = "转换的数据连接没有打开";
+constexpr const char* kNameRefused = "导出失败：目标数据库不能容纳表名%s(%s)";
 
 bool SlotOpen(GatewaySlot slot) {
   switch (slot) {
@@ -41,7 +42,8 @@ bool SlotOpen(GatewaySlot slot) {
 template <typename Gate>
 TableTarget TargetOn(const TargetRules& rules, const std::unique_ptr<Gate>& gate) {
   return {&rules, [&gate](const std::string& t) { return gate->TableExists(t); },
-          [&gate](const std::string& s) { return gate->ExecuteSql(s); }};
+          [&gate](const std::string& s) { return gate->ExecuteSql(s); },
+          [&gate] { return gate->Names(); }};
 }
 
 TableTarget TargetIn(GatewaySlot slot) {
@@ -135,6 +137,14 @@ void ConvertTable(const std::string& tableName, TTableMode tableMode, TableOutco
   if (!SlotOpen(row.sourceSlot) || !SlotOpen(row.targetSlot)) throw RunEndingError(kNotOpen);
   RunTable(outcome, [&] {
     const TableTarget target = TargetIn(row.targetSlot);
+    // A name the target cannot hold is never cut to fit: it could land on another table.
+    if (auto why = db::NameRefusal(target.names(), tableName)) {
+      outcome.report = StrFormat(kNameRefused, tableName.c_str(), why->c_str());
+      outcome.firstError = outcome.report;
+      outcome.status = OutcomeStatus::Failed;
+      WriteLog(outcome.report);
+      return;
+    }
     TableModeResult step = ApplyTableMode(target, tableName, tableMode);
     outcome.existing = step.step;
     if (!step.proceed) {

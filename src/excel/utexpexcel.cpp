@@ -225,7 +225,7 @@ void Texpexcel::ExportCustomTable(const std::string& tableName) {
   // Paging statements differ between engines ("top" is SQL Server's): one streamed read
   // works on every engine and keeps memory bounded.
   std::unique_ptr<db::Query> query;
-  gate.OpenQuery("select * from " + tableName, query, db::Fetch::Stream);
+  gate.OpenQuery("select * from " + gate.QuotedName(tableName), query, db::Fetch::Stream);
   if (!query->IsOpen()) return SourceUnread();  // logged by the gate
   int page = 0;
   while (WriteSheetFromRecordset(*query, PageSheetName(tableName, page++), true,

@@ -236,7 +236,8 @@ TEST_F(OracleServerScripts, AccessDialectWritesEachRuleAsExpected) {
 // --- SQL Server: gettablesql and getaccesstype -----------------------------------------
 
 constexpr const char* kLongName = "mvq_table_name_of_33_characters_x";
-constexpr const char* kCutName = "mvq_table_name_of_33_characters_";  // its first 32
+// Its first 32 characters: the function must not take the longer name for this one.
+constexpr const char* kCutName = "mvq_table_name_of_33_characters_";
 
 class SqlServerServerScripts : public LiveServer {
  protected:
@@ -338,8 +339,8 @@ TEST_F(SqlServerServerScripts, AccessDialectWritesEachRuleAsExpected) {
                                  "[label] varchar(10)  default 'a b', primary key (synonym))",
                              }));
   EXPECT_EQ(Call(kLongName), CrLf({
-                                 "create Table [mvq_table_name_of_33_characters_] (",
-                                 "[shorter] numeric(10,0) )",
+                                 "create Table [mvq_table_name_of_33_characters_x] (",
+                                 "[longer] numeric(10,0) )",
                              }));
   EXPECT_EQ(Call("mvq_no_such"), "create Table [mvq_no_such] )");
   Release();
@@ -389,8 +390,8 @@ TEST_F(SqlServerServerScripts, OracleDialectWritesEachRuleAsExpected) {
                                  "label varchar2(10)  default 'a b', primary key (fzsynonym))",
                              }));
   EXPECT_EQ(Call(kLongName), CrLf({
-                                 "create Table mvq_table_name_of_33_characters_ (",
-                                 "shorter number(10,0) )",
+                                 "create Table mvq_table_name_of_33_characters_x (",
+                                 "longer number(10,0) )",
                              }));
   EXPECT_EQ(Call("mvq_no_such"), "create Table mvq_no_such )");
   Release();

@@ -282,13 +282,13 @@ TEST_F(PagedRead, ALargeTableWithoutKeyIsLoggedAndStreamedWholeWithNoFurtherPage
 }
 
 TEST_F(PagedRead, ATableOfSeveralKeysIsLoggedWithTheKeysAndReadWhole) {
-  script().On("select count(*) from 订单 明细").Rows({{"n", db::adInteger}}, {{12}});
+  script().On("select count(*) from \"订单 明细\"").Rows({{"n", db::adInteger}}, {{12}});
   script().primaryKeys = {{"db", "dbo", "订单 明细", "OrderNo", 1},
                           {"db", "dbo", "订单 明细", "LineNo", 2}};
   std::unique_ptr<db::Query> q;
   gate().OpenTablePaged("订单 明细", q);
   EXPECT_EQ(gate().KeyColumns(), "[orderno,lineno]");
-  EXPECT_EQ(calls().back(), "query: select * from 订单 明细");
+  EXPECT_EQ(calls().back(), "query: select * from \"订单 明细\"");
   EXPECT_EQ(LogLines(), (Lines{"因表订单 明细,有多个orderno,lineno主键,程序有所影响"}));
 }
 

@@ -84,7 +84,7 @@ TEST_F(Builders, EveryMappedCategoryInBothDialects) {
             "create table t (\r\n"
             "  fzrowid integer,\r\n"
             "  fzdate Date,\r\n"
-            "  Date Date,\r\n"
+            "  \"Date\" Date,\r\n"
             "  amount number(28,10),\r\n"
             "  price number(19,4),\r\n"
             "  odd number(12,4),\r\n"
@@ -108,7 +108,8 @@ TEST_F(Builders, DecimalsOfUnknownPrecisionOrOverlargeScaleStayValidTypes) {
 TEST_F(Builders, AOneColumnTableHasThreeLinesAndNoComma) {
   Columns("one", {{"ROWID", db::adInteger}});
   EXPECT_EQ(SqlServer("one"), "create table [one] (\r\n  [ROWID] integer\r\n)\r\n");
-  EXPECT_EQ(Oracle("one"), "create table one (\r\n  ROWID integer\r\n)\r\n");
+  // Renamed only as "rowid"; in another case it is kept, quoted since Oracle reserves it.
+  EXPECT_EQ(Oracle("one"), "create table one (\r\n  \"ROWID\" integer\r\n)\r\n");
 }
 
 TEST_F(Builders, AnUnmappedCategoryIsToldAndTheWalkGoesOnWithOneLinePerColumn) {

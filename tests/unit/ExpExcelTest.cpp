@@ -404,7 +404,7 @@ TEST_F(ExpExcel, CustomTableThatFailsToOpenIsLoggedByTheGateAndWritesNoSheet) {
 TEST_F(ExpExcel, NamesExcelRefusesAreMadeValidAndUniqueAndTheLogSaysWhere) {
   OpenOracle();
   const std::string longName(35, 'L');  // 31 characters at most
-  OracleTable("a/b", 1, kTwoColumns, {{{int64_t{1}, "x"}}});
+  OracleTable("\"a/b\"", 1, kTwoColumns, {{{int64_t{1}, "x"}}});
   OracleTable("SHEET1", 1, kTwoColumns, {{{int64_t{2}, "y"}}});
   OracleTable(longName, 70000, kTwoColumns, {{{int64_t{3}, "z"}}, {{int64_t{4}, "w", int64_t{4}}}});
   const std::string path = Path("names.xls");

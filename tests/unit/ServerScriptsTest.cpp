@@ -99,7 +99,7 @@ TEST(ServerScripts, EachScriptOpensWithTheSignatureOfItsFunction) {
       EXPECT_EQ(lines[1], "returns varchar(8000)");
     } else {
       ASSERT_EQ(script.function, "gettablesql");
-      EXPECT_EQ(lines[0], "create function gettablesql (@tablename varchar(32))");
+      EXPECT_EQ(lines[0], "create function gettablesql (@tablename varchar(128))");
       EXPECT_EQ(lines[1], "returns varchar(8000)");
       EXPECT_NE(script.text.find("dbo.getAccesstype(@typeName, @columnLength, @columnScale)"),
                 std::string_view::npos);

@@ -1,12 +1,12 @@
-create function gettablesql (@tablename varchar(32))
+create function gettablesql (@tablename varchar(128))
 returns varchar(8000)
 as
 begin
   -- CREATE TABLE text for a user table of this database, written for Access.
-  -- Working sizes: the parameter cuts the table name to 32 characters, and text that
+  -- Working sizes: a table name is taken whole (128 characters), and text that
   -- outgrows its variable is cut off.
   declare @createText varchar(8000)
-  declare @columnName varchar(64)
+  declare @columnName varchar(128)
   declare @typeName varchar(100)
   declare @columnLength int
   declare @columnScale int
@@ -19,7 +19,7 @@ begin
   declare @lineBreak char(2)
   set @lineBreak = char(13) + char(10)
 
-  set @createText = 'create Table [' + @tablename + '] ('
+  set @createText = 'create Table [' + replace(@tablename, ']', ']]') + '] ('
 
   -- Columns in column order: name, type, L, scale (0 when absent), default text and
   -- nullability.
@@ -69,7 +69,7 @@ begin
     set @defaultText = ltrim(rtrim(@defaultText))
 
     -- Column line: bracketed name, type, the default, then NOT NULL.
-    set @createText = @createText + @lineBreak + '[' + @columnName + ']' + ' '
+    set @createText = @createText + @lineBreak + '[' + replace(@columnName, ']', ']]') + ']' + ' '
       + dbo.getAccesstype(@typeName, @columnLength, @columnScale) + ' '
     -- 5. Only a default that kept some text is written.
     if @defaultText <> ''

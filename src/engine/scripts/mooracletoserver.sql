@@ -5,6 +5,9 @@ is
   -- at the end turns every error into the result '错误'.
   createText    varchar2(32767);
   columnName    varchar2(32767);
+  -- The table as the dictionary holds it: as passed when a table of that exact spelling
+  -- exists (a name created in quotes), else folded to upper case.
+  storedName    varchar2(128);
   defaultText   varchar2(32767);
   typeText      varchar2(1024);
   keyClause     varchar2(1024);
@@ -26,12 +29,15 @@ is
     return rtrim(ltrim(inputText, whiteSpace), whiteSpace);
   end;
 begin
+  select nvl(max(TABLE_NAME), upper(tableName)) into storedName
+    from user_tables where TABLE_NAME = tableName;
+
   -- Primary key: the columns of the table's constraint of type 'P', in key order.
   for keyColumn in (select cc.COLUMN_NAME
                       from user_constraints c, user_cons_columns cc
                      where c.CONSTRAINT_NAME = cc.CONSTRAINT_NAME
                        and c.CONSTRAINT_TYPE = 'P'
-                       and c.TABLE_NAME = upper(tableName)
+                       and c.TABLE_NAME = storedName
                      order by cc.POSITION) loop
     if keyClause is null then
       keyClause := 'primary key (' || keyColumn.COLUMN_NAME;
@@ -44,7 +50,7 @@ begin
   end if;
 
   -- The name as passed, not upper-cased.
-  createText := 'create Table [' || tableName || '] (';
+  createText := 'create Table [' || replace(tableName, ']', ']]') || '] (';
 
   -- One line per column, in column order. L is the precision of a NUMBER and the
   -- length of anything else; DATA_DEFAULT is a LONG, read into a varchar2 here.
@@ -56,7 +62,7 @@ begin
                              DATA_SCALE,
                              NULLABLE
                         from user_tab_columns
-                       where TABLE_NAME = upper(tableName)
+                       where TABLE_NAME = storedName
                        order by COLUMN_ID) loop
     columnName   := tableColumn.COLUMN_NAME;
     dataType     := tableColumn.DATA_TYPE;
@@ -134,7 +140,7 @@ begin
     end if;
 
     -- Column line: bracketed name, type, NOT NULL, then the default.
-    createText := createText || lineBreak || '[' || columnName || ']' || ' ' || typeText || ' ';
+    createText := createText || lineBreak || '[' || replace(columnName, ']', ']]') || ']' || ' ' || typeText || ' ';
     if tableColumn.NULLABLE <> 'Y' then
       createText := createText || ' not null ';
     end if;

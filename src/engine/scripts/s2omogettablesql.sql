@@ -1,12 +1,12 @@
-create function gettablesql (@tablename varchar(32))
+create function gettablesql (@tablename varchar(128))
 returns varchar(8000)
 as
 begin
   -- CREATE TABLE text for a user table of this database, written for Oracle.
-  -- Working sizes: the parameter cuts the table name to 32 characters, and text that
+  -- Working sizes: a table name is taken whole (128 characters), and text that
   -- outgrows its variable is cut off.
   declare @createText varchar(8000)
-  declare @columnName varchar(64)
+  declare @columnName varchar(128)
   declare @typeName varchar(100)
   declare @columnLength int
   declare @columnScale int
@@ -20,7 +20,12 @@ begin
   declare @lineBreak char(2)
   set @lineBreak = char(13) + char(10)
 
-  set @createText = 'create Table ' + @tablename + ' ('
+  -- Oracle folds a plain name to upper case: a name that is not plain, or that mixes
+  -- case, is quoted so that the table keeps the source's spelling.
+  set @createText = 'create Table ' + case when @tablename like '%[^A-Za-z0-9_]%' or @tablename like '[^A-Za-z]%'
+      or (upper(@tablename) collate Latin1_General_BIN <> @tablename collate Latin1_General_BIN
+          and lower(@tablename) collate Latin1_General_BIN <> @tablename collate Latin1_General_BIN)
+    then '"' + @tablename + '"' else @tablename end + ' ('
 
   -- Columns in column order: name, type, L, scale (0 when absent), default text and
   -- nullability.
@@ -72,8 +77,11 @@ begin
     if lower(@columnName) = 'synonym'
       set @columnName = 'fzsynonym'
 
-    -- Column line: unbracketed name, type, the default, then NOT NULL.
-    set @createText = @createText + @lineBreak + @columnName + ' '
+    -- Column line: the name, quoted as the table's is, type, the default, then NOT NULL.
+    set @createText = @createText + @lineBreak + case when @columnName like '%[^A-Za-z0-9_]%' or @columnName like '[^A-Za-z]%'
+        or (upper(@columnName) collate Latin1_General_BIN <> @columnName collate Latin1_General_BIN
+            and lower(@columnName) collate Latin1_General_BIN <> @columnName collate Latin1_General_BIN)
+      then '"' + @columnName + '"' else @columnName end + ' '
       + dbo.getAccesstype(@typeName, @columnLength, @columnScale) + ' '
     -- 5. Only a default that kept some text is written.
     if @defaultText <> ''

@@ -256,7 +256,8 @@ Dialect SqlServerDialect() {
       {ftVarBytes, Unmapped(Sized("varbinary"))},
       {ftGuid, Unmapped(Plain("varchar(38)"))},
   };
-  return {"[", "]", [](TFieldType c) { return Lookup(kTypes, c); }};
+  return {"[", "]", [](TFieldType c) { return Lookup(kTypes, c); },
+          db::NameRulesFor(Dbms::SqlServer)};
 }
 
 Dialect OracleDialect() {
@@ -281,26 +282,33 @@ Dialect OracleDialect() {
       {ftVarBytes, Unmapped(Sized("raw"))},
       {ftGuid, Unmapped(Plain("varchar2(38)"))},
   };
-  return {"", "", [](TFieldType c) { return Lookup(kTypes, c); }};
+  return {"", "", [](TFieldType c) { return Lookup(kTypes, c); }, db::NameRulesFor(Dbms::Oracle)};
 }
 
 Dialect ProviderDialect(Connection& target) {
   bool brackets = TakesBracketedNames(target);
   auto types = std::make_shared<ProviderTypes>(target);
   return {brackets ? "[" : "", brackets ? "]" : "",
-          [types](TFieldType c) { return ProviderTypeOf(*types, c); }};
+          [types](TFieldType c) { return ProviderTypeOf(*types, c); }, db::NamesOf(target)};
+}
+
+std::string Dialect::Name(const std::string& name) const {
+  // SQLite takes brackets but cannot escape a "]" inside them: such a name gets its quotes.
+  if (open.empty() || (name.find(close) != std::string::npos && names.close != close))
+    return db::QuoteName(names, name);
+  return db::Quoted({open, close}, name);
 }
 
 std::string BuildCreateTable(const std::string& table, const std::vector<FieldDesc>& columns,
                              const Dialect& dialect) {
-  std::string text = "create table " + dialect.open + table + dialect.close + " (\r\n";
+  std::string text = "create table " + dialect.Name(table) + " (\r\n";
   for (size_t i = 0; i < columns.size(); ++i) {
     const FieldDesc& f = columns[i];
     // Names that are reserved words in the targets get a prefix.
     std::string name = (f.name == "rowid" || f.name == "date") ? "fz" + f.name : f.name;
     ColumnType type = dialect.typeOf(f.category);
     if (!type.mapped) ShowMessage("----" + std::string(FieldTypeName(f.category)));
-    text += "  " + dialect.open + name + dialect.close + TypeText(type, f);
+    text += "  " + dialect.Name(name) + TypeText(type, f);
     if (i + 1 < columns.size()) text += ",";
     text += "\r\n";
   }

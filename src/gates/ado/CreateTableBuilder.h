@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/odbc/Connection.h"
+#include "platform/odbc/NameRules.h"
 
 namespace mvq::ddl {
 
@@ -29,6 +30,9 @@ struct ColumnType {
 struct Dialect {
   std::string open, close;  // written around the table name and every column name
   std::function<ColumnType(db::TFieldType)> typeOf;
+  // The target's own rules: used without open and close, and for a name holding close.
+  db::NameRules names{};
+  std::string Name(const std::string& name) const;
 };
 
 Dialect SqlServerDialect();

@@ -19,6 +19,8 @@ class TMDBDataGate : public TADODataGate {
 
   // CREATE TABLE text in the Oracle dialect from the file's columns of table.
   std::string BuildOracleCreateSql(const std::string& table);
+  // Jet's names, whichever driver reads the file.
+  db::NameRules Names() const override { return db::NameRulesFor(db::Dbms::Access); }
 
  protected:
   bool CanPageByKey() const override { return false; }

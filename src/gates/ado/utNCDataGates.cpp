@@ -77,16 +77,6 @@ int ClampRows(int64_t rows) {
   return static_cast<int>(rows);
 }
 
-std::string DoubleQuotes(const std::string& s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out;
-}
-
 TADODataGate::TADODataGate(std::unique_ptr<db::Connection> connection)
     : connection_(std::move(connection)) {}
 
@@ -170,11 +160,19 @@ void TADODataGate::OpenSql(const std::string& sql, std::unique_ptr<db::Query>& q
   }
 }
 
+db::NameRules TADODataGate::Names() const {
+  return connection_ ? db::NamesOf(*connection_) : db::NameRules{};
+}
+
+std::string TADODataGate::QuotedName(const std::string& name) const {
+  return db::QuoteName(Names(), name);
+}
+
 void TADODataGate::OpenTableStream(const std::string& table, std::unique_ptr<db::Query>& query) {
   try {
     query = Connection().StreamTable(table);
   } catch (const db::DbError& e) {
-    LogSqlError(e.DriverMessage(), "select * from " + table);
+    LogSqlError(e.DriverMessage(), "select * from " + QuotedName(table));
     NoteIfConnectionLost(e);
     query = NewQuery();
   }
@@ -277,7 +275,8 @@ bool TADODataGate::CanPageByKey() const {
 
 bool TADODataGate::OpenTablePaged(const std::string& table, std::unique_ptr<db::Query>& query) {
   pagedTable_ = table;
-  rowCount_ = QueryValue("select count(*) from " + table).AsInt();
+  const std::string quoted = QuotedName(table);
+  rowCount_ = QueryValue("select count(*) from " + quoted).AsInt();
   bool whole = false;
   if (!CanPageByKey()) {
     // The key is unknown here, not absent: the table is read in one statement, and only a
@@ -295,7 +294,8 @@ bool TADODataGate::OpenTablePaged(const std::string& table, std::unique_ptr<db::
       whole = true;
     }
   }
-  keyColumns_ = "[" + keyColumns_ + "]";
+  // The page statements are SQL Server's, and so are the brackets.
+  keyColumns_ = db::Quoted(db::NameRulesFor(db::Dbms::SqlServer), keyColumns_);
   pagedByKey_ = !whole;
 
   rowNo_ = 1;
@@ -305,10 +305,10 @@ bool TADODataGate::OpenTablePaged(const std::string& table, std::unique_ptr<db::
     if (rowCount_ > PageSize)
       OpenTableStream(table, query);
     else
-      OpenQuery("select * from " + table, query);
+      OpenQuery("select * from " + quoted, query);
   } else {
     OpenQuery(
-        "select top " + std::to_string(PageSize) + " * from " + table + " order by " + keyColumns_,
+        "select top " + std::to_string(PageSize) + " * from " + quoted + " order by " + keyColumns_,
         query);
   }
   pageNo_ = 1;
@@ -324,10 +324,10 @@ bool TADODataGate::OpenNextPage(std::unique_ptr<db::Query>& query) {
   }
   const std::string page = std::to_string(PageSize);
   const std::string& k = keyColumns_;
-  std::string sql = "select top " + page + " * from " + pagedTable_ + " where (" + k +
-                    ">(select max(" + k + ") from (select top " +
-                    std::to_string(pageNo_ * PageSize) + " " + k + " from " + pagedTable_ +
-                    " order by " + k + " ) as t)) order by " + k;
+  const std::string table = QuotedName(pagedTable_);
+  std::string sql = "select top " + page + " * from " + table + " where (" + k + ">(select max(" +
+                    k + ") from (select top " + std::to_string(pageNo_ * PageSize) + " " + k +
+                    " from " + table + " order by " + k + " ) as t)) order by " + k;
   OpenQuery(sql, query);
   ++pageNo_;
   return query->RecordCount() == 0;
@@ -346,7 +346,7 @@ bool TADODataGate::NextRow(bool& pageChanged, std::unique_ptr<db::Query>& query)
 
 std::vector<db::FieldDesc> TADODataGate::ProbeColumns(const std::string& table) {
   std::unique_ptr<db::Query> query;
-  OpenQuery("select * from " + table + " where 1=2", query);
+  OpenQuery("select * from " + QuotedName(table) + " where 1=2", query);
   return query->Fields();
 }
 

@@ -11,6 +11,7 @@
 
 #include "gates/ado/StringList.h"
 #include "platform/odbc/Connection.h"
+#include "platform/odbc/NameRules.h"
 #include "support/ArgumentList.h"
 
 namespace mvq {
@@ -42,6 +43,10 @@ class TADODataGate {
   // gate whose constructor failed to connect nothing is run.
   void OpenSql(const std::string& sql, std::unique_ptr<db::Query>& query,
                const ArgumentList& args = {});
+  // How this gate's engine writes names, and a table or column name as the source spells
+  // it, quoted for that engine.
+  virtual db::NameRules Names() const;
+  std::string QuotedName(const std::string& name) const;
   // Every row of table streamed in bounded memory (see db::Connection::StreamTable); a
   // failure is logged as OpenQuery logs it and leaves the query closed.
   void OpenTableStream(const std::string& table, std::unique_ptr<db::Query>& query);
@@ -131,7 +136,5 @@ std::string AsciiUpper(std::string s);
 std::string AsciiLower(std::string s);
 // A rows-affected count as the gates' 32-bit results carry it.
 int ClampRows(int64_t rows);
-// s with every single quote doubled, for use inside a quoted literal of a statement.
-std::string DoubleQuotes(const std::string& s);
 
 }  // namespace mvq

@@ -38,16 +38,16 @@ db::Variant TSQLComDBConn::QueryValue(const std::string& sql, const ArgumentList
 }
 
 int TSQLComDBConn::CreateFunction(const std::string& script, const std::string& name) {
-  auto count = QueryValue(
-      "select count(*) from sysobjects s where  s.type='FN' and name='" + DoubleQuotes(name) + "'",
-      {});
+  auto count = QueryValue("select count(*) from sysobjects s where  s.type='FN' and name=" +
+                              db::QuoteLiteral(Names(), name),
+                          {});
   if (count.AsInt() > 0) ExecuteSql("drop function " + name);
   return ExecuteSql(script);
 }
 
 bool TSQLComDBConn::TableExists(const std::string& table) {
-  auto count = QueryValue("select count(*) from sysobjects where name='" +
-                              DoubleQuotes(AsciiLower(table)) + "' and type='u'",
+  auto count = QueryValue("select count(*) from sysobjects where name=" +
+                              db::QuoteLiteral(Names(), AsciiLower(table)) + " and type='u'",
                           {});
   return count.AsInt() > 0;
 }

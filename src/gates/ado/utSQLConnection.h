@@ -30,6 +30,7 @@ class TSQLComDBConn : public TADODataGate {
   // A user table of that name, compared in lower case (a case-sensitive collation then
   // finds no table whose stored name has capitals).
   bool TableExists(const std::string& table) override;
+  db::NameRules Names() const override { return db::NameRulesFor(db::Dbms::SqlServer); }
 
   // Adds every user table's name (the list is not cleared first); the list's count.
   int GetUserTables(TStringList& list);

@@ -17,6 +17,9 @@ constexpr const char* kHostAddressSql = "select utl_inaddr.get_host_address from
 constexpr const char* kDatabaseNameSql = "select name from v$database";
 constexpr const char* kTableExistsSql =
     "select count(*) from tab t where t.tabtype='TABLE' and t.tname=upper(:1)";
+// A name kept in the case it was given (created quoted) is looked up as it is.
+constexpr const char* kTableExistsExactSql =
+    "select count(*) from tab t where t.tabtype='TABLE' and t.tname=:1";
 constexpr const char* kColumnsOwnerSql =
     "select COLUMN_NAME from all_tab_columns c where c.TABLE_NAME =:1 and owner=:2";
 constexpr const char* kColumnsUserSql =
@@ -237,7 +240,18 @@ std::string TComDBConn::GetDatabaseName() {
 }
 
 bool TComDBConn::TableExists(const std::string& table) {
-  return QueryValue(kTableExistsSql, {table}).AsInt() > 0;
+  std::string stored = db::StoredName(Names(), table);
+  if (stored == Upper(table)) return QueryValue(kTableExistsSql, {table}).AsInt() > 0;
+  return QueryValue(kTableExistsExactSql, {stored}).AsInt() > 0;
+}
+
+const db::NameRules& TComDBConn::Names() {
+  static const db::NameRules rules = db::NameRulesFor(db::Dbms::Oracle);
+  return rules;
+}
+
+std::string TComDBConn::QuotedName(const std::string& name) {
+  return db::QuoteName(Names(), name);
 }
 
 std::vector<std::string> TComDBConn::ColumnList(const std::string& sql,

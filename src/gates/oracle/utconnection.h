@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/odbc/Connection.h"
+#include "platform/odbc/NameRules.h"
 #include "platform/oracle/OraInsertAppender.h"
 #include "platform/oracle/OraSession.h"
 #include "support/ArgumentList.h"
@@ -76,7 +77,11 @@ class TComDBConn {
 
   std::string GetHostAddress();
   std::string GetDatabaseName();
+  // Whether the table exists, under the spelling QuotedName gives it.
   bool TableExists(const std::string& table);
+  // How Oracle writes and holds names, and a name as the source spells it, quoted for Oracle.
+  static const db::NameRules& Names();
+  static std::string QuotedName(const std::string& name);
   void GetColumnNames(const std::string& table, const std::string& owner,
                       std::vector<std::string>& list);
   void GetBlobColumnNames(const std::string& table, const std::string& owner,

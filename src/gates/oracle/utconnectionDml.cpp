@@ -3,28 +3,35 @@
 #include <algorithm>
 
 #include "gates/oracle/utconnection.h"
+#include "platform/odbc/NameRules.h"
 #include "platform/text/AsciiCase.h"
 
 namespace mvq {
 
 namespace {
 
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return s;
-}
-
 bool IsBlob(const std::string& column, const std::vector<std::string>& blobColumns) {
   return std::any_of(blobColumns.begin(), blobColumns.end(),
                      [&](const std::string& b) { return text::SameIgnoringCase(b, column); });
 }
 
+// A table or column as the dictionary holds it, written so that Oracle finds it.
+std::string Stored(const std::string& name) {
+  return db::QuoteStoredName(TComDBConn::Names(), name);
+}
+
+// The marker of a column's value: its own name where that is a plain name, else one made
+// from its position (a marker cannot be quoted).
+std::string Marker(const std::string& column, size_t i, const char* made = "MVQ_C") {
+  if (Stored(column) == column) return column;
+  return made + std::to_string(i + 1);
+}
+
 std::string KeyCondition(const std::vector<std::string>& keyColumns) {
   std::string condition;
-  for (const auto& key : keyColumns) {
+  for (size_t i = 0; i < keyColumns.size(); ++i) {
     if (!condition.empty()) condition += " and ";
-    condition += key + "=:OLD_" + key;
+    condition += Stored(keyColumns[i]) + "=:OLD_" + Marker(keyColumns[i], i);
   }
   return condition;
 }
@@ -36,10 +43,10 @@ void TComDBConn::OpenTablePaged(const std::string& table, db::Query& dataSet) {
   PagedTable_ = table;
   // A failed count gives 0: the first page is then the whole-table statement and the read
   // ends at the first NextRow.
-  RowCount_ = QueryValue("select count(*) from " + table).AsInt();
-  std::string sql = RowCount_ > PageSize
-                        ? "select * from " + table + " where rownum<" + std::to_string(PageSize + 1)
-                        : "select * from " + table;
+  const std::string from = "select * from " + QuotedName(table);
+  RowCount_ = QueryValue("select count(*) from " + QuotedName(table)).AsInt();
+  std::string sql =
+      RowCount_ > PageSize ? from + " where rownum<" + std::to_string(PageSize + 1) : from;
   RowNo_ = 1;
   OpenSql(sql, dataSet);
   PageNo_ = 1;
@@ -47,7 +54,7 @@ void TComDBConn::OpenTablePaged(const std::string& table, db::Query& dataSet) {
 
 bool TComDBConn::OpenNextPage(db::Query& dataSet) {
   std::string sql = "select * from ( select row_.*, rownum rownum_ from (select * from " +
-                    PagedTable_ + ") row_ where rownum <=:1) where rownum_ >:2";
+                    QuotedName(PagedTable_) + ") row_ where rownum <=:1) where rownum_ >:2";
   dataSet.Close();
   const int64_t upper = PageNo_ * PageSize + PageSize;
   const int64_t lower = PageNo_ * PageSize;
@@ -82,7 +89,7 @@ std::vector<std::string> TComDBConn::KeyColumns(const std::string& table,
 void TComDBConn::PrepareUpdateSql(db::Query& dataSet, const std::string& tableName, bool withDelete,
                                   bool withInsert, bool withModify) {
   if (!UpdateSql_) throw db::DbError("the Oracle session is not connected");
-  auto [owner, table] = SplitOwner(Upper(tableName));
+  auto [owner, table] = SplitOwner(db::StoredName(Names(), tableName));
   std::vector<std::string> columns, blobColumns;
   GetColumnNames(table, owner, columns);
   GetBlobColumnNames(table, owner, blobColumns);
@@ -102,15 +109,16 @@ std::string TComDBConn::BuildInsertSql(const std::string& table,
                                        const std::vector<std::string>& columns,
                                        const std::vector<std::string>& blobColumns) {
   std::string names, values;
-  for (const auto& column : columns) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const std::string& column = columns[i];
     if (!names.empty()) {
       names += ",";
       values += ",";
     }
-    names += column;
-    values += IsBlob(column, blobColumns) ? "empty_blob()" : ":" + column;
+    names += Stored(column);
+    values += IsBlob(column, blobColumns) ? "empty_blob()" : ":" + Marker(column, i);
   }
-  return "INSERT INTO " + table + "(" + names + ") VALUES (" + values + ")" +
+  return "INSERT INTO " + Stored(table) + "(" + names + ") VALUES (" + values + ")" +
          BuildReturningClause(blobColumns);
 }
 
@@ -119,31 +127,36 @@ std::string TComDBConn::BuildUpdateSql(const std::string& table,
                                        const std::vector<std::string>& blobColumns,
                                        const std::vector<std::string>& keyColumns) {
   std::string assignments;
-  for (const auto& column : columns) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const std::string& column = columns[i];
     if (!assignments.empty()) assignments += ",";
-    assignments += column + (IsBlob(column, blobColumns) ? "=empty_blob()" : "=:" + column);
+    assignments +=
+        Stored(column) + (IsBlob(column, blobColumns) ? "=empty_blob()" : "=:" + Marker(column, i));
   }
-  return "UPDATE " + table + " set " + assignments + " where " + KeyCondition(keyColumns) +
+  return "UPDATE " + Stored(table) + " set " + assignments + " where " + KeyCondition(keyColumns) +
          BuildReturningClause(blobColumns);
 }
 
 std::string TComDBConn::BuildReturningClause(const std::vector<std::string>& blobColumns) {
   if (blobColumns.empty()) return {};
   std::string names, targets;
-  for (const auto& blob : blobColumns) {
+  for (size_t i = 0; i < blobColumns.size(); ++i) {
+    const std::string& blob = blobColumns[i];
     if (!names.empty()) {
       names += ",";
       targets += ",";
     }
-    names += blob;
-    targets += ":" + blob;
+    // The BLOB list may spell a column in another case than the column list does.
+    const std::string written = TComDBConn::QuotedName(blob);
+    names += written;
+    targets += ":" + (written == blob ? blob : "MVQ_L" + std::to_string(i + 1));
   }
   return " RETURNING " + names + " into " + targets;
 }
 
 std::string TComDBConn::BuildDeleteSql(const std::string& table,
                                        const std::vector<std::string>& keyColumns) {
-  return "DELETE FROM " + table + " where " + KeyCondition(keyColumns);
+  return "DELETE FROM " + Stored(table) + " where " + KeyCondition(keyColumns);
 }
 
 // The insert kept in the update object is the text that describes the row: BLOB columns as
@@ -160,8 +173,9 @@ std::unique_ptr<db::Appender> TComDBConn::CreateAppender(const db::Query& dataSe
   ora::InsertPlan plan;
   plan.sql = BuildInsertSql(UpdateSql_->Table, UpdateSql_->Columns, {});
   plan.fieldCount = fields.size();
-  for (const auto& column : UpdateSql_->Columns) {
-    plan.binds.push_back(column);
+  for (size_t i = 0; i < UpdateSql_->Columns.size(); ++i) {
+    const std::string& column = UpdateSql_->Columns[i];
+    plan.binds.push_back(Marker(column, i));
     plan.blob.push_back(IsBlob(column, UpdateSql_->BlobColumns));
     auto it = std::find_if(fields.begin(), fields.end(), [&](const db::FieldDesc& f) {
       return text::SameIgnoringCase(f.name, column);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/odbc/NameRules.h"
 #include "platform/odbc/OdbcAppender.h"
 #include "platform/odbc/ResultReader.h"
 
@@ -44,9 +45,10 @@ PgCopyAppender::PgCopyAppender(std::shared_ptr<Session> session, std::shared_ptr
     : session_(std::move(session)), link_(std::move(link)) {
   if (columnCount == 0) throw DbError("an appender needs at least one column");
   std::string names;
+  const std::string quoted = TableName(*session_, table);
   {
     Statement probe(session_);
-    const std::string sql = "select * from " + table + " where 1=2";
+    const std::string sql = "select * from " + quoted + " where 1=2";
     probe.Check(session_->calls.ExecDirect(probe.get(), sql), sql);
     auto columns = DescribeResult(probe);
     if (columns.size() < columnCount)
@@ -57,7 +59,7 @@ PgCopyAppender::PgCopyAppender(std::shared_ptr<Session> session, std::shared_ptr
       targets_.push_back(TargetOf(columns[i].sqlType));
     }
   }
-  copySql_ = "COPY " + table + " (" + names + ") FROM STDIN";
+  copySql_ = "COPY " + quoted + " (" + names + ") FROM STDIN";
   batchRows_ = AppenderBatchRows(kBatchRows);
   session_->pending.push_back(this);
 }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/odbc/NameRules.h"
 #include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
@@ -12,9 +13,10 @@ KeyRangeQuery::KeyRangeQuery(std::shared_ptr<Session> session, const std::string
                              const std::string& key, size_t rows)
     : rows_(rows), range_(session) {
   const std::string k = session->Quote(key);
+  const std::string from = "select * from " + TableName(*session, table);
   const std::string tail = " order by " + k + " limit " + std::to_string(rows);
-  first_ = "select * from " + table + tail;
-  next_ = "select * from " + table + " where " + k + " > ?" + tail;
+  first_ = from + tail;
+  next_ = from + " where " + k + " > ?" + tail;
   OpenRange(std::nullopt);
   fields_ = range_.Fields();
   keyIndex_ = fields_.size();

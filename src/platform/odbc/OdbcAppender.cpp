@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/odbc/NameRules.h"
 #include "platform/odbc/OdbcConnection.h"
 #include "platform/odbc/ParamBinding.h"
 #include "platform/odbc/ResultReader.h"
@@ -74,11 +75,12 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
                            size_t columnCount)
     : session_(std::move(session)) {
   if (columnCount == 0) throw DbError("an appender needs at least one column");
+  const std::string quoted = TableName(*session_, table);
   {
     session_->RefreshSchema();
     Statement probe(session_);
-    probe.Check(session_->calls.ExecDirect(probe.get(), "select * from " + table + " where 1=2"),
-                "select * from " + table + " where 1=2");
+    const std::string sql = "select * from " + quoted + " where 1=2";
+    probe.Check(session_->calls.ExecDirect(probe.get(), sql), sql);
     auto columns = DescribeResult(probe);
     if (columns.size() < columnCount)
       throw DbError("the table " + table + " has " + std::to_string(columns.size()) +
@@ -92,7 +94,7 @@ OdbcAppender::OdbcAppender(std::shared_ptr<Session> session, const std::string& 
     names += (i ? ", " : "") + session_->Quote(targets_[i].name);
     markers += i ? ", ?" : "?";
   }
-  insertSql_ = "INSERT INTO " + table + " (" + names + ") VALUES (" + markers + ")";
+  insertSql_ = "INSERT INTO " + quoted + " (" + names + ") VALUES (" + markers + ")";
   batchRows_ = AppenderBatchRows(session_->quirks.batchRows);
   arrayBytes_ = kArrayBytes;
   if (const std::string& query = session_->quirks.packetLimitQuery; !query.empty()) {

@@ -7,6 +7,7 @@
 #include "platform/bulk/BulkAppenders.h"
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/KeyRangeQuery.h"
+#include "platform/odbc/NameRules.h"
 #include "platform/odbc/OdbcAppender.h"
 #include "platform/odbc/OdbcQuery.h"
 #include "platform/odbc/SchemaRowsets.h"
@@ -47,6 +48,7 @@ class OdbcConnection : public Connection {
   }
   std::unique_ptr<Query> CreateQuery() override { return std::make_unique<OdbcQuery>(session_); }
   std::unique_ptr<Query> StreamTable(const std::string& table) override;
+  const Session& session() const { return *session_; }
   std::unique_ptr<Appender> CreateAppender(const std::string& table, size_t columns) override {
     if (auto bulk = CreateBulkAppender(Opened(), table, columns)) return bulk;
     return std::make_unique<OdbcAppender>(session_, table, columns);
@@ -224,7 +226,7 @@ std::unique_ptr<Query> OdbcConnection::StreamTable(const std::string& table) {
       return std::make_unique<KeyRangeQuery>(session, table, keys[0], session->quirks.keyRangeRows);
   }
   // Without one key column the driver's own reading is all there is.
-  return Connection::StreamTable(table);
+  return Connection::StreamTable(TableName(*session, table));
 }
 
 void OdbcConnection::SetAutoCommit(bool on) {
@@ -280,6 +282,12 @@ Variant OdbcConnection::CallFunction(const std::string& name, const Params& inpu
 }
 
 }  // namespace
+
+NameRules NamesOf(const Connection& connection) {
+  if (const auto* odbc = dynamic_cast<const OdbcConnection*>(&connection))
+    return NamesOf(odbc->session());
+  return NameRulesFor(connection.dbms());
+}
 
 std::unique_ptr<Connection> CreateOdbcConnection() {
   return std::make_unique<OdbcConnection>();
