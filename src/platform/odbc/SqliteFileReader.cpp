@@ -363,7 +363,7 @@ bool SqliteFileReader::ReadBlock(Block& out, size_t maxRows) {
         }
         case SQLITE_BLOB:
           if (c.valueClass == ValueClass::Text) {
-            // The driver shows a blob in any other column as X'hex'.
+            // The driver shows a blob in a text column as X'hex'.
             auto p = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, col));
             size_t size = static_cast<size_t>(sqlite3_column_bytes(stmt_, col));
             scratch_ = "X'";
@@ -375,7 +375,13 @@ bool SqliteFileReader::ReadBlock(Block& out, size_t maxRows) {
             v.text = scratch_;
             break;
           }
-          [[fallthrough]];
+          {
+            // Its bytes, in any other column.
+            auto p = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
+            v.text = std::string_view(
+                p ? p : "", p ? static_cast<size_t>(sqlite3_column_bytes(stmt_, col)) : 0);
+          }
+          break;
         case SQLITE_FLOAT:
           v.real = sqlite3_column_double(stmt_, col);
           if (!binary) {
