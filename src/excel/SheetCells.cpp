@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/StrFormat.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/Workbook.h"
+#include "support/utLog.h"
 
 namespace mvq::excel {
 namespace {
@@ -51,6 +53,19 @@ size_t SignificantDigits(const std::string& text) {
 xls::Cell NumberOrText(const std::string& text) {
   if (SignificantDigits(text) > kExcelDigits) return xls::Cell::Text(text);
   return xls::Cell::Number(std::strtod(text.c_str(), nullptr));
+}
+
+bool IsValidUtf8(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t at = i;
+    // A well-formed U+FFFD is three bytes; the malformed ones give it from one.
+    if (xls::NextCodePoint(text, i) == 0xFFFD && i - at != 3) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -127,6 +142,45 @@ bool CutToCellLimit(xls::Cell& cell) {
   if (at == cell.text.size()) return false;
   cell.text.resize(at);
   return true;
+}
+
+void SheetChanges::Apply(const db::Variant& value, xls::Cell& cell, bool typed) {
+  using Kind = db::Variant::Kind;
+  cut_ += CutToCellLimit(cell) ? 1 : 0;
+  if (cell.kind != xls::CellKind::kText) return;
+  switch (value.kind()) {
+    case Kind::Int:
+    case Kind::Decimal:
+      longNumbers_ += typed ? 1 : 0;
+      break;
+    case Kind::Double:
+      nonFinite_ += typed ? 1 : 0;
+      break;
+    case Kind::Date:
+    case Kind::DateTime:
+      outsideCalendar_ += typed ? 1 : 0;
+      break;
+    case Kind::String:
+      invalidText_ += IsValidUtf8(value.Str()) ? 0 : 1;
+      break;
+    default:
+      break;
+  }
+}
+
+void SheetChanges::Report(const std::string& sheet) const {
+  const char* s = sheet.c_str();
+  if (cut_ > 0) WriteLog(StrFormat("工作表%s有%d个单元格的文本超过32767个字符,已截断", s, cut_));
+  if (longNumbers_ > 0)
+    WriteLog(StrFormat("工作表%s有%d个单元格的数值超过15位有效数字,已写为文本", s, longNumbers_));
+  if (outsideCalendar_ > 0)
+    WriteLog(StrFormat("工作表%s有%d个单元格的日期不在1900-01-01至9999-12-31之间,已写为文本", s,
+                       outsideCalendar_));
+  if (nonFinite_ > 0)
+    WriteLog(StrFormat("工作表%s有%d个单元格的数值为NaN或无穷大,已写为文本", s, nonFinite_));
+  if (invalidText_ > 0)
+    WriteLog(
+        StrFormat("工作表%s有%d个单元格的文本含无效的UTF-8字节,已替换为U+FFFD", s, invalidText_));
 }
 
 }  // namespace mvq::excel

@@ -63,19 +63,6 @@ class TableScope {
   std::string& slot_;
 };
 
-// Counts the text cells cut to the cell limit while a sheet is written, for one log line.
-class CutCounter {
- public:
-  void Apply(xls::Cell& cell) { cut_ += excel::CutToCellLimit(cell) ? 1 : 0; }
-  void Report(const std::string& sheet) const {
-    if (cut_ > 0)
-      WriteLog(StrFormat("工作表%s有%d个单元格的文本超过32767个字符,已截断", sheet.c_str(), cut_));
-  }
-
- private:
-  int cut_ = 0;
-};
-
 }  // namespace
 
 Texpexcel::Texpexcel(const std::string& fileName)
@@ -248,16 +235,17 @@ bool Texpexcel::WriteSheetFromDataSet(db::Query& dataSet, const std::string& she
   const uint32_t start = GetTickCount();
   sheet.AppendRow(row);
 
-  CutCounter cuts;
+  excel::SheetChanges changes;
   int64_t rows = 0;
   for (; rows < maxRows && !dataSet.Eof(); ++rows, dataSet.Next()) {
     for (size_t c = 0; c < kept.size(); ++c) {
-      row[c] = excel::TextCell(dataSet.Value(kept[c]));
-      cuts.Apply(row[c]);
+      const db::Variant& value = dataSet.Value(kept[c]);
+      row[c] = excel::TextCell(value);
+      changes.Apply(value, row[c], false);
     }
     sheet.AppendRow(row);
   }
-  cuts.Report(sheet.Name());
+  changes.Report(sheet.Name());
   const std::string line = StrFormat("导出成功:表%s，导出数据%d条，全部完成,用时%dms",
                                      sheet.Name().c_str(), static_cast<int>(rows), Elapsed(start));
   SheetWritten(rows, line);
@@ -283,16 +271,17 @@ bool Texpexcel::WriteSheetFromRecordset(db::Query& recordset, const std::string&
     for (size_t i = 0; i < fields.size(); ++i) row[i] = xls::Cell::Text(fields[i].name);
     sheet.AppendRow(row);
   }
-  CutCounter cuts;
+  excel::SheetChanges changes;
   int64_t rows = 0;
   for (; rows < maxRows && !recordset.Eof(); ++rows, recordset.Next()) {
     for (size_t i = 0; i < fields.size(); ++i) {
-      row[i] = excel::TypedCell(recordset.Value(i));
-      cuts.Apply(row[i]);
+      const db::Variant& value = recordset.Value(i);
+      row[i] = excel::TypedCell(value);
+      changes.Apply(value, row[i], true);
     }
     sheet.AppendRow(row);
   }
-  cuts.Report(sheet.Name());
+  changes.Report(sheet.Name());
   const std::string line =
       StrFormat("导出成功:表%s，全部完成,用时%dms", sheet.Name().c_str(), Elapsed(start));
   SheetWritten(rows, line);

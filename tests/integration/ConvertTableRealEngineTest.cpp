@@ -48,10 +48,10 @@ TEST_P(CustomDirection, AnAbsentTableIsCreatedAndFilledInEveryMode) {
     SCOPED_TRACE("mode " + std::to_string(mode));
     DropTable(Dst(), t);
     ConvertTable(t, mode);
-    EXPECT_EQ(NewLines(), (Lines{"", "创建成功:表" + t, Complete(t, n, n)}));
+    EXPECT_EQ(NewLines(), WithNotes(t, Lines{"", "创建成功:表" + t, Complete(t, n, n)}));
     ExpectSameRows(t);
   }
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(messages.empty()) << testing::PrintToString(messages);
 }
 
 TEST_P(CustomDirection, APresentTableIsSkippedEmptiedOrDroppedAsTheModeSays) {
@@ -59,7 +59,7 @@ TEST_P(CustomDirection, APresentTableIsSkippedEmptiedOrDroppedAsTheModeSays) {
   const int n = SourceCount(t);
   OpenGates();
   ConvertTable(t, tmSkipExisting);
-  EXPECT_EQ(NewLines(), (Lines{"", "创建成功:表" + t, Complete(t, n, n)}));
+  EXPECT_EQ(NewLines(), WithNotes(t, Lines{"", "创建成功:表" + t, Complete(t, n, n)}));
 
   // Skipped: the target keeps what it holds, a row of its own included.
   Insert(Dst(), t, {{db::Variant(999), db::Variant("多余的行")}});
@@ -76,7 +76,8 @@ TEST_P(CustomDirection, APresentTableIsSkippedEmptiedOrDroppedAsTheModeSays) {
   CreateTarget(t, "id integer, other varchar(10)");
   Insert(Dst(), t, {{db::Variant(999), db::Variant("旧")}});
   ConvertTable(t, tmDropTable);
-  EXPECT_EQ(NewLines(), (Lines{"", "删除成功：表" + t, "创建成功:表" + t, Complete(t, n, n)}));
+  EXPECT_EQ(NewLines(),
+            WithNotes(t, Lines{"", "删除成功：表" + t, "创建成功:表" + t, Complete(t, n, n)}));
   ExpectSameRows(t);
 }
 
@@ -91,7 +92,7 @@ TEST_P(CustomDirection, ACancelConfirmedMidTableKeepsTheRowsWrittenSoFar) {
   };
   OpenGates();
   ConvertTable(t, tmSkipExisting);
-  EXPECT_EQ(LogLines(), (Lines{"", "创建成功:表" + t, Partial(t, n, k + 1)}));
+  EXPECT_EQ(LogLines(), WithNotes(t, Lines{"", "创建成功:表" + t, Partial(t, n, k + 1)}));
   EXPECT_EQ(progress.asked.size(), 1u);
   EXPECT_TRUE(GetProgressState().cancelled);
   EXPECT_FALSE(GetProgressState().windowOpen);

@@ -141,10 +141,11 @@ TEST_P(OdbcRoundTrip, FieldsCarryAdoCodesAndCategories) {
   const auto& f = q->Fields();
   ASSERT_EQ(f.size(), 15u);
   using Set = std::set<db::TFieldType>;
+  const Set integer = engine().integersAre64Bit ? Set{db::ftLargeint} : Set{db::ftInteger};
   const std::vector<Set> expected = {
-      {db::ftInteger},
-      {db::ftSmallint},
-      {db::ftInteger},
+      integer,
+      engine().integersAre64Bit ? Set{db::ftLargeint} : Set{db::ftSmallint},
+      integer,
       {db::ftLargeint},
       {db::ftBCD},
       {db::ftBCD},
@@ -211,8 +212,9 @@ std::vector<ExtraColumn> ExtraColumns(const Engine& e) {
               {"w tinyint unsigned", 200, db::ftWord},
               {"k int auto_increment primary key", self, db::ftAutoInc}};
     default:
-      return {{"v int", 5, db::ftInteger},
-              {"k integer primary key autoincrement", self, db::ftAutoInc}};
+      // Every integer column of SQLite holds 64 bits, its rowid keys too.
+      return {{"v int", 5, db::ftLargeint},
+              {"k integer primary key autoincrement", self, db::ftLargeint}};
   }
 }
 

@@ -162,9 +162,9 @@ TEST_F(OracleServerScripts, SqlServerDialectWritesEachRuleAsExpected) {
                                   "[N8] integer,",
                                   "[N12] bigint,",
                                   "[N13] DECIMAL(13,0),",
-                                  "[N30] DECIMAL(28,0),",
+                                  "[N30] DECIMAL(30,0),",
                                   "[D] DECIMAL(10,2),",
-                                  "[D20] Float,",
+                                  "[D20] DECIMAL(20,2),",
                                   "[Q] integer  default 7,",
                                   "[F] Float )",
                               }));
@@ -183,7 +183,7 @@ TEST_F(OracleServerScripts, SqlServerDialectWritesEachRuleAsExpected) {
                                   "[C] Text,",
                                   "[B] image,",
                                   "[R] VARBINARY(16),",
-                                  "[TS] datetime,primary key (K2,K))",
+                                  "[TS] datetime2,primary key (K2,K))",
                               }));
   EXPECT_EQ(Call("MVQ_NO_SUCH"), "create Table [MVQ_NO_SUCH] )");
   EXPECT_EQ(Call("MVQ_WIDE"), WideTableText());
@@ -356,7 +356,7 @@ TEST_F(SqlServerServerScripts, OracleDialectWritesEachRuleAsExpected) {
                                    "v5000 long,",
                                    "v50 varchar2(50)  default 'abc' not null,",
                                    "nv varchar2(20),",
-                                   "dt date  default sysdate not null,",
+                                   "dt timestamp(3)  default sysdate not null,",
                                    "g varchar2(64),",
                                    "sd date,",
                                    "bn varchar2(19),",
@@ -386,7 +386,7 @@ TEST_F(SqlServerServerScripts, OracleDialectWritesEachRuleAsExpected) {
                                  "create Table mvq_syn (",
                                  "fzsynonym number(10,0)  not null,",
                                  "total number(10,0)  default '1 + 1',",
-                                 "due date  default 'dateadd(day, 1, sysdate)',",
+                                 "due timestamp(3)  default 'dateadd(day, 1, sysdate)',",
                                  "label varchar2(10)  default 'a b', primary key (fzsynonym))",
                              }));
   EXPECT_EQ(Call(kLongName), CrLf({

@@ -245,6 +245,15 @@ void CustomConvertTest::Insert(db::Connection& conn, const std::string& table,
   ASSERT_TRUE(failures.empty()) << failures[0].error.what();
 }
 
+std::vector<std::string> CustomConvertTest::WithNotes(const std::string& table,
+                                                      std::vector<std::string> lines) const {
+  const bool longDecimals = from.dbms == db::Dbms::PostgreSQL || from.dbms == db::Dbms::MariaDB;
+  if (to.dbms != db::Dbms::SQLite || !longDecimals) return lines;
+  auto created = std::find(lines.begin(), lines.end(), "创建成功:表" + table);
+  lines.insert(created, "表" + table + "列amount：数值写为文本（SQLite的数值只保存15位有效数字）");
+  return lines;
+}
+
 void CustomConvertTest::ExpectSameRows(const std::string& table) {
   auto source = ReadRows(Src(), table);
   auto target = ReadRows(Dst(), table);

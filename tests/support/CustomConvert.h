@@ -84,6 +84,11 @@ class CustomConvertTest : public RunLogCapture, public ::testing::WithParamInter
   // Appends rows to table on conn; a refused row fails the test.
   static void Insert(db::Connection& conn, const std::string& table, const std::vector<Row>& rows);
 
+  // lines with the log lines that name what the target's types do not keep of the standard
+  // columns of table put before its "创建成功" line: into SQLite, a decimal of 28 digits
+  // is kept as text.
+  std::vector<std::string> WithNotes(const std::string& table,
+                                     std::vector<std::string> lines) const;
   // Both ends' rows of table compared one by one.
   void ExpectSameRows(const std::string& table);
   // The closing report lines, with the fixed elapsed time.

@@ -42,6 +42,7 @@ const std::vector<Engine>& AllEngines() {
     sqlite.connectionString = "DRIVER=SQLite3;Database=" + SqliteDir().File("test.db");
     sqlite.keepsLongDecimals = false;
     sqlite.keepsFullDoubles = false;
+    sqlite.integersAre64Bit = true;
     sqlite.enforcesLengths = false;
     list.push_back(sqlite);
     list.push_back(Configured("PostgreSQL", db::Dbms::PostgreSQL, "MVQ_TEST_PG"));

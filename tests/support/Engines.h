@@ -42,6 +42,8 @@ struct Engine {
   bool hasBooleanType = true;
   // declared lengths are enforced (SQLite stores any length in a varchar(5)).
   bool enforcesLengths = true;
+  // every integer column holds 64-bit values (SQLite's INTEGER affinity).
+  bool integersAre64Bit = false;
 };
 
 // Test output names the engine, not its bytes.

@@ -53,6 +53,7 @@ Rule& Rule::Rows(const std::vector<Column>& columns, std::vector<std::vector<Var
     f.precision = c.precision;
     f.scale = c.scale;
     f.autoIncrement = c.autoIncrement;
+    f.typeName = c.typeName;
     f.category = db::ClassifyField(c.adoType, c.precision, c.scale, c.autoIncrement)
                      .value_or(db::ftUnknown);
     response.fields.push_back(f);

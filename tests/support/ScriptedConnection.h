@@ -32,6 +32,7 @@ struct Column {
   int precision = 0;
   int scale = 0;
   bool autoIncrement = false;
+  std::string typeName;  // the driver's own name of the type, where it matters
 };
 
 // What one statement answers.
@@ -68,8 +69,8 @@ class Script {
   std::string providerName = "Scripted";
   std::string catalog;
   db::Dbms dbms = db::Dbms::Unknown;
-  std::optional<db::DbError> openError;  // Open throws this
-  size_t batchSize = 1000;               // appender batch size
+  std::optional<db::DbError> openError;            // Open throws this
+  size_t batchSize = 1000;                         // appender batch size
   std::vector<std::vector<db::Variant>> inserted;  // rows the appenders wrote
   // Sending queued rows raises this (as a lost connection does); the queued rows are gone.
   std::optional<db::DbError> sendError;

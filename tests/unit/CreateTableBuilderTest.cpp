@@ -2,6 +2,8 @@
 // provider-type lookup's order rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "AdoGateFixture.h"
 #include "gates/ado/CreateTableBuilder.h"
 #include "gates/ado/UtdefAdo.h"
@@ -69,7 +71,7 @@ TEST_F(Builders, EveryMappedCategoryInBothDialects) {
             "  [fzrowid] integer,\r\n"
             "  [fzdate] Datetime,\r\n"
             "  [Date] Datetime,\r\n"
-            "  [amount] DECIMAL(28,10),\r\n"
+            "  [amount] DECIMAL(38,10),\r\n"
             "  [price] DECIMAL(19,4),\r\n"
             "  [odd] DECIMAL(12,4),\r\n"
             "  [flag] integer,\r\n"
@@ -85,7 +87,7 @@ TEST_F(Builders, EveryMappedCategoryInBothDialects) {
             "  fzrowid integer,\r\n"
             "  fzdate Date,\r\n"
             "  \"Date\" Date,\r\n"
-            "  amount number(28,10),\r\n"
+            "  amount number(38,10),\r\n"
             "  price number(19,4),\r\n"
             "  odd number(12,4),\r\n"
             "  flag number(1,0),\r\n"
@@ -102,7 +104,7 @@ TEST_F(Builders, EveryMappedCategoryInBothDialects) {
 TEST_F(Builders, DecimalsOfUnknownPrecisionOrOverlargeScaleStayValidTypes) {
   Columns("d", {{"a", db::adDecimal, 0, 0, 2}, {"b", db::adDecimal, 0, 38, 30}});
   EXPECT_EQ(SqlServer("d"),
-            "create table [d] (\r\n  [a] DECIMAL(28,2),\r\n  [b] DECIMAL(28,28)\r\n)\r\n");
+            "create table [d] (\r\n  [a] DECIMAL(38,2),\r\n  [b] DECIMAL(38,30)\r\n)\r\n");
 }
 
 TEST_F(Builders, AOneColumnTableHasThreeLinesAndNoComma) {
@@ -126,7 +128,7 @@ TEST_F(Builders, AnUnmappedCategoryIsToldAndTheWalkGoesOnWithOneLinePerColumn) {
             "  [bin] varbinary(16),\r\n"
             "  [id] integer\r\n"
             ")\r\n");
-  EXPECT_EQ(messages, (Lines{"----ftWord", "----ftVariant", "----ftLargeint", "----ftVarBytes"}));
+  EXPECT_EQ(messages, (Lines{"----ftWord", "----ftVariant", "----ftVarBytes"}));
   messages.clear();
   EXPECT_EQ(Oracle("mix"),
             "create table mix (\r\n"
@@ -136,7 +138,7 @@ TEST_F(Builders, AnUnmappedCategoryIsToldAndTheWalkGoesOnWithOneLinePerColumn) {
             "  bin raw(16),\r\n"
             "  id integer\r\n"
             ")\r\n");
-  EXPECT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages.size(), 3u);
 }
 
 TEST_F(Builders, AFailedProbeLeavesOnlyTheHeaderAndTheClosingLine) {
@@ -258,13 +260,13 @@ TEST_F(ProviderBuilder, PostgreSqlGetsVaryingTextPlainTimestampsAndNoBrackets) {
             "  note text,\r\n"
             "  amount numeric(12,3),\r\n"
             "  ratio double precision,\r\n"
-            "  born timestamp,\r\n"
+            "  born date,\r\n"
             "  pic bytea,\r\n"
             "  ok bool,\r\n"
             "  small int2,\r\n"
             "  big int8\r\n"
             ")\r\n");
-  EXPECT_EQ(messages, (Lines{"----ftLargeint"}));
+  EXPECT_TRUE(messages.empty());
   EXPECT_EQ(target().calls, (Lines{"open", "schema provider types"})) << "the list is read once";
 }
 
@@ -279,7 +281,7 @@ TEST_F(ProviderBuilder, MariaDbGetsALongTextTypeForMemosAndMicrosecondDatetimes)
             "  note LONGTEXT,\r\n"
             "  amount NUMERIC(12,3),\r\n"
             "  ratio double precision,\r\n"
-            "  born DATETIME(6),\r\n"
+            "  born DATE,\r\n"
             "  pic LONGBLOB,\r\n"
             "  ok BIT,\r\n"
             "  small SMALLINT,\r\n"
@@ -298,7 +300,7 @@ TEST_F(ProviderBuilder, SqliteGetsBracketsNarrowTextTypesAndNumericForDecimals) 
             "  [note] text,\r\n"
             "  [amount] NUMERIC(12,3),\r\n"
             "  [ratio] double precision,\r\n"
-            "  [born] timestamp,\r\n"
+            "  [born] date,\r\n"
             "  [pic] longvarbinary,\r\n"
             "  [ok] bit,\r\n"
             "  [small] smallint,\r\n"
@@ -377,6 +379,105 @@ TEST_F(ProviderBuilder, BracketsFollowTheTargetEngineOrElseItsProviderName) {
               0u)
         << c.provider;
   }
+}
+
+// ---- types that keep every value ------------------------------------------------------
+
+// Source columns whose values a narrower type would change: 64-bit and unsigned integers,
+// float4, decimals without or beyond limits, dates, and time stamps with their zone.
+const std::vector<Column> kWideColumns = {{"i64", db::adBigInt},
+                                          {"u32", db::adUnsignedInt},
+                                          {"u64", db::adUnsignedBigInt},
+                                          {"f4", db::adSingle},
+                                          {"f8", db::adDouble},
+                                          {"anyn", db::adVarNumeric, 0, 0, 0},
+                                          {"n40", db::adNumeric, 0, 40, 20},
+                                          {"n70", db::adNumeric, 0, 70, 40},
+                                          {"d", db::adDBDate},
+                                          {"t", db::adDBTime},
+                                          {"tz", db::adDBTimeStamp, 0, 0, 0, false, "timestamptz"}};
+
+class WideColumns : public ProviderBuilder {
+ protected:
+  void SetUp() override {
+    ProviderBuilder::SetUp();
+    world->ScriptFor("DSN=src").On("select * from w where 1=2").Rows(kWideColumns, {});
+    world->ScriptFor(kJet).On("select * from w where 1=2").Rows(kWideColumns, {});
+  }
+  std::string SqlServerOf(const std::string& table) {
+    return TMDBDataGate("/data/a.mdb").BuildCreateSql(table);
+  }
+  std::string OracleOf(const std::string& table) {
+    return TMDBDataGate("/data/a.mdb").BuildOracleCreateSql(table);
+  }
+  std::string For(db::Dbms dbms, std::vector<ProviderTypeRow> types) {
+    target().dbms = dbms;
+    target().providerTypes = std::move(types);
+    return Build("w");
+  }
+};
+
+TEST_F(WideColumns, EachTargetGetsTypesThatHoldTheValuesOrTheLossIsLoggedOncePerColumn) {
+  EXPECT_EQ(For(db::Dbms::PostgreSQL, PostgreSqlTypes()),
+            "create table w (\r\n  i64 int8,\r\n  u32 int8,\r\n  u64 numeric(20,0),\r\n"
+            "  f4 float4,\r\n  f8 double precision,\r\n  anyn numeric,\r\n"
+            "  n40 numeric(40,20),\r\n  n70 numeric(70,40),\r\n  d date,\r\n  t time,\r\n"
+            "  tz timestamptz\r\n)\r\n");
+  EXPECT_EQ(LogLines(), Lines{});
+  EXPECT_EQ(For(db::Dbms::SQLite, SqliteTypes()),
+            "create table [w] (\r\n  [i64] bigint,\r\n  [u32] bigint,\r\n"
+            "  [u64] text,\r\n  [f4] double precision,\r\n"
+            "  [f8] double precision,\r\n  [anyn] text,\r\n  [n40] text,\r\n"
+            "  [n70] text,\r\n  [d] date,\r\n  [t] time,\r\n  [tz] timestamp\r\n"
+            ")\r\n");
+  const std::string asText = "：数值写为文本（SQLite的数值只保存15位有效数字）";
+  EXPECT_EQ(LogLines(),
+            (Lines{"表w列u64" + asText, "表w列anyn" + asText, "表w列n40" + asText,
+                   "表w列n70" + asText, "表w列tz：不保留时区，时间按源连接的时区写入"}));
+  EXPECT_EQ(For(db::Dbms::MariaDB, MariaDbTypes()),
+            "create table w (\r\n  i64 BIGINT,\r\n  u32 BIGINT,\r\n  u64 NUMERIC(20,0),\r\n"
+            "  f4 double precision,\r\n  f8 double precision,\r\n  anyn NUMERIC(65,32),\r\n"
+            "  n40 NUMERIC(40,20),\r\n  n70 NUMERIC(65,38),\r\n  d DATE,\r\n  t TIME,\r\n"
+            "  tz DATETIME(6)\r\n)\r\n");
+  Lines log = LogLines();
+  EXPECT_EQ(
+      Lines(log.begin() + 5, log.end()),
+      (Lines{
+          "表w列anyn：无精度限制的数值写为NUMERIC(65,32)，超出的值被拒绝，多余的小数位被舍入",
+          "表w列n70：精度70超过目标上限65，位数更多的值被拒绝；小数位40减为38，多余的小数位被舍入",
+          "表w列tz：不保留时区，时间按源连接的时区写入"}));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WideColumns, TheSqlServerAndOracleDialectsKeepWidthsUpToTheirLimits) {
+  EXPECT_EQ(SqlServerOf("w"),
+            "create table [w] (\r\n  [i64] bigint,\r\n  [u32] bigint,\r\n"
+            "  [u64] DECIMAL(20,0),\r\n  [f4] real,\r\n  [f8] float,\r\n"
+            "  [anyn] DECIMAL(38,19),\r\n  [n40] DECIMAL(38,20),\r\n  [n70] DECIMAL(38,38),\r\n"
+            "  [d] Datetime,\r\n  [t] Datetime,\r\n  [tz] Datetime\r\n)\r\n");
+  EXPECT_EQ(OracleOf("w"),
+            "create table w (\r\n  i64 number(20,0),\r\n  u32 number(10,0),\r\n"
+            "  u64 number(20,0),\r\n  f4 float,\r\n  f8 float,\r\n  anyn number,\r\n"
+            "  n40 number,\r\n  n70 number,\r\n  d Date,\r\n  t Date,\r\n  tz Date\r\n)\r\n");
+  Lines log = LogLines();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "表w列tz：不保留时区，时间按源连接的时区写入"), 2);
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& l) { return l.starts_with("表w列n70："); }),
+            1);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST(ChooseColumnType, GivesTheTextTheBuilderWritesWithItsLossNote) {
+  db::FieldDesc f{"n", db::adNumeric, 0, 50, 10};
+  f.category = db::ftBCD;
+  auto sql = ddl::ChooseColumnType(f, ddl::SqlServerDialect());
+  EXPECT_EQ(sql.typeText, " DECIMAL(38,10)");
+  EXPECT_EQ(sql.loss, "精度50超过目标上限38，位数更多的值被拒绝");
+  auto ora = ddl::ChooseColumnType(f, ddl::OracleDialect());
+  EXPECT_EQ(ora.typeText, " number");
+  EXPECT_EQ(ora.loss, "");
+  f.precision = 12;
+  EXPECT_EQ(ddl::ChooseColumnType(f, ddl::SqlServerDialect()).loss, "");
 }
 
 // ---- FindProviderType ------------------------------------------------------------------

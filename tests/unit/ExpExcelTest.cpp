@@ -310,8 +310,10 @@ TEST_F(ExpExcel, SqlServerPagesByKeyGiveASheetEachWithTypedValuesAndFittedWidths
   EXPECT_TRUE(book.Sheet("T").FitsColumnWidths());
   EXPECT_EQ(SheetRows(book, "T1"), (std::vector<Lines>{rows[0], {"n:65536", "t:末"}}));
   writer.Close();
+  // The two numbers written as text are counted for the sheet.
   EXPECT_EQ(LogLines(),
-            (Lines{"导出成功:表T，全部完成,用时7ms", "导出成功:表T1，全部完成,用时7ms"}));
+            (Lines{"工作表T有2个单元格的数值超过15位有效数字,已写为文本",
+                   "导出成功:表T，全部完成,用时7ms", "导出成功:表T1，全部完成,用时7ms"}));
 }
 
 TEST_F(ExpExcel, AccessTableReadWholeAsAStreamIsCutIntoSheetsOfAPage) {
@@ -523,6 +525,34 @@ TEST_F(ExpExcel, TextsOverTheCellLimitAreCutWithOneLinePerSheet) {
   writer.Close();
   EXPECT_EQ(LogLines(), (Lines{"工作表L有2个单元格的文本超过32767个字符,已截断",
                                "导出成功:表L，全部完成,用时7ms"}));
+}
+
+TEST_F(ExpExcel, EveryCellThatCannotHoldItsValueIsCountedPerSheetByKind) {
+  OpenCustom();
+  Src()
+      .On("select * from C")
+      .Rows({{"N", db::adBigInt},
+             {"D", db::adDecimal, 0, 30, 10},
+             {"F", db::adDouble},
+             {"T", db::adDBTimeStamp},
+             {"S", db::adVarWChar, 10}},
+            {{int64_t{1234567890123456}, db::Decimal{"1.5"}, 2.5, db::DateTime{{1899, 12, 31}},
+              std::string("ok")},
+             {int64_t{7}, db::Decimal{"12345678901234567890.5"}, std::nan(""),
+              db::DateTime{{2024, 1, 2}}, std::string("bad\xff")},
+             {int64_t{9223372036854775807}, db::Decimal{"2"}, -HUGE_VAL, db::DateTime{{1, 1, 1}},
+              std::string("\xe5\xae")}});
+  Texpexcel writer(Path("changed.xls"));
+  writer.ExportTable("C");
+  EXPECT_EQ(LogLines(), (Lines{"工作表C有3个单元格的数值超过15位有效数字,已写为文本",
+                               "工作表C有2个单元格的日期不在1900-01-01至9999-12-31之间,已写为文本",
+                               "工作表C有2个单元格的数值为NaN或无穷大,已写为文本",
+                               "工作表C有2个单元格的文本含无效的UTF-8字节,已替换为U+FFFD",
+                               "导出成功:表C，全部完成,用时7ms"}));
+  const auto rows = SheetRows(writer.Workbook(), "C");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1][0], "t:1234567890123456");
+  EXPECT_EQ(rows[2][1], "t:12345678901234567890.5");
 }
 
 // ---- cells --------------------------------------------------------------------------------

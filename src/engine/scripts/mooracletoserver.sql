@@ -17,9 +17,10 @@ is
   columnScale   number;
 
   lineBreak     constant varchar2(2) := chr(13) || chr(10);
-  -- Precision written for a NUMBER that has none, and the largest one written.
+  -- Precision written for a NUMBER that has none, and the largest one written (SQL
+  -- Server's decimal takes 38 digits).
   defaultDigits constant integer := 20;
-  maxDigits     constant integer := 28;
+  maxDigits     constant integer := 38;
   whiteSpace    constant varchar2(3) := chr(32) || chr(9) || chr(13);
 
   -- The text without blanks, tabs and carriage returns around it, so that a default
@@ -93,11 +94,11 @@ begin
     elsif instr(dataType, 'NUMBER') > 0 and columnScale = 0 then
       -- L 13 or more, or absent
       typeText := 'DECIMAL(' || to_char(least(nvl(columnLength, defaultDigits), maxDigits)) || ',0)';
-    elsif instr(dataType, 'NUMBER') > 0 and columnLength < 19 then
-      -- scale not 0 or absent
+    elsif instr(dataType, 'NUMBER') > 0 and columnLength <= maxDigits then
+      -- scale not 0 or absent: every digit kept, where a Float keeps 15
       typeText := 'DECIMAL(' || to_char(columnLength) || ',' || to_char(columnScale) || ')';
     elsif instr(dataType, 'NUMBER') > 0 then
-      -- scale not 0 or absent, L 19 or more or absent
+      -- scale not 0 or absent, L above 38 or absent
       typeText := 'Float';
     elsif instr(dataType, 'BLOB') > 0 then
       typeText := 'image';
@@ -105,7 +106,8 @@ begin
       typeText := 'Text';
     -- Types whose values the last rule would lose.
     elsif instr(dataType, 'TIMESTAMP') > 0 then
-      typeText := 'datetime';
+      -- datetime keeps 1/300 s; datetime2 keeps 100 ns
+      typeText := 'datetime2';
     elsif instr(dataType, 'FLOAT') > 0 or instr(dataType, 'DOUBLE') > 0 then
       typeText := 'Float';
     elsif dataType = 'LONG' then

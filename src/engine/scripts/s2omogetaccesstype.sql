@@ -6,9 +6,9 @@ begin
   -- scale is 0 when the column has none. The tests are tried in order; the first that
   -- matches decides.
   declare @oracleType varchar(8000)
-  -- Largest precision written for a NUMBER.
+  -- Largest precision written for a NUMBER: Oracle's, which is SQL Server's too.
   declare @maxDigits int
-  set @maxDigits = 30
+  set @maxDigits = 38
   -- L of a (max) column: no bound.
   declare @unbounded int
   set @unbounded = -1
@@ -20,6 +20,11 @@ begin
     else
       set @oracleType = 'long'
   end
+  -- Oracle's date keeps whole seconds: fractions need a timestamp.
+  else if @pdata_type in ('datetime2', 'datetimeoffset')
+    set @oracleType = 'timestamp(7)'
+  else if @pdata_type = 'datetime'
+    set @oracleType = 'timestamp(3)'
   else if charindex('datetime', @pdata_type) > 0 or @pdata_type = 'date'
     set @oracleType = 'date'
   else if @pdata_type = 'time'

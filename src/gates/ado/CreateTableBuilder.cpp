@@ -8,6 +8,7 @@
 
 #include "gates/ado/utNCDataGates.h"
 #include "support/Messages.h"
+#include "support/utLog.h"
 
 namespace mvq::ddl {
 
@@ -42,16 +43,63 @@ ColumnType Unmapped(ColumnType type) {
   return type;
 }
 
-// Decimal precision and scale as written: precision at most 28 (an unknown one counts as
-// 28); a scale reported as 128 or more, or negative, counts as 4. A scale above the
-// precision would be refused by every target, so it is cut to the precision.
-int WrittenPrecision(const FieldDesc& f) {
-  return (f.precision <= 0 || f.precision > 28) ? 28 : f.precision;
+// The decimal limits of a dialect: its largest precision and scale, and whether its decimal
+// type may be written without them to take any number of digits.
+struct DecimalLimits {
+  int maxPrecision = 28;  // 0: no limit
+  int maxScale = 28;
+  bool unconstrained = false;
+};
+
+std::string Digits(int n) {
+  return std::to_string(n);
 }
-int WrittenScale(const FieldDesc& f) {
-  int s = (f.scale < 0 || f.scale >= 128) ? 4 : f.scale;
-  return std::min(s, WrittenPrecision(f));
+
+// A decimal type for column f: its precision and scale where the dialect takes them (a
+// scale reported as 128 or more, or negative, counts as 4; a scale above the precision is
+// cut to it), the dialect's type without limits for a column without a precision or beyond
+// the largest, else the widest type, with the loss named. Precision 0: none declared.
+ColumnType DecimalType(const std::string& name, const FieldDesc& f, const DecimalLimits& limits) {
+  ColumnType t{Form::Scaled, name, true};
+  const bool unknown = f.precision <= 0;
+  int p = f.precision, s = (f.scale < 0 || f.scale >= 128) ? 4 : f.scale;
+  const int maxP = limits.maxPrecision;
+  if (unknown || (maxP > 0 && p > maxP)) {
+    if (limits.unconstrained) return {Form::Plain, name, true};
+    if (maxP == 0) {
+      // No limits at all, and no form without them: the widest is as wide as any.
+      p = 1000;
+    } else if (unknown && s == 0) {
+      // Neither precision nor scale: as many digits on each side as the target takes.
+      p = maxP;
+      s = std::min(limits.maxScale, maxP / 2);
+      t.loss = "无精度限制的数值写为" + name + "(" + Digits(p) + "," + Digits(s) +
+               ")，超出的值被拒绝，多余的小数位被舍入";
+    } else if (unknown) {
+      p = maxP;
+    } else {
+      t.loss = "精度" + Digits(p) + "超过目标上限" + Digits(maxP) + "，位数更多的值被拒绝";
+      p = maxP;
+    }
+  }
+  const int maxS = limits.maxScale > 0 ? std::min(limits.maxScale, p) : p;
+  if (s > maxS && s <= f.precision) {
+    t.loss += (t.loss.empty() ? "" : "；") + std::string("小数位") + Digits(s) + "减为" +
+              Digits(maxS) + "，多余的小数位被舍入";
+  }
+  s = std::min(s, maxS);
+  t.precision = p;
+  t.scale = s;
+  return t;
 }
+
+// Whether a source column keeps a time zone with its time stamps (PostgreSQL's timestamptz).
+bool HoldsTimeZone(const FieldDesc& f) {
+  std::string t = AsciiLower(f.typeName);
+  return t == "timestamptz" || t.find("with time zone") != std::string::npos;
+}
+const char* const kZoneLoss = "不保留时区，时间按源连接的时区写入";
+const char* const kDecimalAsText = "数值写为文本（SQLite的数值只保存15位有效数字）";
 
 std::string TypeText(const ColumnType& t, const FieldDesc& f) {
   switch (t.form) {
@@ -62,10 +110,32 @@ std::string TypeText(const ColumnType& t, const FieldDesc& f) {
     case Form::Sized:
       return " " + t.name + "(" + std::to_string(f.definedSize) + ")";
     case Form::Scaled:
-      return " " + t.name + "(" + std::to_string(WrittenPrecision(f)) + "," +
-             std::to_string(WrittenScale(f)) + ")";
+      return " " + t.name + "(" + Digits(t.precision) + "," + Digits(t.scale) + ")";
   }
   return {};
+}
+
+// The dialects with fixed type names: a row per category, with the decimal limits and the
+// types a few kinds of column get beside their category's.
+struct FixedDialect {
+  std::vector<TypeRow> types;
+  DecimalLimits decimals;
+  std::string float4;  // float4 columns (empty: as other floating-point columns)
+  std::string bigint;  // 32-bit unsigned columns
+};
+
+ColumnType FixedTypeOf(const FixedDialect& d, const FieldDesc& f) {
+  ColumnType t = Lookup(d.types, f.category);
+  if (f.category == ftBCD || (f.category == ftLargeint && f.adoType == adUnsignedBigInt)) {
+    FieldDesc unsigned64 = f;
+    if (f.category == ftLargeint) unsigned64 = {f.name, f.adoType, 0, 20, 0};
+    ColumnType dec = Lookup(d.types, ftBCD);
+    return DecimalType(dec.name, unsigned64, d.decimals);
+  }
+  if (f.category == ftFloat && f.adoType == adSingle && !d.float4.empty()) return Plain(d.float4);
+  if (f.category == ftInteger && f.adoType == adUnsignedInt) return Plain(d.bigint);
+  if ((f.category == ftDateTime) && HoldsTimeZone(f)) t.loss = kZoneLoss;
+  return t;
 }
 
 bool IsWidthCode(const std::string& code) {
@@ -153,6 +223,45 @@ class ProviderTypes {
     return AsciiUpper(t) == "LONGBINARY" ? "image" : t;
   }
 
+  DecimalLimits Limits() const {
+    switch (target_.dbms()) {
+      case Dbms::PostgreSQL:
+        return {1000, 1000, true};
+      case Dbms::SQLite:
+        return {0, 0, true};
+      case Dbms::MariaDB:
+        return {65, 38, false};
+      case Dbms::SqlServer:
+        return {38, 38, false};
+      case Dbms::Oracle:
+        return {38, 38, true};
+      default:
+        return {};
+    }
+  }
+
+  // SQLite's NUMERIC affinity keeps 15 significant digits of a decimal that is no 64-bit
+  // integer ('12345678901234567890.5' is stored as 1.23456789012346e+19); such columns are
+  // kept as text, which holds every digit.
+  bool DecimalNeedsText(const FieldDesc& f) const {
+    if (target_.dbms() != Dbms::SQLite) return false;
+    int s = (f.scale < 0 || f.scale >= 128) ? 4 : f.scale;
+    return f.precision <= 0 || (f.precision > 15 && !(s == 0 && f.precision <= 18));
+  }
+
+  // Dates and times keep their own types where the target has them.
+  std::string DateOrTime(const char* code) {
+    std::string t = Name(code);
+    return t.empty() ? Timestamp() : t;
+  }
+
+  // A source that keeps time zones (timestamptz) keeps them where the target's time stamp
+  // type does too.
+  std::string ZonedTimestamp() {
+    std::string t = Name("135");
+    return AsciiLower(t) == "timestamptz" ? t : std::string();
+  }
+
   std::string Timestamp() {
     std::string t = Name("135");
     if (t.empty()) return "date";
@@ -176,8 +285,8 @@ class ProviderTypes {
   std::optional<std::vector<ProviderTypeRow>> rows_;
 };
 
-ColumnType ProviderTypeOf(ProviderTypes& types, TFieldType category) {
-  switch (category) {
+ColumnType ProviderTypeOf(ProviderTypes& types, const FieldDesc& f) {
+  switch (f.category) {
     case ftString:
     case ftWideString:
       return Sized(types.Text());
@@ -189,6 +298,8 @@ ColumnType ProviderTypeOf(ProviderTypes& types, TFieldType category) {
     }
     case ftInteger:
     case ftAutoInc: {
+      // A 32-bit unsigned value may not fit the target's 32-bit integer.
+      if (f.adoType == adUnsignedInt && !types.Name("20").empty()) return Plain(types.Name("20"));
       std::string t = types.Name("3");
       return Plain(t.empty() ? "integer" : t);
     }
@@ -197,13 +308,27 @@ ColumnType ProviderTypeOf(ProviderTypes& types, TFieldType category) {
       return Plain(t.empty() ? "integer" : t);
     }
     case ftBCD:
-      return Scaled(types.Decimal());
+      if (types.DecimalNeedsText(f)) {
+        ColumnType t = Plain("text");
+        t.loss = kDecimalAsText;
+        return t;
+      }
+      return DecimalType(types.Decimal(), f, types.Limits());
     case ftFloat:
+      if (f.adoType == adSingle && !types.Name("4").empty()) return Plain(types.Name("4"));
       return Plain(types.Double());
     case ftDate:
+      return Plain(types.DateOrTime("133"));
     case ftTime:
-    case ftDateTime:
-      return Plain(types.Timestamp());
+      return Plain(types.DateOrTime("134"));
+    case ftDateTime: {
+      if (!HoldsTimeZone(f)) return Plain(types.Timestamp());
+      std::string zoned = types.ZonedTimestamp();
+      if (!zoned.empty()) return Plain(zoned);
+      ColumnType t = Plain(types.Timestamp());
+      t.loss = kZoneLoss;
+      return t;
+    }
     case ftBlob:
       return Plain(types.Binary());
     case ftMemo:
@@ -214,9 +339,16 @@ ColumnType ProviderTypeOf(ProviderTypes& types, TFieldType category) {
       std::string t = types.Name("3");
       return Unmapped(Plain(t.empty() ? "integer" : t));
     }
+    // 64-bit integers: the target's own, else a decimal of 20 digits (unsigned ones always,
+    // since they may exceed the signed range).
     case ftLargeint: {
       std::string t = types.Name("20");
-      return Unmapped(Plain(t.empty() ? types.Decimal() + "(20,0)" : t));
+      if (!t.empty() && f.adoType != adUnsignedBigInt) return Plain(t);
+      FieldDesc digits = f;
+      digits.category = ftBCD;
+      digits.precision = 20;
+      digits.scale = 0;
+      return ProviderTypeOf(types, digits);
     }
     case ftFixedChar:
       return Unmapped(Sized(types.Text()));
@@ -235,61 +367,68 @@ ColumnType ProviderTypeOf(ProviderTypes& types, TFieldType category) {
 Dialect SqlServerDialect() {
   // smallint holds every 16-bit value; float (53-bit mantissa) holds every floating-point
   // value as it was, where a decimal of scale 0 would drop the fraction.
-  static const std::vector<TypeRow> kTypes = {
-      {ftString, Sized("varchar")},
-      {ftWideString, Sized("varchar")},
-      {ftSmallint, Plain("smallint")},
-      {ftInteger, Plain("integer")},
-      {ftAutoInc, Plain("integer")},
-      {ftBoolean, Plain("integer")},
-      {ftBCD, Scaled("DECIMAL")},
-      {ftFloat, Plain("float")},
-      {ftDate, Plain("Datetime")},
-      {ftTime, Plain("Datetime")},
-      {ftDateTime, Plain("Datetime")},
-      {ftBlob, Plain("image")},
-      {ftMemo, Plain("varchar(4000)")},
-      {ftWord, Unmapped(Plain("integer"))},
-      {ftLargeint, Unmapped(Plain("bigint"))},
-      {ftFixedChar, Unmapped(Sized("varchar"))},
-      {ftBytes, Unmapped(Sized("varbinary"))},
-      {ftVarBytes, Unmapped(Sized("varbinary"))},
-      {ftGuid, Unmapped(Plain("varchar(38)"))},
-  };
-  return {"[", "]", [](TFieldType c) { return Lookup(kTypes, c); },
+  static const FixedDialect kDialect = {{
+                                            {ftString, Sized("varchar")},
+                                            {ftWideString, Sized("varchar")},
+                                            {ftSmallint, Plain("smallint")},
+                                            {ftInteger, Plain("integer")},
+                                            {ftAutoInc, Plain("integer")},
+                                            {ftBoolean, Plain("integer")},
+                                            {ftBCD, Scaled("DECIMAL")},
+                                            {ftFloat, Plain("float")},
+                                            {ftDate, Plain("Datetime")},
+                                            {ftTime, Plain("Datetime")},
+                                            {ftDateTime, Plain("Datetime")},
+                                            {ftBlob, Plain("image")},
+                                            {ftMemo, Plain("varchar(4000)")},
+                                            {ftWord, Unmapped(Plain("integer"))},
+                                            {ftLargeint, Plain("bigint")},
+                                            {ftFixedChar, Unmapped(Sized("varchar"))},
+                                            {ftBytes, Unmapped(Sized("varbinary"))},
+                                            {ftVarBytes, Unmapped(Sized("varbinary"))},
+                                            {ftGuid, Unmapped(Plain("varchar(38)"))},
+                                        },
+                                        {38, 38, false},
+                                        "real",
+                                        "bigint"};
+  return {"[", "]", [](const FieldDesc& f) { return FixedTypeOf(kDialect, f); },
           db::NameRulesFor(Dbms::SqlServer)};
 }
 
 Dialect OracleDialect() {
-  static const std::vector<TypeRow> kTypes = {
-      {ftString, Sized("varchar2")},
-      {ftWideString, Sized("varchar2")},
-      {ftSmallint, Plain("number(7,0)")},
-      {ftInteger, Plain("integer")},
-      {ftAutoInc, Plain("integer")},
-      {ftBoolean, Plain("number(1,0)")},
-      {ftBCD, Scaled("number")},
-      {ftFloat, Plain("float")},
-      {ftDate, Plain("Date")},
-      {ftTime, Plain("Date")},
-      {ftDateTime, Plain("Date")},
-      {ftBlob, Plain("blob")},
-      {ftMemo, Plain("varchar2(4000)")},
-      {ftWord, Unmapped(Plain("number(5,0)"))},
-      {ftLargeint, Unmapped(Plain("number(20,0)"))},
-      {ftFixedChar, Unmapped(Sized("varchar2"))},
-      {ftBytes, Unmapped(Sized("raw"))},
-      {ftVarBytes, Unmapped(Sized("raw"))},
-      {ftGuid, Unmapped(Plain("varchar2(38)"))},
-  };
-  return {"", "", [](TFieldType c) { return Lookup(kTypes, c); }, db::NameRulesFor(Dbms::Oracle)};
+  static const FixedDialect kDialect = {{
+                                            {ftString, Sized("varchar2")},
+                                            {ftWideString, Sized("varchar2")},
+                                            {ftSmallint, Plain("number(7,0)")},
+                                            {ftInteger, Plain("integer")},
+                                            {ftAutoInc, Plain("integer")},
+                                            {ftBoolean, Plain("number(1,0)")},
+                                            {ftBCD, Scaled("number")},
+                                            {ftFloat, Plain("float")},
+                                            {ftDate, Plain("Date")},
+                                            {ftTime, Plain("Date")},
+                                            {ftDateTime, Plain("Date")},
+                                            {ftBlob, Plain("blob")},
+                                            {ftMemo, Plain("varchar2(4000)")},
+                                            {ftWord, Unmapped(Plain("number(5,0)"))},
+                                            {ftLargeint, Plain("number(20,0)")},
+                                            {ftFixedChar, Unmapped(Sized("varchar2"))},
+                                            {ftBytes, Unmapped(Sized("raw"))},
+                                            {ftVarBytes, Unmapped(Sized("raw"))},
+                                            {ftGuid, Unmapped(Plain("varchar2(38)"))},
+                                        },
+                                        {38, 38, true},
+                                        "",
+                                        "number(10,0)"};
+  return {"", "", [](const FieldDesc& f) { return FixedTypeOf(kDialect, f); },
+          db::NameRulesFor(Dbms::Oracle)};
 }
 
 Dialect ProviderDialect(Connection& target) {
   bool brackets = TakesBracketedNames(target);
   auto types = std::make_shared<ProviderTypes>(target);
   return {brackets ? "[" : "", brackets ? "]" : "",
-          [types](TFieldType c) { return ProviderTypeOf(*types, c); }, db::NamesOf(target)};
+          [types](const FieldDesc& f) { return ProviderTypeOf(*types, f); }, db::NamesOf(target)};
 }
 
 std::string Dialect::Name(const std::string& name) const {
@@ -299,6 +438,15 @@ std::string Dialect::Name(const std::string& name) const {
   return db::Quoted({open, close}, name);
 }
 
+ColumnChoice ChooseColumnType(const FieldDesc& column, const Dialect& dialect) {
+  ColumnType type = dialect.typeOf(column);
+  return {TypeText(type, column), type.loss, type.mapped};
+}
+
+std::string LossLine(const std::string& table, const std::string& column, const std::string& loss) {
+  return "表" + table + "列" + column + "：" + loss;
+}
+
 std::string BuildCreateTable(const std::string& table, const std::vector<FieldDesc>& columns,
                              const Dialect& dialect) {
   std::string text = "create table " + dialect.Name(table) + " (\r\n";
@@ -306,9 +454,10 @@ std::string BuildCreateTable(const std::string& table, const std::vector<FieldDe
     const FieldDesc& f = columns[i];
     // Names that are reserved words in the targets get a prefix.
     std::string name = (f.name == "rowid" || f.name == "date") ? "fz" + f.name : f.name;
-    ColumnType type = dialect.typeOf(f.category);
+    ColumnChoice type = ChooseColumnType(f, dialect);
     if (!type.mapped) ShowMessage("----" + std::string(FieldTypeName(f.category)));
-    text += "  " + dialect.Name(name) + TypeText(type, f);
+    if (!type.loss.empty()) WriteLog(LossLine(table, f.name, type.loss));
+    text += "  " + dialect.Name(name) + type.typeText;
     if (i + 1 < columns.size()) text += ",";
     text += "\r\n";
   }

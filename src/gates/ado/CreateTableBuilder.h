@@ -25,15 +25,32 @@ struct ColumnType {
   // False for a category the dialect does not map: the user is told "----" + category name.
   // The column may still get a type that holds its values, so that the table is created.
   bool mapped = true;
+  int precision = 0, scale = 0;  // Scaled: as written
+  // What the type does not keep of the source column's values; empty when it keeps them all.
+  std::string loss;
 };
 
 struct Dialect {
   std::string open, close;  // written around the table name and every column name
-  std::function<ColumnType(db::TFieldType)> typeOf;
+  // The target type of a source column.
+  std::function<ColumnType(const db::FieldDesc&)> typeOf;
   // The target's own rules: used without open and close, and for a name holding close.
   db::NameRules names{};
   std::string Name(const std::string& name) const;
 };
+
+// The type text a source column gets in a dialect (" integer"), with the loss note of
+// ColumnType. The one place where a column's target type is chosen: the CREATE TABLE text
+// and any preview of it read it here.
+struct ColumnChoice {
+  std::string typeText;
+  std::string loss;
+  bool mapped = true;
+};
+ColumnChoice ChooseColumnType(const db::FieldDesc& column, const Dialect& dialect);
+
+// The run-log line naming what a column's type does not keep.
+std::string LossLine(const std::string& table, const std::string& column, const std::string& loss);
 
 Dialect SqlServerDialect();
 Dialect OracleDialect();
@@ -41,6 +58,7 @@ Dialect OracleDialect();
 Dialect ProviderDialect(db::Connection& target);
 
 // Header line, one line per column ("," after all but the last), ")"; CR LF after each.
+// A column whose type does not keep all of its values gets a LossLine in the run log.
 std::string BuildCreateTable(const std::string& table, const std::vector<db::FieldDesc>& columns,
                              const Dialect& dialect);
 

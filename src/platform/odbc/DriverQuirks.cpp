@@ -102,6 +102,8 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString, const ServerInfo&
   switch (dbms) {
     case Dbms::SQLite:
       q.decimalsNeedDeclaredType = true;
+      q.integerAffinityIs64Bit = true;
+      q.holdsNaN = false;
       q.blobDescribedAsShortBinary = true;
       q.declaredLengthsNotEnforced = true;
       q.lossyDoubleAndTimestampParameters = true;
@@ -123,9 +125,13 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString, const ServerInfo&
       q.undoesFailedStatements = !q.failedStatementAbortsTransaction;
       q.providerName = "Postgres";
       q.copyOverPartnerSession = true;
+      q.declaredTypesQuery =
+          "select attname::text, format_type(atttypid, atttypmod) from pg_attribute where "
+          "attrelid = to_regclass(quote_ident('%s')) and attnum > 0 and not attisdropped";
       break;
     }
     case Dbms::MariaDB:
+      q.holdsNaN = q.holdsInfinity = false;
       q.tablesNeedCurrentCatalog = true;
       q.readsTextAsUtf8 = true;
       q.keyRangeRows = 10000;

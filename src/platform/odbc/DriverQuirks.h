@@ -54,6 +54,18 @@ struct Quirks {
   // SQLite: numeric(p,s) and decimal(p,s) columns come back as SQL_DOUBLE (or SQL_VARCHAR)
   // in result sets; the declared text is only in SQLColumns' TYPE_NAME.
   bool decimalsNeedDeclaredType = false;
+  // SQLite: a column whose declared type has INTEGER affinity by SQLite's own rule (its
+  // name holds "INT": integer, smallint unsigned, intege, point) holds 64-bit values, but
+  // sqliteodbc describes `integer` as SQL_INTEGER and `point` as varchar.
+  bool integerAffinityIs64Bit = false;
+  // PostgreSQL: psqlODBC describes an unconstrained numeric as numeric(28,6), like a
+  // declared numeric(28,6), and its SQLColumns names both "numeric". This query (%s: the
+  // table's name as a literal) gives each column's declared type from the catalog instead.
+  std::string declaredTypesQuery;
+  // Floating-point values the engine stores as they are: SQLite turns NaN into NULL, MariaDB
+  // has neither NaN nor infinities. Such a value into such a column refuses its row.
+  bool holdsNaN = true;
+  bool holdsInfinity = true;
   // SQLite: a BLOB column is described as SQL_BINARY of size 255 whatever it holds.
   bool blobDescribedAsShortBinary = false;
   // SQLite does not enforce declared lengths: a varchar(50) may hold any length, so text and

@@ -1,6 +1,7 @@
 #include "platform/odbc/OdbcAppender.h"
 
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 #include <utility>
 
@@ -140,6 +141,12 @@ void OdbcAppender::SetField(size_t i, const Variant& v) {
 std::vector<RowFailure> OdbcAppender::Post(std::optional<std::string> label) {
   if (!building_) throw DbError("no row is being appended");
   building_ = false;
+  if (auto refusal = Unheld(row_)) {
+    // The engine would store something else (SQLite turns NaN into NULL): refused here.
+    deferred_.push_back({std::move(label), DbError(*refusal, "22003")});
+    row_.clear();
+    return std::exchange(deferred_, {});
+  }
   size_t bytes = RowBytes(row_);
   pending_.push_back({std::move(row_), std::move(label), bytes});
   pendingBytes_ += bytes;
@@ -159,6 +166,20 @@ std::vector<RowFailure> OdbcAppender::Post(std::optional<std::string> label) {
 
 void OdbcAppender::Cancel() {
   building_ = false;
+}
+
+std::optional<std::string> OdbcAppender::Unheld(const std::vector<Variant>& row) const {
+  const Quirks& q = session_->quirks;
+  for (size_t i = 0; i < row.size() && i < targets_.size(); ++i) {
+    if (row[i].kind() != Variant::Kind::Double) continue;
+    const SQLSMALLINT t = targets_[i].sqlType;
+    if (t != SQL_REAL && t != SQL_FLOAT && t != SQL_DOUBLE && t != SQL_NUMERIC && t != SQL_DECIMAL)
+      continue;
+    const double d = row[i].AsDouble();
+    if ((std::isnan(d) && !q.holdsNaN) || (std::isinf(d) && !q.holdsInfinity))
+      return "目标列" + targets_[i].name + "不能保存值" + row[i].AsText();
+  }
+  return std::nullopt;
 }
 
 std::vector<RowFailure> OdbcAppender::Flush() {

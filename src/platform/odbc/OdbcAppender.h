@@ -58,6 +58,9 @@ class OdbcAppender : public Appender, public PendingRows {
   };
 
   using Rows = std::vector<Pending>;
+  // Why the target cannot hold a value of row as it is (NaN where the engine has none), or
+  // nothing.
+  std::optional<std::string> Unheld(const std::vector<Variant>& row) const;
   // Sends the queued rows here and now.
   std::vector<RowFailure> SendQueued();
   // Sends rows in chunks of one array each; firstArrays: those of the first chunk, when

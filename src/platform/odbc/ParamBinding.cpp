@@ -1,6 +1,7 @@
 #include "platform/odbc/ParamBinding.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/odbc/WideText.h"
@@ -15,6 +16,10 @@ using Kind = Variant::Kind;
 // targets take them.
 std::string BindText(const Variant& v) {
   if (v.kind() == Kind::Bool) return v.AsBool() ? "1" : "0";
+  // An infinity as the literal that overflows to it: engines that read numbers from text
+  // (SQLite) take "inf" for a word.
+  if (v.kind() == Kind::Double && std::isinf(v.AsDouble()))
+    return v.AsDouble() > 0 ? "1e999" : "-1e999";
   return v.AsText();
 }
 

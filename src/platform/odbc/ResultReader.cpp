@@ -14,6 +14,8 @@ namespace {
 // Text wider than this, in characters, is read in pieces rather than into a buffer.
 constexpr SQLULEN kMaxBoundText = 4000;
 constexpr SQLULEN kMaxBoundBytes = 8000;
+// Digits an unconstrained decimal may have (PostgreSQL: 131072 before the point, 16383 after).
+constexpr SQLULEN kUnconstrainedDigits = 147455;
 // Bytes of bound buffers per block of rows.
 constexpr size_t kBlockBytes = 1 << 20;
 // Bytes per SQLGetData piece; the first is small, since most values are, and a driver may
@@ -197,24 +199,38 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
         calls.ColumnNumber(stmt.get(), i, SQL_DESC_AUTO_UNIQUE_VALUE).value_or(SQL_FALSE) ==
         SQL_TRUE;
 
-    if (quirks.decimalsNeedDeclaredType) {
-      std::string type = Lower(c.desc.typeName);
-      if (type == "numeric" || type == "decimal") {
-        std::string table = calls.ColumnText(stmt.get(), i, SQL_DESC_BASE_TABLE_NAME);
-        std::string column = calls.ColumnText(stmt.get(), i, SQL_DESC_BASE_COLUMN_NAME);
-        if (!table.empty() && !column.empty()) {
-          auto known = declaredTypes.find(table);
-          if (known == declaredTypes.end())
-            known = declaredTypes.emplace(table, session.DeclaredTypes(table)).first;
-          std::string declared = known->second.count(column) ? known->second.at(column) : "";
-          if (auto dec = ParseDeclaredDecimal(declared)) {
-            c.sqlType = SQL_NUMERIC;
-            c.size = static_cast<SQLULEN>(dec->precision);
-            c.digits = static_cast<SQLSMALLINT>(dec->scale);
-            c.desc.typeName = declared;
-          }
-        }
+    // The declared type text of the column in its base table; empty when not known.
+    auto declaredType = [&]() -> std::string {
+      std::string table = calls.ColumnText(stmt.get(), i, SQL_DESC_BASE_TABLE_NAME);
+      std::string column = calls.ColumnText(stmt.get(), i, SQL_DESC_BASE_COLUMN_NAME);
+      if (table.empty() || column.empty()) return {};
+      auto known = declaredTypes.find(table);
+      if (known == declaredTypes.end())
+        known = declaredTypes.emplace(table, session.DeclaredTypes(table)).first;
+      return known->second.count(column) ? known->second.at(column) : "";
+    };
+    bool unconstrained = false;
+    const std::string type = Lower(c.desc.typeName);
+    if (quirks.decimalsNeedDeclaredType && (type == "numeric" || type == "decimal")) {
+      std::string declared = declaredType();
+      if (auto dec = ParseDeclaredDecimal(declared)) {
+        c.sqlType = SQL_NUMERIC;
+        c.size = static_cast<SQLULEN>(dec->precision);
+        c.digits = static_cast<SQLSMALLINT>(dec->scale);
+        c.desc.typeName = declared;
       }
+    }
+    if (!quirks.declaredTypesQuery.empty() && c.sqlType == SQL_NUMERIC && type == "numeric" &&
+        c.size == 28 && c.digits == 6 && Lower(declaredType()) == "numeric") {
+      unconstrained = true;
+      c.size = kUnconstrainedDigits;
+      c.digits = 0;
+    }
+    if (quirks.integerAffinityIs64Bit && HasIntegerAffinity(c.desc.typeName)) {
+      c.sqlType = SQL_BIGINT;
+      c.size = 19;
+      c.digits = 0;
+      c.isUnsigned = false;
     }
     if (quirks.blobDescribedAsShortBinary && c.sqlType == SQL_BINARY) {
       c.sqlType = SQL_LONGVARBINARY;
@@ -223,11 +239,13 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
 
     c.valueClass = ValueClassOf(c.sqlType, c.isUnsigned);
     c.utf8Text = quirks.readsTextAsUtf8 && c.valueClass == ValueClass::Text;
-    c.desc.adoType = AdoTypeOf(c.sqlType, c.isUnsigned);
+    // A decimal of any length is OLE DB's varying numeric.
+    c.desc.adoType = unconstrained ? adVarNumeric : AdoTypeOf(c.sqlType, c.isUnsigned);
     c.desc.definedSize = static_cast<int64_t>(c.size);
     if (quirks.textSizeInBytes && (c.sqlType == SQL_VARCHAR || c.sqlType == SQL_CHAR))
       c.desc.definedSize /= 2;
-    c.desc.precision = PrecisionOf(c.sqlType, c.size);
+    // Precision 0: a decimal without a declared precision.
+    c.desc.precision = unconstrained ? 0 : PrecisionOf(c.sqlType, c.size);
     c.desc.scale = (c.sqlType == SQL_NUMERIC || c.sqlType == SQL_DECIMAL) ? c.digits : 0;
     c.desc.category =
         ClassifyField(c.desc.adoType, c.desc.precision, c.desc.scale, c.desc.autoIncrement)

@@ -124,6 +124,22 @@ std::map<std::string, std::string> Session::DeclaredTypes(const std::string& tab
   std::map<std::string, std::string> types;
   try {
     Statement stmt(shared_from_this());
+    if (!quirks.declaredTypesQuery.empty()) {
+      std::string literal;
+      for (char c : table) literal += c == '\'' ? std::string("''") : std::string(1, c);
+      std::string sql = quirks.declaredTypesQuery;
+      sql.replace(sql.find("%s"), 2, literal);
+      if (SQL_SUCCEEDED(calls.ExecDirect(stmt.get(), sql))) {
+        while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+          char name[512] = {}, type[512] = {};
+          SQLLEN nameLength = 0, typeLength = 0;
+          SQLGetData(stmt.get(), 1, SQL_C_CHAR, name, sizeof name, &nameLength);
+          SQLGetData(stmt.get(), 2, SQL_C_CHAR, type, sizeof type, &typeLength);
+          if (nameLength > 0 && typeLength > 0) types[name] = type;
+        }
+      }
+      return types;
+    }
     if (SQL_SUCCEEDED(calls.Columns(stmt.get(), table, "%"))) {
       while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
         // SQLColumns takes a pattern ("_" matches any character): keep this table's rows.

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,22 +24,39 @@ size_t SkipSpace(std::string_view s, size_t at = 0) {
   return at;
 }
 
-// strtoll's reading (base 0: "0x10" is 16, "017" is 15); nothing without a digit.
-std::optional<int64_t> LeadingInteger(std::string_view s) {
-  std::string text(s);
-  char* end = nullptr;
-  long long n = std::strtoll(text.c_str(), &end, 0);
-  if (end == text.c_str()) return std::nullopt;
-  return static_cast<int64_t>(n);
+// A text that is a decimal integer and nothing else (blanks around it aside), in range.
+std::optional<int64_t> WholeInteger(std::string_view s) {
+  size_t at = SkipSpace(s), end = s.size();
+  while (end > at && std::isspace(static_cast<unsigned char>(s[end - 1]))) --end;
+  if (at < end && s[at] == '+') ++at;
+  int64_t n = 0;
+  auto r = std::from_chars(s.data() + at, s.data() + end, n);
+  if (at == end || r.ec != std::errc() || r.ptr != s.data() + end) return std::nullopt;
+  return n;
 }
 
 // strtod's reading in the "C" locale, whatever the process's; nothing without a number.
-std::optional<double> LeadingDouble(std::string_view s) {
+// used: how many characters the number took.
+std::optional<double> LeadingDouble(const std::string& text, size_t* used = nullptr) {
   static locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-  std::string text(s);
   char* end = nullptr;
   double d = strtod_l(text.c_str(), &end, c);
   if (end == text.c_str()) return std::nullopt;
+  if (used) *used = static_cast<size_t>(end - text.c_str());
+  return d;
+}
+
+// A text that is a finite decimal number and nothing else (blanks around it aside); one
+// that a double holds only approximately counts, as SQLite's REAL affinity takes it.
+std::optional<double> WholeDouble(std::string_view s) {
+  std::string text(s.substr(SkipSpace(s)));
+  size_t used = 0;
+  auto d = LeadingDouble(text, &used);
+  if (!d || !std::isfinite(*d) || SkipSpace(text, used) != text.size()) return std::nullopt;
+  // Hexadecimal numbers, infinities and NaN are strtod's, not SQLite's.
+  for (size_t k = 0; k < used; ++k)
+    if (std::isalpha(static_cast<unsigned char>(text[k])) && text[k] != 'e' && text[k] != 'E')
+      return std::nullopt;
   return d;
 }
 
@@ -145,24 +163,55 @@ bool FastDoubleText(double d, std::string& out) {
 Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v) {
   if (v.storage == SQLITE_NULL) return Variant();
   const std::string_view text = v.text;
+  // The value as SQLite holds it.
+  auto stored = [&]() -> Variant {
+    switch (v.storage) {
+      case SQLITE_INTEGER:
+        return Variant(v.integer);
+      case SQLITE_FLOAT:
+        return Variant(v.real);
+      case SQLITE_BLOB: {
+        auto p = reinterpret_cast<const uint8_t*>(text.data());
+        return Variant(Bytes(p, p + text.size()));
+      }
+      default:
+        return Variant(std::string(text));
+    }
+  };
   switch (c.valueClass) {
     case ValueClass::Bool:
       return Variant(ToBool(text));
     case ValueClass::Int:
     case ValueClass::BigInt: {
-      std::optional<int64_t> n =
-          v.storage == SQLITE_INTEGER ? std::optional<int64_t>(v.integer) : LeadingInteger(text);
-      if (!n) return Variant();
-      // The driver reads 32-bit columns into 32 bits.
-      if (c.valueClass == ValueClass::Int) return Variant(int64_t{static_cast<int32_t>(*n)});
-      return Variant(*n);
+      if (v.storage == SQLITE_INTEGER) {
+        // The driver reads 32-bit columns into 32 bits.
+        if (c.valueClass == ValueClass::Int)
+          return Variant(int64_t{static_cast<int32_t>(v.integer)});
+        return Variant(v.integer);
+      }
+      if (v.storage == SQLITE_TEXT)
+        if (auto n = WholeInteger(text)) return Variant(*n);
+      return stored();
     }
     case ValueClass::Double: {
-      if (v.storage == SQLITE_INTEGER) return Variant(static_cast<double>(v.integer));
-      auto d = LeadingDouble(text);
-      return d ? Variant(*d) : Variant();
+      if (v.storage == SQLITE_FLOAT) return Variant(v.real);
+      if (v.storage == SQLITE_INTEGER) {
+        // Integers beyond 2^53 have no double of their own.
+        auto d = static_cast<double>(v.integer);
+        if (d < 0x1p63 && static_cast<int64_t>(d) == v.integer) return Variant(d);
+        return stored();
+      }
+      if (v.storage == SQLITE_TEXT)
+        if (auto d = WholeDouble(text)) return Variant(*d);
+      return stored();
     }
     case ValueClass::Decimal: {
+      if (v.storage == SQLITE_FLOAT) {
+        char b[32];
+        auto r = std::to_chars(b, b + sizeof b, v.real);
+        return Variant(Decimal{PlainDecimalText(std::string_view(b, r.ptr - b))});
+      }
+      if (v.storage == SQLITE_BLOB) return stored();
       std::string_view t = text;
       while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
       return Variant(Decimal{PlainDecimalText(t)});
@@ -174,12 +223,12 @@ Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v) {
       return Variant(Bytes(p, p + text.size()));
     }
     case ValueClass::Date: {
-      auto dt = ToDateTime(text, true);
-      return dt ? Variant(dt->date) : Variant();
+      auto dt = v.storage == SQLITE_TEXT ? ToDateTime(text, true) : std::nullopt;
+      return dt ? Variant(dt->date) : stored();
     }
     case ValueClass::Timestamp: {
-      auto dt = ToDateTime(text, false);
-      return dt ? Variant(*dt) : Variant();
+      auto dt = v.storage == SQLITE_TEXT ? ToDateTime(text, false) : std::nullopt;
+      return dt ? Variant(*dt) : stored();
     }
     case ValueClass::Time:
       break;
@@ -313,8 +362,8 @@ bool SqliteFileReader::ReadBlock(Block& out, size_t maxRows) {
           break;
         }
         case SQLITE_BLOB:
-          if (!binary) {
-            // The driver shows a blob in any other column as X'hex'.
+          if (c.valueClass == ValueClass::Text) {
+            // The driver shows a blob in a text column as X'hex'.
             auto p = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, col));
             size_t size = static_cast<size_t>(sqlite3_column_bytes(stmt_, col));
             scratch_ = "X'";
@@ -326,9 +375,25 @@ bool SqliteFileReader::ReadBlock(Block& out, size_t maxRows) {
             v.text = scratch_;
             break;
           }
-          [[fallthrough]];
+          {
+            // Its bytes, in any other column.
+            auto p = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
+            v.text = std::string_view(
+                p ? p : "", p ? static_cast<size_t>(sqlite3_column_bytes(stmt_, col)) : 0);
+          }
+          break;
         case SQLITE_FLOAT:
-          if (!binary && FastDoubleText(sqlite3_column_double(stmt_, col), scratch_)) {
+          v.real = sqlite3_column_double(stmt_, col);
+          if (!binary) {
+            // SQLite's own text has 15 digits; a double that needs more gets its shortest
+            // exact form.
+            if (!FastDoubleText(v.real, scratch_)) {
+              char b[32];
+              auto r = std::to_chars(b, b + sizeof b, v.real);
+              scratch_.assign(b, r.ptr);
+              std::string own = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+              if (LeadingDouble(own) == v.real) scratch_ = own;
+            }
             v.text = scratch_;
             break;
           }

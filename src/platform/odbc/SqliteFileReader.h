@@ -21,11 +21,16 @@ struct sqlite3_stmt;
 
 namespace mvq::db {
 
-// The converted value of a SQLite value as sqliteodbc reads it into a column of class c.
-// The value is given by its storage class (SQLITE_INTEGER...), its integer and its text.
+// The converted value of a SQLite value read into a column of class c, as sqliteodbc reads
+// it where that is exact. A value the column's class cannot hold as it is (text in an
+// integer column, a text that is no date in a date column, a double in an integer column)
+// is carried as SQLite holds it, for the target to take or refuse; the driver would wrap,
+// cut or null it. The value is given by its storage class (SQLITE_INTEGER...), its integer,
+// its double and its text.
 struct SqliteValue {
   int storage = 0;
   int64_t integer = 0;
+  double real = 0;
   std::string_view text;  // the text SQLite gives for the value (blobs: their bytes)
 };
 Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v);

@@ -223,6 +223,14 @@ std::optional<DeclaredDecimal> ParseDeclaredDecimal(std::string_view t) {
   return d;
 }
 
+bool HasIntegerAffinity(std::string_view t) {
+  for (size_t i = 0; i + 3 <= t.size(); ++i) {
+    auto up = [&](size_t k) { return std::toupper(static_cast<unsigned char>(t[i + k])); };
+    if (up(0) == 'I' && up(1) == 'N' && up(2) == 'T') return true;
+  }
+  return false;
+}
+
 std::string PlainDecimalText(std::string_view text) {
   size_t e = text.find_first_of("eE");
   if (e == std::string_view::npos) return std::string(text);

@@ -35,6 +35,9 @@ struct DeclaredDecimal {
 };
 std::optional<DeclaredDecimal> ParseDeclaredDecimal(std::string_view typeText);
 
+// SQLite's rule for INTEGER affinity: the declared type's name holds "INT", in any case.
+bool HasIntegerAffinity(std::string_view declaredType);
+
 // Plain decimal text for a number a driver wrote in exponent form ("1.5e+3" -> "1500");
 // other text is returned unchanged.
 std::string PlainDecimalText(std::string_view text);
