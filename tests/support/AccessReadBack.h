@@ -73,7 +73,7 @@ inline JsDump ReadWithJs(const std::string& path, const std::vector<std::string>
 
 // mdb-export's CSV of a table, dates as ISO, binary values in hex.
 inline std::string MdbExport(const std::string& path, const std::string& table) {
-  return Shell("mdb-export -D '%Y-%m-%d %H:%M:%S' -b hex " + Quoted(path) + " " + Quoted(table));
+  return Shell("mdb-export -T '%Y-%m-%d %H:%M:%S' -b hex " + Quoted(path) + " " + Quoted(table));
 }
 
 // mdb-schema's text of one table for the postgres back end (which names keys and indexes),

@@ -143,15 +143,21 @@ TEST_F(JetFileTest, RowsOfEveryTypeReadBackAsWritten) {
 
   EXPECT_EQ(test::Shell("mdb-count " + path + " '客户 Data'"), "3\n");
   std::string csv = test::MdbExport(path, "客户 Data");
+  std::string shown = csv;  // the long values cut short, for the messages
+  for (size_t at; (at = shown.find(longText)) != std::string::npos;)
+    shown.replace(at, longText.size(), "<memo>");
+  shown = shown.substr(0, 300) + " ... " + shown.substr(shown.rfind("\n2,"));
   EXPECT_NE(csv.find("1,\"北京市朝阳区\",\"" + longText +
                      "末\",255,-32768,1.5,-1234.5678,-922337203685477.5808"),
             std::string::npos)
-      << csv.substr(0, 300);
-  EXPECT_NE(csv.find("12345678901234.5678,\"1850-06-01 00:00:00\",1,"), std::string::npos)
-      << csv.substr(0, 400);
-  EXPECT_NE(csv.find("\n2,,,,,,,,,,0,,2\n"), std::string::npos) << csv.substr(csv.size() - 600);
-  EXPECT_NE(csv.find("3,\"short\",\"a memo\",,,,,,-0.5000,\"2024-02-29 13:45:30\",0,"),
-            std::string::npos);
+      << shown;
+  // MDBTools prints no date before 1900 (it shows "1900-01-00"); mdb-reader checks that one below.
+  EXPECT_NE(csv.find("12345678901234.5678,\"1900-01-00 00:00:00\",1,\"00070E15"), std::string::npos)
+      << shown;
+  EXPECT_NE(csv.find("\n2,,,,,,,,,,0,,2\n"), std::string::npos) << shown;
+  EXPECT_NE(csv.find("3,\"short\",\"a memo\",,,,,,-0.5000,\"2024-02-29 13:45:30\",0,\"00070E15"),
+            std::string::npos)
+      << shown;
 
   JsDump js = test::ReadWithJs(path, {"客户 Data"});
   EXPECT_EQ(js.counts["客户 Data"], std::make_pair(3L, 3L));
@@ -200,7 +206,7 @@ TEST_F(JetFileTest, ALargeTableKeepsCountsMapsAndIndexRightAtEveryCommit) {
     EXPECT_TRUE(r.problems.empty()) << (r.problems.empty() ? "" : r.problems.front());
     EXPECT_GE(r.dataFill, 0.9);
   }
-  EXPECT_EQ(test::Shell("echo \"select V from BIG where K = " +
+  EXPECT_NE(test::Shell("echo \"select V from BIG where K = " +
                         std::to_string((119999LL * 7919) % 1000003) + "\" | mdb-sql -HFP " + path)
                 .find("row 119999\n"),
             std::string::npos);

@@ -95,16 +95,14 @@ void JetDatabase::DeleteRows(const std::string& name) {
 void JetDatabase::DropTable(const std::string& name) {
   TableWriter* t = Find(name);
   if (!t || t->Schema().system) throw JetError("no table " + name);
-  // The catalog is rewritten without the table's row, then its pages are freed.
-  TableWriter& catalog = *tables_.front();
+  Commit();
+  // Its catalog row goes first, then its pages are freed.
+  const uint32_t id = t->DefinitionPage();
+  tables_.front()->DeleteRowsWhere([&](const std::vector<Cell>& cells) {
+    return !cells[0].null && Get32(cells[0].bytes.data()) == id;
+  });
   t->DropAll();
   std::erase_if(tables_, [&](const auto& p) { return p.get() == t; });
-  catalog.DeleteAll();
-  for (auto& row : ContainerRows(now_)) catalog.Append(row);
-  for (auto& other : tables_)
-    catalog.Append(CatalogRow(int32_t(other->DefinitionPage()), kTablesContainer,
-                              other->Schema().name, kTableObject,
-                              other->Schema().system ? kSystemObject : 0, now_));
   Commit();
 }
 

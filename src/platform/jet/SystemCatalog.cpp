@@ -58,7 +58,7 @@ std::vector<TableSchema> SystemTables() {
             {Col("ObjectId", T::Long), Col("Attribute", T::Byte), Col("Order", T::Binary, 510),
              Col("Name1", T::Text, 510), Col("Name2", T::Text, 510), Col("Expression", T::Memo),
              Col("Flag", T::Int), Col("LvExtra", T::Long)},
-            {Idx("ObjectIdAttribute", {0, 1, 2}, true)}));
+            {Idx("ObjectIdAttribute", {0, 1, 2}, true, true)}));
   TableSchema rel =
       Table("MSysRelationships",
             {Col("szRelationship", T::Text, 510), Col("grbit", T::Long), Col("ccolumn", T::Long),

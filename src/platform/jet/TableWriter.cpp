@@ -267,6 +267,31 @@ void TableWriter::WriteDefinition() {
   dirty_ = false;
 }
 
+size_t TableWriter::DeleteRowsWhere(const std::function<bool(const std::vector<Cell>&)>& match) {
+  std::vector<RowRef> doomed;
+  ForEachStoredRow([&](RowRef at, const std::vector<Cell>& cells) {
+    if (match(cells)) doomed.push_back(at);
+  });
+  for (RowRef at : doomed) {
+    Page page = file_.Read(at.page);
+    uint8_t* slot = &page[DataPage::kHeaderSize + 2 * at.row];
+    // Deleted, and marked moved too: readers differ in which of the two bits they test.
+    Put16(slot, uint16_t(Get16(slot) | 0xC000));
+    file_.Write(at.page, page);
+    for (IndexData& ix : indexes_) {
+      auto gone =
+          std::stable_partition(ix.entries.begin(), ix.entries.end(),
+                                [&](const IndexEntry& e) { return e.row.Packed() != at.Packed(); });
+      for (auto it = gone; it != ix.entries.end(); ++it)
+        ix.keys.erase(std::string(it->key.begin(), it->key.end()));
+      ix.entries.erase(gone, ix.entries.end());
+    }
+    --state_.rowCount;
+  }
+  if (!doomed.empty()) dirty_ = true;
+  return doomed.size();
+}
+
 void TableWriter::DeleteAll() {
   for (uint32_t p : used_.pages) file_.Free(p);
   used_.pages.clear();

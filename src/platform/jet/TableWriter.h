@@ -40,6 +40,8 @@ class TableWriter {
   // First the pages the definition will name (WritePages), then the maps and definition.
   void WritePages();
   void WriteDefinition();
+  // Deletes the committed rows for which match is true; returns how many.
+  size_t DeleteRowsWhere(const std::function<bool(const std::vector<Cell>&)>& match);
   // Empties the table, keeping its definition; DropAll frees every page it holds.
   void DeleteAll();
   void DropAll();
