@@ -1,6 +1,9 @@
 #include "platform/jet/JetConnection.h"
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "platform/jet/JetDatabase.h"
 #include "platform/jet/JetSql.h"
@@ -44,6 +47,33 @@ class JetAppender : public db::Appender {
   std::vector<db::Variant> row_;
 };
 
+// A query on the reading connection whose statements without a result go where the
+// connection's own Execute sends them (gates run their DDL through a query).
+class JetQuery : public db::Query {
+ public:
+  JetQuery(std::unique_ptr<db::Query> inner,
+           std::function<int64_t(const std::string&, const db::Params&)> execute)
+      : inner_(std::move(inner)), execute_(std::move(execute)) {}
+  void Open(const std::string& sql, const db::Params& params, db::Fetch fetch) override {
+    inner_->Open(sql, params, fetch);
+  }
+  int64_t Execute(const std::string& sql, const db::Params& params) override {
+    return execute_(sql, params);
+  }
+  bool IsOpen() const override { return inner_->IsOpen(); }
+  void Close() override { inner_->Close(); }
+  const std::vector<db::FieldDesc>& Fields() const override { return inner_->Fields(); }
+  bool Eof() const override { return inner_->Eof(); }
+  void Next() override { inner_->Next(); }
+  void First() override { inner_->First(); }
+  const db::Variant& Value(size_t i) const override { return inner_->Value(i); }
+  int64_t RecordCount() const override { return inner_->RecordCount(); }
+
+ private:
+  std::unique_ptr<db::Query> inner_;
+  std::function<int64_t(const std::string&, const db::Params&)> execute_;
+};
+
 class JetConnection : public db::Connection {
  public:
   explicit JetConnection(std::unique_ptr<db::Connection> inner) : inner_(std::move(inner)) {}
@@ -51,8 +81,9 @@ class JetConnection : public db::Connection {
   void Open(const std::string& cs) override {
     path_ = AccessFileOf(cs);
     connectionString_ = cs;
-    if (!path_.empty()) {
-      // Another process writing the file refuses the connection before any harm is done.
+    if (!path_.empty() && ::access(path_.c_str(), W_OK) == 0) {
+      // Another process writing the file refuses the connection before any harm is done;
+      // a file we may only read is read, and refuses writes when they come.
       try {
         PageFile probe(path_, false);
       } catch (const JetError& e) {
@@ -108,7 +139,12 @@ class JetConnection : public db::Connection {
     stale_ = true;
     return affected;
   }
-  std::unique_ptr<db::Query> CreateQuery() override { return Reader().CreateQuery(); }
+  std::unique_ptr<db::Query> CreateQuery() override {
+    if (path_.empty()) return inner_->CreateQuery();
+    return std::make_unique<JetQuery>(
+        Reader().CreateQuery(),
+        [this](const std::string& sql, const db::Params& p) { return Execute(sql, p); });
+  }
   std::unique_ptr<db::Query> StreamTable(const std::string& table) override {
     return Reader().StreamTable(table);
   }

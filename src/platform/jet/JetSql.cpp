@@ -261,7 +261,7 @@ class Parser {
       c.type = ColType::DateTime;
     } else if (is({"bit", "yesno", "logical", "logical1", "boolean"})) {
       c.type = ColType::Bool;
-    } else if (is({"oleobject", "longbinary", "image", "general", "blob", "longbinary"})) {
+    } else if (is({"oleobject", "ole", "object", "longbinary", "image", "general", "blob"})) {
       c.type = ColType::Ole;
     } else if (is({"binary", "varbinary"})) {
       int bytes = first < 0 ? 255 : first;
