@@ -173,6 +173,9 @@ void ApplyOptions(const Options& o, FormState& f) {
   if (o.overwrite) f.chkexcel = true;
   set(o.source, f.edtSrc);
   set(o.target, f.edtDest);
+  // Direction 9 with --mdb and no --target writes into that Access file.
+  if (f.RGmy == kCustomDirection && o.mdb && !o.target && !o.xls)
+    f.edtDest = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + *o.mdb;
 }
 
 bool CustomToWorkbook(const Options& o) {

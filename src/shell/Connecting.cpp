@@ -1,11 +1,14 @@
 #include "shell/Connecting.h"
 
+#include <filesystem>
+
 #include "engine/Gateways.h"
 #include "engine/ServerScripts.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
+#include "platform/jet/JetConnection.h"
 #include "platform/odbc/ConnectionString.h"
 #include "shell/ConnectionStrings.h"
 #include "shell/Directions.h"
@@ -184,6 +187,15 @@ void FillCatalogList(ShellContext& c) {
 
 bool OpenCustomGateways(ShellContext& c) {
   const bool source = OpenCustomSourceGateway(c);
+  // An Access file as the target is created when it is missing, as directions 2 and 4 do.
+  const std::string mdb = jet::AccessFileOf(c.form.edtDest);
+  if (!mdb.empty() && !std::filesystem::exists(mdb)) {
+    try {
+      CreateMdbFile(mdb);
+    } catch (const std::exception& e) {
+      c.ui.Message(e.what());
+    }
+  }
   CustomTargetGate = std::make_unique<TADOConn>(c.form.edtDest);
   const bool target = CustomTargetGate->IsConnected();
   if (!target) c.ui.Message(WithReason("目标数据连接失败", CustomTargetGate->ConnectError()));

@@ -662,6 +662,23 @@ TEST_F(MvqcliWorkbook, ATableWiderThanAnXlsSheetFailsAloneAndTheNextIsWritten) {
   auto sheets = ReadWorkbook(book, dir);
   ASSERT_TRUE(sheets);
   EXPECT_EQ(*sheets, (Lines{"c|3|y", "a|2|x"}));
+TEST_F(Mvqcli, TheCustomSourceBecomesANewAccessFile) {
+  const std::string src = SqliteCs("acc.db");
+  Db db(src);
+  db.Exec("create table people (id integer primary key, name varchar(20), born date, note text)");
+  db.Exec("insert into people values (1, '张三', '1990-05-01', 'a'), (2, NULL, NULL, NULL)");
+  const fs::path mdb = dir / "新 目标.mdb";
+
+  Result r = Run({"--direction", "9", "--source", src, "--mdb", mdb.string(), "--all"});
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err << LogText();
+  ASSERT_TRUE(fs::exists(mdb));
+  std::string out;
+  FILE* pipe = popen(("mdb-export -T '%Y-%m-%d' '" + mdb.string() + "' people 2>&1").c_str(), "r");
+  char buffer[4096];
+  for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  if (pipe) pclose(pipe);
+  EXPECT_EQ(out, "id,name,born,note\n1,\"张三\",\"1990-05-01\",\"a\"\n2,,,\n");
 }
 
 // --- PostgreSQL ---------------------------------------------------------------------------

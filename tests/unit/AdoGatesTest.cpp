@@ -1,6 +1,9 @@
 // The Access, SQL Server and custom gates against the scripted connection: their connection
 // strings, connect failures, result conventions (-1, -99, 0) and SQL Server statements.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "AdoGateFixture.h"
 #include "gates/ado/UtdefAdo.h"
@@ -67,14 +70,22 @@ TEST_F(AccessGate, AQueryOnAGateWithoutConnectionIsLoggedAsAFailedStatement) {
       "失败-----------因the gate has no database connection:无法执行select count(*) from emp");
 }
 
-TEST_F(AccessGate, CreatingAnAccessFileWithoutACapableDriverNamesThePath) {
-  // MDBTools, the only Access driver here, cannot create files.
+TEST_F(AccessGate, CreatingAnAccessFileWritesAJet4FileAndAFailureNamesThePath) {
+  const std::string path = "/tmp/mvq-新建 目标-" + std::to_string(::getpid()) + ".mdb";
+  CreateMdbFile(path);
+  FILE* p = ::popen(("mdb-ver '" + path + "' 2>&1").c_str(), "r");
+  char buf[64] = {};
+  size_t n = p ? std::fread(buf, 1, sizeof buf - 1, p) : 0;
+  if (p) ::pclose(p);
+  EXPECT_EQ(std::string(buf, n), "JET4\n");
+  std::remove(path.c_str());
   try {
-    CreateMdbFile("/tmp/新建 目标.mdb");
-    FAIL() << "no driver here can create an Access file";
+    CreateMdbFile("/nonexistent-目录/新建 目标.mdb");
+    FAIL() << "a file in a missing folder cannot be written";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("/tmp/新建 目标.mdb"), std::string::npos) << e.what();
-    EXPECT_NE(std::string(e.what()).find("没有能创建Access文件的ODBC驱动程序"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("无法创建Access数据库文件/nonexistent-目录/新建 目标.mdb"),
+              std::string::npos)
+        << e.what();
   }
 }
 

@@ -5,6 +5,7 @@
 #include "gates/ado/CreateTableBuilder.h"
 #include "platform/odbc/AccessFiles.h"
 #include "support/TableErrorNote.h"
+#include "platform/jet/JetDatabase.h"
 #include "support/utLog.h"
 
 namespace mvq {
@@ -40,12 +41,11 @@ std::string TMDBDataGate::BuildOracleCreateSql(const std::string& table) {
 }
 
 void CreateMdbFile(const std::string& path) {
-  auto driver = db::AccessCreatingDriver();
-  if (!driver) {
-    throw std::runtime_error("无法创建Access数据库文件" + path +
-                             ":本机没有能创建Access文件的ODBC驱动程序");
+  try {
+    jet::JetDatabase::Create(path);
+  } catch (const jet::JetError& e) {
+    throw std::runtime_error("无法创建Access数据库文件" + path + ":" + e.what());
   }
-  db::CreateAccessFile(*driver, path);
 }
 
 }  // namespace mvq

@@ -26,8 +26,8 @@ class TMDBDataGate : public TADODataGate {
   bool CanPageByKey() const override { return false; }
 };
 
-// Writes a new, empty Access database at path. Throws when no installed driver can create
-// Access files (MDBTools cannot), naming the path.
+// Writes a new, empty Access database at path with our own Jet writer. Throws naming the
+// path when the file cannot be written.
 void CreateMdbFile(const std::string& path);
 
 }  // namespace mvq

@@ -1,3 +1,4 @@
+#include "platform/jet/JetConnection.h"
 #include "platform/odbc/Connection.h"
 #include "platform/odbc/OdbcConnection.h"
 
@@ -12,7 +13,8 @@ ConnectionFactory& Factory() {
 
 std::unique_ptr<Connection> NewConnection() {
   if (Factory()) return Factory()();
-  return CreateOdbcConnection();
+  // Access files are read through ODBC and written through our own Jet writer.
+  return jet::AccessWritingConnection(CreateOdbcConnection());
 }
 
 ConnectionFactory SetConnectionFactory(ConnectionFactory factory) {

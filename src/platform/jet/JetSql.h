@@ -1,0 +1,26 @@
+#pragma once
+// The statements this program sends to an Access file, parsed: CREATE TABLE in the texts
+// the CREATE TABLE builders and the server-side type functions write, DROP TABLE and
+// DELETE FROM. Names may be bracketed. Anything else is refused with the reason.
+#include <string>
+#include <variant>
+
+#include "platform/jet/TableSchema.h"
+
+namespace mvq::jet {
+
+struct CreateTable {
+  TableSchema schema;
+};
+struct DropTable {
+  std::string name;
+};
+struct DeleteRows {
+  std::string name;
+};
+using Statement = std::variant<CreateTable, DropTable, DeleteRows>;
+
+// Throws JetError naming what it does not take.
+Statement ParseStatement(const std::string& sql);
+
+}  // namespace mvq::jet

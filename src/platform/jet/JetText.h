@@ -1,0 +1,22 @@
+#pragma once
+// Text as Jet 4 stores it: UTF-16LE, or its compressed form (0xFF 0xFE, then one byte per
+// character while every character fits in one) for columns flagged for compression.
+#include <string>
+
+#include "platform/jet/JetFormat.h"
+
+namespace mvq::jet {
+
+// UTF-16 code units of UTF-8 text; invalid bytes become U+FFFD.
+std::u16string ToUtf16(const std::string& utf8);
+size_t Utf16Length(const std::string& utf8);
+Bytes Utf16Le(const std::u16string& s);
+// The compressed form where it is shorter, otherwise plain UTF-16LE.
+Bytes CompressedText(const std::u16string& s);
+std::string FromUtf16(const std::u16string& s);
+// Stored text (either form) back to UTF-16.
+std::u16string StoredText(const Bytes& b);
+// Names compare without regard to ASCII case, as Jet does.
+bool FoldedEqual(const std::string& a, const std::string& b);
+
+}  // namespace mvq::jet

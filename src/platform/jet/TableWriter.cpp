@@ -1,0 +1,365 @@
+#include "platform/jet/TableWriter.h"
+
+#include <algorithm>
+
+#include "platform/jet/IndexPages.h"
+#include "platform/jet/JetText.h"
+#include "platform/jet/PageFile.h"
+#include "platform/jet/RowCodec.h"
+#include "platform/jet/ValueCodec.h"
+
+namespace mvq::jet {
+
+namespace {
+constexpr uint32_t kInlineLongValue = 64;    // long values this short stay in the row
+constexpr uint32_t kSingleRecordMax = 4000;  // up to this, one record on a shared page
+constexpr uint32_t kChunkData = DataPage::kMaxRowBytes - 4;  // a chained record's data
+constexpr uint32_t kMaxLongValue = 0xffffff;                 // the length field holds 24 bits
+constexpr uint8_t kInlineFlag = 0x80, kSingleFlag = 0x40, kChainFlag = 0x00;
+constexpr size_t kMaxMapRows = (DataPage::kMaxRowBytes + 2) / (UsageMap::kRowSize + 2);
+
+Bytes LongHeader(size_t length, uint8_t flag, uint32_t pointer) {
+  Bytes h(12, 0);
+  Put32(h.data(), uint32_t(length) | (uint32_t(flag) << 24));
+  Put32(&h[4], pointer);
+  return h;
+}
+}  // namespace
+
+TableWriter::TableWriter(PageFile& file, TableSchema schema)
+    : file_(file), schema_(std::move(schema)) {
+  schema_.Layout();
+  size_t longCount = 0;
+  for (const Column& c : schema_.columns) longCount += c.IsLongValue();
+  if (2 + schema_.indexes.size() + 2 * longCount > kMaxMapRows)
+    throw JetError("table " + schema_.name + ": too many indexes and long-value columns");
+  longs_.resize(longCount);
+  indexes_.resize(schema_.indexes.size());
+  // The whole plan first: definition pages, the page of map rows, one leaf per index.
+  state_.indexes.resize(indexes_.size());
+  state_.longColumns.resize(longCount);
+  size_t tdefCount = EncodeTableDef(schema_, state_).size();
+  for (size_t i = 0; i < tdefCount; ++i) tdefPages_.push_back(file_.Allocate());
+  PlaceMapRows(file_.Allocate());
+  WritePages();
+  WriteDefinition();
+}
+
+TableWriter::TableWriter(PageFile& file, uint32_t tdefPage) : file_(file) {
+  std::vector<Page> pages;
+  for (uint32_t p = tdefPage; p && pages.size() < 64; p = Get32(&pages.back()[4])) {
+    pages.push_back(file_.Read(p));
+    if (pages.back()[0] != uint8_t(PageKind::TableDef))
+      throw JetError("page " + std::to_string(p) + " is no table definition");
+    tdefPages_.push_back(p);
+  }
+  Bytes def = JoinTableDef(pages);
+  schema_ = DecodeTableSchema(def);
+  state_ = DecodeTableDefState(def, schema_);
+  auto read = [&](uint32_t p) { return file_.Read(p); };
+  auto mapRow = [&](RowRef r) { return DataPage::FromBytes(file_.Read(r.page)).Row(r.row); };
+  used_.pages = UsageMap::Decode(mapRow(state_.usedMap), read);
+  mapPage_ = state_.usedMap.page;
+  sharedMaps_ = true;
+  for (const auto& lv : state_.longColumns) {
+    longs_.emplace_back();
+    longs_.back().used.pages = UsageMap::Decode(mapRow(lv.used), read);
+  }
+  // Index entries again from the rows, so that the index can be written whole.
+  indexes_.resize(state_.indexes.size());
+  for (size_t k = 0; k < indexes_.size() && k < schema_.indexes.size(); ++k) {
+    std::set<uint32_t> old = UsageMap::Decode(mapRow(state_.indexes[k].map), read);
+    indexes_[k].pages.assign(old.begin(), old.end());
+    indexes_[k].root = state_.indexes[k].root;
+  }
+  ForEachStoredRow([&](RowRef at, const std::vector<Cell>& cells) {
+    for (size_t k = 0; k < indexes_.size() && k < schema_.indexes.size(); ++k) {
+      Bytes key = IndexKeyOf(schema_, schema_.indexes[k], cells);
+      if (schema_.indexes[k].unique || schema_.indexes[k].primary)
+        indexes_[k].keys.insert(std::string(key.begin(), key.end()));
+      indexes_[k].entries.push_back({std::move(key), at});
+    }
+  });
+  dirty_ = false;
+}
+
+std::optional<std::string> TableWriter::Append(const std::vector<db::Variant>& values) {
+  const size_t n = schema_.columns.size();
+  std::vector<Cell> cells(n);
+  std::vector<Bytes> longData(n);
+  uint32_t autoValue = 0;
+  bool autoUsed = false;
+  try {
+    for (size_t i = 0; i < n; ++i) {
+      const Column& c = schema_.columns[i];
+      db::Variant v = i < values.size() ? values[i] : db::Variant();
+      if (c.autoNumber && v.IsNull()) {
+        autoValue = state_.nextAutoNumber + 1;
+        autoUsed = true;
+        v = db::Variant(int64_t(int32_t(autoValue)));
+      }
+      Cell& cell = cells[i];
+      if (c.type == ColType::Bool) {
+        cell.null = false;
+        cell.bit = !v.IsNull() && EncodeBool(v);
+        continue;
+      }
+      if (v.IsNull()) continue;
+      cell.null = false;
+      if (c.IsFixed()) {
+        cell.bytes = EncodeFixed(c, v);
+        if (c.autoNumber && !autoUsed)
+          autoValue = std::max<uint32_t>(state_.nextAutoNumber, Get32(cell.bytes.data()));
+      } else if (c.IsLongValue()) {
+        longData[i] = EncodeLongValue(c, v);
+        if (longData[i].size() > kMaxLongValue)
+          throw JetError("value of column " + c.name + " over the 16 MB this writer stores");
+        cell.bytes = longData[i].size() <= kInlineLongValue
+                         ? LongHeader(longData[i].size(), kInlineFlag, 0)
+                         : LongHeader(0, 0, 0);
+        if (longData[i].size() <= kInlineLongValue)
+          cell.bytes.insert(cell.bytes.end(), longData[i].begin(), longData[i].end());
+      } else {
+        cell.bytes = EncodeVariable(c, v);
+      }
+    }
+    EncodeRow(schema_, cells);  // the size check, before anything is written
+    std::vector<Bytes> keys(indexes_.size());
+    for (size_t k = 0; k < indexes_.size(); ++k) {
+      const Index& ix = schema_.indexes[k];
+      for (uint16_t col : ix.columns)
+        if ((ix.primary || ix.required) && cells[col].null)
+          throw JetError("null in key column " + schema_.columns[col].name);
+      keys[k] = IndexKeyOf(schema_, ix, cells);
+      if ((ix.unique || ix.primary) &&
+          indexes_[k].keys.count(std::string(keys[k].begin(), keys[k].end())))
+        throw JetError("duplicate value in index " + ix.name);
+    }
+    size_t lv = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const Column& c = schema_.columns[i];
+      if (!c.IsLongValue()) continue;
+      LongColumn& lc = longs_[lv++];
+      if (!cells[i].null && longData[i].size() > kInlineLongValue)
+        cells[i].bytes = WriteLongValue(lc, longData[i], false);
+    }
+    RowRef at = PutRow(EncodeRow(schema_, cells));
+    for (size_t k = 0; k < indexes_.size(); ++k) {
+      if (schema_.indexes[k].unique || schema_.indexes[k].primary)
+        indexes_[k].keys.insert(std::string(keys[k].begin(), keys[k].end()));
+      indexes_[k].entries.push_back({std::move(keys[k]), at});
+    }
+  } catch (const JetError& e) {
+    return std::string(e.what());
+  }
+  if (autoUsed || autoValue > state_.nextAutoNumber) state_.nextAutoNumber = autoValue;
+  ++state_.rowCount;
+  dirty_ = true;
+  return std::nullopt;
+}
+
+Bytes TableWriter::WriteLongValue(LongColumn& lc, const Bytes& data, bool) {
+  if (data.size() <= kSingleRecordMax) {
+    if (!lc.current || !lc.current->Fits(data.size())) {
+      if (lc.current) file_.Write(lc.currentPage, lc.current->Image());
+      lc.currentPage = file_.Allocate();
+      lc.current.emplace(DataPage::kLvalOwner);
+      lc.used.pages.insert(lc.currentPage);
+    }
+    uint8_t r = lc.current->Add(data);
+    return LongHeader(data.size(), kSingleFlag, RowRef{lc.currentPage, r}.Packed());
+  }
+  size_t chunks = (data.size() + kChunkData - 1) / kChunkData;
+  std::vector<uint32_t> pages(chunks);
+  for (auto& p : pages) p = file_.Allocate();
+  for (size_t i = 0; i < chunks; ++i) {
+    size_t from = i * kChunkData, take = std::min<size_t>(kChunkData, data.size() - from);
+    Bytes rec(4, 0);
+    if (i + 1 < chunks) Put32(rec.data(), RowRef{pages[i + 1], 0}.Packed());
+    rec.insert(rec.end(), data.begin() + long(from), data.begin() + long(from + take));
+    DataPage page(DataPage::kLvalOwner);
+    page.Add(rec);
+    file_.Write(pages[i], page.Image());
+    lc.used.pages.insert(pages[i]);
+  }
+  return LongHeader(data.size(), kChainFlag, RowRef{pages[0], 0}.Packed());
+}
+
+RowRef TableWriter::PutRow(const Bytes& row) {
+  if (!current_ || !current_->Fits(row.size())) {
+    if (current_) file_.Write(currentPage_, current_->Image());
+    currentPage_ = file_.Allocate();
+    current_.emplace(DefinitionPage());
+    used_.pages.insert(currentPage_);
+  }
+  return {currentPage_, current_->Add(row)};
+}
+
+void TableWriter::RebuildIndex(IndexData& ix) {
+  std::sort(ix.entries.begin(), ix.entries.end());
+  std::vector<uint32_t> old = std::move(ix.pages);
+  BuiltIndex built = WriteIndexPages(file_, DefinitionPage(), ix.entries);
+  ix.pages = built.pages;
+  ix.root = built.root;
+  ix.map.pages = std::set<uint32_t>(ix.pages.begin(), ix.pages.end());
+  for (uint32_t p : old) file_.Free(p);
+}
+
+void TableWriter::WritePages() {
+  if (!dirty_) return;
+  if (current_) file_.Write(currentPage_, current_->Image());
+  for (LongColumn& lc : longs_)
+    if (lc.current) file_.Write(lc.currentPage, lc.current->Image());
+  for (IndexData& ix : indexes_) RebuildIndex(ix);
+}
+
+void TableWriter::PlaceMapRows(uint32_t page) {
+  mapPage_ = page;
+  uint8_t row = 0;
+  state_.usedMap = {page, row++};
+  state_.freeMap = {page, row++};
+  for (auto& ix : state_.indexes) ix.map = {page, row++};
+  for (auto& lv : state_.longColumns) {
+    lv.used = {page, row++};
+    lv.free = {page, row++};
+  }
+}
+
+void TableWriter::WriteMaps() {
+  if (sharedMaps_) {
+    PlaceMapRows(file_.Allocate());
+    sharedMaps_ = false;
+  }
+  // The free-space map names the page rows go to next.
+  free_.pages.clear();
+  if (current_ && current_->FreeSpace() > 64) free_.pages.insert(currentPage_);
+  DataPage maps(0);
+  maps.Add(used_.Encode(file_));
+  maps.Add(free_.Encode(file_));
+  for (IndexData& ix : indexes_) maps.Add(ix.map.Encode(file_));
+  for (LongColumn& lc : longs_) {
+    lc.free.pages.clear();
+    if (lc.current && lc.current->FreeSpace() > 64) lc.free.pages.insert(lc.currentPage);
+    maps.Add(lc.used.Encode(file_));
+    maps.Add(lc.free.Encode(file_));
+  }
+  file_.Write(mapPage_, maps.Image());
+}
+
+void TableWriter::WriteDefinition() {
+  if (!dirty_) return;
+  WriteMaps();
+  // Rows after this commit go to fresh pages, so that until the next commit the readers
+  // see exactly the committed rows.
+  current_.reset();
+  for (LongColumn& lc : longs_) lc.current.reset();
+  for (size_t k = 0; k < indexes_.size(); ++k) state_.indexes[k].root = indexes_[k].root;
+  std::vector<Page> pages = EncodeTableDef(schema_, state_);
+  while (tdefPages_.size() < pages.size()) tdefPages_.push_back(file_.Allocate());
+  while (tdefPages_.size() > pages.size()) {
+    file_.Free(tdefPages_.back());
+    tdefPages_.pop_back();
+  }
+  for (size_t i = 0; i < pages.size(); ++i) {
+    Put32(&pages[i][4], i + 1 < pages.size() ? tdefPages_[i + 1] : 0);
+    file_.Write(tdefPages_[i], pages[i]);
+  }
+  dirty_ = false;
+}
+
+size_t TableWriter::DeleteRowsWhere(const std::function<bool(const std::vector<Cell>&)>& match) {
+  std::vector<RowRef> doomed;
+  ForEachStoredRow([&](RowRef at, const std::vector<Cell>& cells) {
+    if (match(cells)) doomed.push_back(at);
+  });
+  for (RowRef at : doomed) {
+    Page page = file_.Read(at.page);
+    uint8_t* slot = &page[DataPage::kHeaderSize + 2 * at.row];
+    // Deleted, and marked moved too: readers differ in which of the two bits they test.
+    Put16(slot, uint16_t(Get16(slot) | 0xC000));
+    file_.Write(at.page, page);
+    for (IndexData& ix : indexes_) {
+      auto gone =
+          std::stable_partition(ix.entries.begin(), ix.entries.end(),
+                                [&](const IndexEntry& e) { return e.row.Packed() != at.Packed(); });
+      for (auto it = gone; it != ix.entries.end(); ++it)
+        ix.keys.erase(std::string(it->key.begin(), it->key.end()));
+      ix.entries.erase(gone, ix.entries.end());
+    }
+    --state_.rowCount;
+  }
+  if (!doomed.empty()) dirty_ = true;
+  return doomed.size();
+}
+
+void TableWriter::DeleteAll() {
+  for (uint32_t p : used_.pages) file_.Free(p);
+  used_.pages.clear();
+  current_.reset();
+  for (LongColumn& lc : longs_) {
+    for (uint32_t p : lc.used.pages) file_.Free(p);
+    lc.used.pages.clear();
+    lc.current.reset();
+  }
+  for (IndexData& ix : indexes_) {
+    ix.entries.clear();
+    ix.keys.clear();
+  }
+  state_.rowCount = 0;
+  dirty_ = true;
+}
+
+void TableWriter::DropAll() {
+  DeleteAll();
+  for (IndexData& ix : indexes_) {
+    for (uint32_t p : ix.pages) file_.Free(p);
+    ix.map.Release(file_);
+  }
+  used_.Release(file_);
+  free_.Release(file_);
+  for (LongColumn& lc : longs_) {
+    lc.used.Release(file_);
+    lc.free.Release(file_);
+  }
+  for (uint32_t p : tdefPages_) file_.Free(p);
+  file_.Free(mapPage_);
+}
+
+void TableWriter::ForEachStoredRow(
+    const std::function<void(RowRef, const std::vector<Cell>&)>& f) const {
+  for (uint32_t p : used_.pages) {
+    DataPage page = DataPage::FromBytes(file_.Read(p));
+    for (uint8_t r = 0; r < page.RowCount(); ++r) {
+      Bytes row = page.Row(r);
+      if (!row.empty()) f({p, r}, DecodeRow(schema_, row));
+    }
+  }
+}
+
+std::vector<std::pair<uint32_t, std::string>> TableWriter::CatalogTables() const {
+  std::vector<std::pair<uint32_t, std::string>> out;
+  ForEachStoredRow([&](RowRef, const std::vector<Cell>& cells) {
+    if (cells[0].null || cells[2].null || cells[3].null || Get16(cells[3].bytes.data()) != 1)
+      return;
+    int32_t parent = cells[1].null ? 0 : int32_t(Get32(cells[1].bytes.data()));
+    if (parent != 0x0F000001) return;
+    out.emplace_back(Get32(cells[0].bytes.data()), FromUtf16(StoredText(cells[2].bytes)));
+  });
+  return out;
+}
+
+std::set<uint32_t> TableWriter::OwnedPages() const {
+  std::set<uint32_t> all(tdefPages_.begin(), tdefPages_.end());
+  all.insert(mapPage_);
+  auto add = [&](const UsageMap& m) {
+    all.insert(m.pages.begin(), m.pages.end());
+    all.insert(m.BitmapPages().begin(), m.BitmapPages().end());
+  };
+  add(used_);
+  for (const auto& lc : longs_) add(lc.used);
+  for (const auto& ix : indexes_) add(ix.map);
+  add(free_);
+  return all;
+}
+
+}  // namespace mvq::jet
