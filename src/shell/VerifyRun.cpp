@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "engine/DirectionTable.h"
 #include "engine/Gateways.h"
 #include "engine/Verify.h"
 #include "gates/ado/UtdefAdo.h"
@@ -42,7 +43,7 @@ TableRowsOpener RowsInSlot(GatewaySlot slot) {
 }  // namespace
 
 bool CanVerify(int32_t direction, bool customToWorkbook) {
-  if (direction == kCustomDirection) return !customToWorkbook;
+  if (IsCustomDirection(direction)) return !customToWorkbook;
   return !IsExcelTarget(direction);
 }
 
@@ -51,7 +52,7 @@ std::optional<std::vector<VerifyResult>> VerifyTables(ShellContext& c,
   const int32_t direction = CurrentDirection;
   if (!CanVerify(direction, c.customToWorkbook))
     throw std::logic_error("a workbook target is not read back");
-  const bool custom = direction == kCustomDirection;
+  const bool custom = IsCustomDirection(direction);
   auto release = [custom] {
     if (custom)
       ReleaseCustomGateways();
@@ -62,7 +63,7 @@ std::optional<std::vector<VerifyResult>> VerifyTables(ShellContext& c,
       [&]() -> std::optional<std::vector<VerifyResult>> {
         const bool connected = custom ? OpenCustomGateways(c) : ConnectGateways(c, false);
         if (!connected) return std::nullopt;
-        const Direction& d = GetDirection(direction);
+        const DirectionRow& d = DirectionOf(direction);
         const TableRowsOpener source = RowsInSlot(d.sourceSlot);
         const TableRowsOpener target = RowsInSlot(d.targetSlot);
         std::vector<VerifyResult> results;

@@ -158,11 +158,16 @@ TEST_F(ExportThroughWindow, AWorkbookThatCannotBeSavedIsAnErrorInChineseSayingWh
   ReadSummary(shown);
   window->findChild<QAbstractButton*>("btnnextConvert")->click();
 
-  const std::string expected = "Excel文件" + workbook + "未能保存：文件夹" + folder + "不存在";
-  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "error: " + expected + "."), ui.calls.end())
+  // The save's failure is the tables' failure: the message says where and why in Chinese,
+  // and the summary shows the table as not arrived.
+  const std::string expected = "保存Excel文件" + workbook + "失败:文件夹" + folder + "不存在";
+  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "message: " + expected), ui.calls.end())
       << ::testing::PrintToString(ui.calls);
   ASSERT_TRUE(shown.seen);
-  EXPECT_EQ(shown.headline.substr(0, std::string("导出因错误中止").size()), "导出因错误中止");
+  EXPECT_EQ(shown.headline.substr(0, std::string("导出结束").size()), "导出结束") << shown.headline;
+  ASSERT_EQ(shown.rows.size(), 1u);
+  EXPECT_EQ(shown.rows[0].substr(0, std::string("emp | 失败").size()), "emp | 失败")
+      << shown.rows[0];
   EXPECT_FALSE(std::filesystem::exists(workbook));
 }
 

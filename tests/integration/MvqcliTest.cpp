@@ -629,6 +629,8 @@ TEST_F(MvqcliReplace, ACompleteSaveReplacesTheOldWorkbook) {
   ASSERT_TRUE(sheets);
   EXPECT_EQ(sheets->size(), 2u);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
 // A table wider than a .xls sheet fails alone; the tables after it go into the workbook.
 TEST_F(MvqcliWorkbook, ATableWiderThanAnXlsSheetFailsAloneAndTheNextIsWritten) {
   const std::string src = SqliteCs("src.db");
@@ -662,6 +664,8 @@ TEST_F(MvqcliWorkbook, ATableWiderThanAnXlsSheetFailsAloneAndTheNextIsWritten) {
   auto sheets = ReadWorkbook(book, dir);
   ASSERT_TRUE(sheets);
   EXPECT_EQ(*sheets, (Lines{"c|3|y", "a|2|x"}));
+}
+
 TEST_F(Mvqcli, TheCustomSourceBecomesANewAccessFile) {
   const std::string src = SqliteCs("acc.db");
   Db db(src);

@@ -1,5 +1,7 @@
 #include "support/ScriptedConnection.h"
 
+#include "platform/odbc/NameRules.h"
+
 #include <cstdio>
 
 namespace mvq::test {
@@ -8,8 +10,10 @@ using db::Variant;
 
 std::string DescribeValue(const Variant& v) {
   switch (v.kind()) {
-    case Variant::Kind::Null: return "NULL";
-    case Variant::Kind::String: return "'" + v.Str() + "'";
+    case Variant::Kind::Null:
+      return "NULL";
+    case Variant::Kind::String:
+      return "'" + v.Str() + "'";
     case Variant::Kind::Bytes: {
       std::string s = "x'";
       char b[4];
@@ -21,8 +25,10 @@ std::string DescribeValue(const Variant& v) {
     }
     case Variant::Kind::Date:
     case Variant::Kind::Time:
-    case Variant::Kind::DateTime: return "d'" + v.AsText() + "'";
-    default: return v.AsText();
+    case Variant::Kind::DateTime:
+      return "d'" + v.AsText() + "'";
+    default:
+      return v.AsText();
   }
 }
 
@@ -54,8 +60,8 @@ Rule& Rule::Rows(const std::vector<Column>& columns, std::vector<std::vector<Var
     f.scale = c.scale;
     f.autoIncrement = c.autoIncrement;
     f.typeName = c.typeName;
-    f.category = db::ClassifyField(c.adoType, c.precision, c.scale, c.autoIncrement)
-                     .value_or(db::ftUnknown);
+    f.category =
+        db::ClassifyField(c.adoType, c.precision, c.scale, c.autoIncrement).value_or(db::ftUnknown);
     response.fields.push_back(f);
   }
   response.rows = std::move(rows);
@@ -182,7 +188,10 @@ class ScriptedAppender : public db::Appender {
  public:
   ScriptedAppender(Script* script, size_t columns) : script_(script), columns_(columns) {}
 
-  void Append() override { row_.assign(columns_, Variant()); building_ = true; }
+  void Append() override {
+    row_.assign(columns_, Variant());
+    building_ = true;
+  }
   void SetField(size_t i, const Variant& v) override {
     if (!building_) throw db::DbError("no row is being appended");
     if (i >= row_.size()) throw db::DbError("Item cannot be found in the collection.");
@@ -270,11 +279,11 @@ class ScriptedConnection : public db::Connection {
   std::unique_ptr<db::Query> CreateQuery() override {
     return std::make_unique<ScriptedQuery>(&script());
   }
-  std::unique_ptr<db::Appender> CreateAppender(const std::string& table,
-                                               size_t columns) override {
+  std::unique_ptr<db::Appender> CreateAppender(const std::string& table, size_t columns) override {
     script().Record("append: " + table);
-    // The ODBC appender's first statement: its probe of the table's columns.
-    script().Gather("select * from " + table + " where 1=2");
+    // The ODBC appender's first statement: its probe of the table's columns, the name quoted
+    // as the engine's rules say.
+    script().Gather("select * from " + db::QuoteName(db::NamesOf(*this), table) + " where 1=2");
     return std::make_unique<ScriptedAppender>(&script(), columns);
   }
   Variant CallFunction(const std::string& name, const db::Params& inputs) override {
@@ -321,12 +330,15 @@ class ScriptedConnection : public db::Connection {
 std::shared_ptr<ScriptedWorld> ScriptedWorld::Install() {
   auto world = std::shared_ptr<ScriptedWorld>(new ScriptedWorld());
   ScriptedWorld* raw = world.get();
-  world->previous_ = db::SetConnectionFactory(
-      [raw]() -> std::unique_ptr<db::Connection> { return std::make_unique<ScriptedConnection>(raw); });
+  world->previous_ = db::SetConnectionFactory([raw]() -> std::unique_ptr<db::Connection> {
+    return std::make_unique<ScriptedConnection>(raw);
+  });
   return world;
 }
 
-ScriptedWorld::~ScriptedWorld() { db::SetConnectionFactory(std::move(previous_)); }
+ScriptedWorld::~ScriptedWorld() {
+  db::SetConnectionFactory(std::move(previous_));
+}
 
 Script& ScriptedWorld::ScriptFor(const std::string& cs) {
   auto& slot = scripts_[cs];

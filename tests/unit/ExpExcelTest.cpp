@@ -544,6 +544,7 @@ TEST_F(ExpExcel, EveryCellThatCannotHoldItsValueIsCountedPerSheetByKind) {
               std::string("\xe5\xae")}});
   Texpexcel writer(Path("changed.xls"));
   writer.ExportTable("C");
+  writer.Close();
   EXPECT_EQ(LogLines(), (Lines{"工作表C有3个单元格的数值超过15位有效数字,已写为文本",
                                "工作表C有2个单元格的日期不在1900-01-01至9999-12-31之间,已写为文本",
                                "工作表C有2个单元格的数值为NaN或无穷大,已写为文本",
