@@ -283,7 +283,11 @@ class ScriptedConnection : public db::Connection {
     script().Record("append: " + table);
     // The ODBC appender's first statement: its probe of the table's columns, the name quoted
     // as the engine's rules say.
-    script().Gather("select * from " + db::QuoteName(db::NamesOf(*this), table) + " where 1=2");
+    db::Dbms engine = script().dbms;
+    if (engine == db::Dbms::Unknown && script().Dialect())
+      engine = *script().Dialect() == SqlDialect::Oracle ? db::Dbms::Oracle : db::Dbms::SqlServer;
+    script().Gather("select * from " + db::QuoteName(db::NameRulesFor(engine), table) +
+                    " where 1=2");
     return std::make_unique<ScriptedAppender>(&script(), columns);
   }
   Variant CallFunction(const std::string& name, const db::Params& inputs) override {

@@ -69,12 +69,12 @@ TEST(SqlGrammarCheck, ScriptedConnectionsGatherWhatTheyAreSentInTheirDialectOnce
     c->CreateQuery()->Open("select * from \"a b\" where id = ?", {{db::Variant(1), {}}},
                            db::Fetch::Stream);
     c->CallFunction("getMdbCreateSql", {{db::Variant("EMP"), {}}});
-    c->CreateAppender("[销售 表]", 2);
+    c->CreateAppender("销售 表", 2);
   }
   EXPECT_EQ(ReadGathered(gather.dir(), SqlDialect::Oracle),
             (std::set<std::string>{"delete from emp", "select * from \"a b\" where id = ?",
                                    "select getMdbCreateSql(?) from dual",
-                                   "select * from [销售 表] where 1=2"}));
+                                   "select * from \"销售 表\" where 1=2"}));
   EXPECT_EQ(
       ReadGathered(gather.dir(), SqlDialect::SqlServer),
       (std::set<std::string>{"delete from emp", "select * from \"a b\" where id = ?",
