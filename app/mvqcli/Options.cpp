@@ -5,6 +5,7 @@
 #include <map>
 #include <string_view>
 
+#include "platform/text/AsciiCase.h"
 #include "shell/Directions.h"
 
 namespace mvq::cli {
@@ -141,15 +142,7 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
 }
 
 bool IsWorkbookName(const std::string& file) {
-  auto endsWith = [&](std::string_view ext) {
-    if (file.size() < ext.size()) return false;
-    for (size_t i = 0; i < ext.size(); ++i) {
-      const char c = file[file.size() - ext.size() + i];
-      if (std::tolower(static_cast<unsigned char>(c)) != ext[i]) return false;
-    }
-    return true;
-  };
-  return endsWith(".xls") || endsWith(".xlsx");
+  return text::EndsWithIgnoringCase(file, ".xls") || text::EndsWithIgnoringCase(file, ".xlsx");
 }
 
 void ApplyOptions(const Options& o, FormState& f) {

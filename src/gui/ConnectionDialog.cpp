@@ -17,6 +17,7 @@
 #include "platform/odbc/Connection.h"
 #include "platform/odbc/DbError.h"
 #include "platform/odbc/Drivers.h"
+#include "platform/text/AsciiCase.h"
 #include "shell/ShellServices.h"
 #include "support/NamedComponent.h"
 
@@ -31,11 +32,11 @@ std::string DriverValue(const std::string& name) {
 }
 
 bool IsDriverKey(const std::string& key) {
-  return SameText(key, "Driver");
+  return text::SameIgnoringCase(key, "Driver");
 }
 
 bool IsPasswordKey(const std::string& key) {
-  return SameText(key, "Password") || SameText(key, "PWD");
+  return text::SameIgnoringCase(key, "Password") || text::SameIgnoringCase(key, "PWD");
 }
 
 bool HoldsPassword(const std::vector<ConnectionAttribute>& attributes) {

@@ -93,11 +93,8 @@ std::string AttributeValue(const std::vector<ConnectionAttribute>& attributes,
 }
 
 bool CarriesPassword(std::string_view connectionString) {
-  std::string lower(connectionString);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower.find("password=") != std::string::npos || lower.find("pwd=") != std::string::npos;
+  return text::ContainsIgnoringCase(connectionString, "password=") ||
+         text::ContainsIgnoringCase(connectionString, "pwd=");
 }
 
 std::string ConnectionStringValue(std::string_view value) {

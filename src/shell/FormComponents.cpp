@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "platform/text/AsciiCase.h"
 #include "shell/Directions.h"
 #include "support/utFzStream.h"
 
@@ -21,8 +22,8 @@ int32_t ParseInt(const std::string& name, const std::string& value) {
 }
 
 bool ParseBool(const std::string& name, const std::string& value) {
-  if (SameText(value, "True")) return true;
-  if (SameText(value, "False")) return false;
+  if (text::SameIgnoringCase(value, "True")) return true;
+  if (text::SameIgnoringCase(value, "False")) return false;
   Unconvertible(name, value);
 }
 
@@ -39,11 +40,11 @@ class Component : public NamedComponent {
   ComponentKind Kind() const override { return kind_; }
   std::vector<std::string> PublishedProperties() const override { return {property_}; }
   std::string GetPropertyText(const std::string& name) const override {
-    if (!SameText(name, property_)) NamedComponent::GetPropertyText(name);
+    if (!text::SameIgnoringCase(name, property_)) NamedComponent::GetPropertyText(name);
     return Value();
   }
   void SetPropertyText(const std::string& name, const std::string& value) override {
-    if (!SameText(name, property_)) NamedComponent::SetPropertyText(name, value);
+    if (!text::SameIgnoringCase(name, property_)) NamedComponent::SetPropertyText(name, value);
     Apply(value);
   }
 
@@ -122,14 +123,14 @@ class ComboBox : public NamedComponent {
   ComponentKind Kind() const override { return ComponentKind::ComboBox; }
   std::vector<std::string> PublishedProperties() const override { return {"ItemIndex", "Text"}; }
   std::string GetPropertyText(const std::string& name) const override {
-    if (SameText(name, "Text")) return box_.text;
-    if (SameText(name, "ItemIndex")) return std::to_string(box_.itemIndex);
+    if (text::SameIgnoringCase(name, "Text")) return box_.text;
+    if (text::SameIgnoringCase(name, "ItemIndex")) return std::to_string(box_.itemIndex);
     return NamedComponent::GetPropertyText(name);
   }
   void SetPropertyText(const std::string& name, const std::string& value) override {
-    if (SameText(name, "Text")) {
+    if (text::SameIgnoringCase(name, "Text")) {
       box_.text = value;
-    } else if (SameText(name, "ItemIndex")) {
+    } else if (text::SameIgnoringCase(name, "ItemIndex")) {
       box_.SetItemIndex(ParseInt(name_, value));
     } else {
       NamedComponent::SetPropertyText(name, value);

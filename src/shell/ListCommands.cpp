@@ -1,21 +1,13 @@
 #include "shell/ListCommands.h"
 
+#include "platform/text/AsciiCase.h"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 namespace mvq {
-namespace {
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void SelectAllItems(TableList& list, bool selected) {
   for (int i = 0; i < list.Count(); ++i) list.SetSelected(i, selected);
@@ -39,9 +31,9 @@ void MoveAllItems(TableList& from, TableList& to) {
 }
 
 int FindItem(std::string_view text, const TableList& list) {
-  const std::string wanted = AsciiUpper(text);
+  const std::string wanted = text::AsciiUpper(text);
   for (int i = std::max(list.Current(), 0); i < list.Count(); ++i) {
-    if (AsciiUpper(list.Text(i)).find(wanted) != std::string::npos) return i;
+    if (text::AsciiUpper(list.Text(i)).find(wanted) != std::string::npos) return i;
   }
   return -1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/text/AsciiCase.h"
 #include "platform/text/Gbk.h"
 
 namespace mvq {
@@ -14,8 +15,8 @@ std::string TableList::SortKey(const std::string& text) {
     const auto c = static_cast<unsigned char>(key[i]);
     if (c >= 0x80) {
       ++i;  // skip the trail byte of a double-byte character
-    } else if (c >= 'A' && c <= 'Z') {
-      key[i] = static_cast<char>(c - 'A' + 'a');
+    } else {
+      key[i] = text::AsciiLower(key[i]);
     }
   }
   return key;

@@ -1,5 +1,7 @@
 #include "support/MemoryComponent.h"
 
+#include "platform/text/AsciiCase.h"
+
 #include <charconv>
 
 namespace mvq {
@@ -18,8 +20,8 @@ int32_t ParseInteger(const std::string& value) {
 }
 
 std::string ParseBoolean(const std::string& value) {
-  if (SameText(value, "True")) return "True";
-  if (SameText(value, "False")) return "False";
+  if (text::SameIgnoringCase(value, "True")) return "True";
+  if (text::SameIgnoringCase(value, "False")) return "False";
   throw PropertyError("'" + value + "' is not a valid boolean value");
 }
 
@@ -48,7 +50,7 @@ MemoryComponent& MemoryComponent::SetTag(int tag) {
 
 MemoryComponent::Published* MemoryComponent::Find(const std::string& name) {
   for (Published& p : properties_)
-    if (SameText(p.name, name)) return &p;
+    if (text::SameIgnoringCase(p.name, name)) return &p;
   return nullptr;
 }
 
@@ -60,7 +62,7 @@ std::string MemoryComponent::Convert(const Published& p, const std::string& valu
   switch (p.type) {
     case PropertyType::Integer: {
       int32_t v = ParseInteger(value);
-      bool isIndex = SameText(p.name, "ItemIndex");
+      bool isIndex = text::SameIgnoringCase(p.name, "ItemIndex");
       if (isIndex && (v < -1 || v >= static_cast<int64_t>(items_.size()))) v = -1;
       return std::to_string(v);
     }

@@ -9,7 +9,7 @@ namespace {
 NamedComponent* FindByName(const std::vector<NamedComponent*>& list, std::string_view name) {
   if (name.empty()) return nullptr;
   for (NamedComponent* c : list)
-    if (c && SameText(c->Name(), name)) return c;
+    if (c && text::SameIgnoringCase(c->Name(), name)) return c;
   return nullptr;
 }
 
@@ -23,13 +23,9 @@ void NamedComponent::SetPropertyText(const std::string& name, const std::string&
   throw PropertyError("property " + name + " of " + Name() + " cannot be set");
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  return text::SameIgnoringCase(a, b);
-}
-
 std::optional<std::string> PublishedName(const NamedComponent& component, std::string_view name) {
   for (const std::string& p : component.PublishedProperties())
-    if (SameText(p, name)) return p;
+    if (text::SameIgnoringCase(p, name)) return p;
   return std::nullopt;
 }
 

@@ -50,9 +50,6 @@ class NamedComponent {
   virtual std::vector<NamedComponent*> OwnedComponents() const { return {}; }
 };
 
-// ASCII letters compared without case; other bytes as they are.
-bool SameText(std::string_view a, std::string_view b);
-
 // Whether the component publishes a property of that name, letter case ignored.
 bool HasProperty(const NamedComponent& component, std::string_view name);
 // The published spelling of a property name, letter case ignored.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/text/AsciiCase.h"
 #include "platform/text/Gbk.h"
 
 namespace mvq {
@@ -24,7 +25,7 @@ std::string ReplaceAll(std::string s, std::string_view from, std::string_view to
 std::string ReplaceBrTags(std::string_view value) {
   std::string out;
   for (size_t i = 0; i < value.size();) {
-    if (SameText(value.substr(i, 4), "<Br>")) {
+    if (text::SameIgnoringCase(value.substr(i, 4), "<Br>")) {
       out += "\r\n";
       i += 4;
     } else {
@@ -88,7 +89,7 @@ void TFzSaveSet::SaveComponent(const NamedComponent& component) {
   }
   for (const char* name : {"Text", "ItemIndex", "checked", "Value"}) {
     if (HasProperty(component, name)) {
-      std::string written = SameText(name, "ItemIndex") ? "itemindex" : name;
+      std::string written = text::SameIgnoringCase(name, "ItemIndex") ? "itemindex" : name;
       return SaveProperty(component, written);
     }
   }
@@ -96,7 +97,7 @@ void TFzSaveSet::SaveComponent(const NamedComponent& component) {
 
 void TFzSaveSet::SaveProperty(const NamedComponent& component, const std::string& property) {
   std::string head = component.Name() + "," + property + ",";
-  if (component.Kind() == ComponentKind::ListBox && SameText(property, "items")) {
+  if (component.Kind() == ComponentKind::ListBox && text::SameIgnoringCase(property, "items")) {
     size_t used = text::Utf8ToGbk(head).size();
     WriteString(head +
                 JoinItems(component.Items(), kMaxStringBytes - std::min(used, kMaxStringBytes)));
@@ -135,7 +136,7 @@ void TFzGetSet::ApplyProperty(const std::string& line) {
   NamedComponent* target = FindOwned(*window_, name);
   if (!target) target = FindChild(*window_, name);
   if (!target) return;
-  if (target->Kind() == ComponentKind::ListBox && SameText(property, "ITEMS")) {
+  if (target->Kind() == ComponentKind::ListBox && text::SameIgnoringCase(property, "ITEMS")) {
     target->SetItems(SplitLines(ReplaceBrTags(value)));
     return;
   }

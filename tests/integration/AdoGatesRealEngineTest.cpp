@@ -17,6 +17,7 @@
 
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
+#include "platform/text/AsciiCase.h"
 #include "support/Engines.h"
 #include "support/RunLogCapture.h"
 
@@ -81,11 +82,6 @@ const Engine& EngineNamed(const std::string& name) {
     if (e.name == name) return e;
   }
   throw std::logic_error("no engine " + name);
-}
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
 }
 
 std::string WithTable(std::string pattern, const std::string& table) {
@@ -245,7 +241,8 @@ class ProviderCreateSqlBetweenEngines
 TEST_P(ProviderCreateSqlBetweenEngines, TheTextIsAcceptedAndTheTableKeepsTheValues) {
   ASSERT_TRUE(source && target);
   const auto& [from, to] = GetParam();
-  const std::string table = "mvq_ado_" + Lower(from) + "_to_" + Lower(to);
+  const std::string table =
+      "mvq_ado_" + mvq::text::AsciiLower(from) + "_to_" + mvq::text::AsciiLower(to);
   TADOConn src(*source), dst(*target);
   ASSERT_TRUE(src.IsConnected());
   ASSERT_TRUE(dst.IsConnected());

@@ -14,6 +14,7 @@
 #include "gates/oracle/UtStoreProOCI.h"
 #include "gates/oracle/utconnection.h"
 #include "platform/oracle/OraDrivers.h"
+#include "platform/text/AsciiCase.h"
 #include "support/utLog.h"
 
 namespace mvq {
@@ -28,10 +29,7 @@ std::map<std::string, std::string> ParseSettings(const std::string& text) {
     std::string item = text.substr(start, end - start);
     size_t eq = item.find('=');
     if (eq != std::string::npos) {
-      std::string key = item.substr(0, eq);
-      std::transform(key.begin(), key.end(), key.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-      values[key] = item.substr(eq + 1);
+      values[mvq::text::AsciiUpper(item.substr(0, eq))] = item.substr(eq + 1);
     }
     start = end + 1;
   }

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "platform/odbc/ConnectionString.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::test {
 
@@ -18,9 +19,8 @@ namespace {
 
 // Whether text holds word (in lower case), ASCII letters compared without case.
 bool Contains(std::string_view text, std::string_view word) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   return std::search(text.begin(), text.end(), word.begin(), word.end(),
-                     [&](char a, char b) { return lower(a) == b; }) != text.end();
+                     [](char a, char b) { return mvq::text::AsciiLower(a) == b; }) != text.end();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/SqlGrammarCheck.h"
 
+#include "platform/text/AsciiCase.h"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -10,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 std::string_view Trimmed(std::string_view s) {
   const size_t first = s.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) return {};
@@ -25,7 +20,7 @@ std::string_view Trimmed(std::string_view s) {
 
 std::vector<std::string> Words(std::string_view s, size_t count) {
   std::vector<std::string> words;
-  std::istringstream in{Lower(s)};
+  std::istringstream in{text::AsciiLower(s)};
   for (std::string w; words.size() < count && in >> w;) words.push_back(w);
   return words;
 }
@@ -89,7 +84,7 @@ std::string ForGrammar(SqlDialect dialect, std::string_view sql) {
     } else if (IsWordChar(c)) {
       size_t end = i;
       while (end < sql.size() && IsWordChar(sql[end])) ++end;
-      const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      const char upper = text::AsciiUpper(c);
       const bool bind = i > 0 && sql[i - 1] == ':';
       if (end == i + 1 && !bind &&
           std::string_view("EGHKMPT").find(upper) != std::string_view::npos)
@@ -120,7 +115,7 @@ std::optional<std::string> DriverFault(SqlDialect dialect, std::string_view sql)
              "\", which the grammar and the server read as the name of a procedure to run";
     std::istringstream lines{std::string(text)};
     for (std::string line; std::getline(lines, line);) {
-      if (Lower(Trimmed(line)) == "go")
+      if (text::AsciiLower(Trimmed(line)) == "go")
         return "a \"go\" line: a client tool's batch separator, which the server refuses";
     }
     return std::nullopt;

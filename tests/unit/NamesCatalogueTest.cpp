@@ -12,6 +12,7 @@
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
 #include "platform/oracle/OraDrivers.h"
+#include "platform/text/AsciiCase.h"
 #include "support/CurrentDirection.h"
 #include "support/NameCatalogue.h"
 #include "support/RunLogCapture.h"
@@ -49,18 +50,14 @@ bool Has(const Script& s, const std::string& entry) {
   return std::find(s.calls.begin(), s.calls.end(), entry) != s.calls.end();
 }
 
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return std::toupper(ch); });
-  return s;
-}
 // The spelling Oracle's dictionary holds: a name left unquoted is folded to upper case.
 std::string OracleStored(const CatalogueName& c) {
-  return c.oracle != c.name ? c.name : Upper(c.name);
+  return c.oracle != c.name ? c.name : mvq::text::AsciiUpper(c.name);
 }
 // The existence test compares with upper(:1) unless that would miss the stored spelling.
 std::string ExistsCondition(const CatalogueName& c) {
-  return OracleStored(c) == Upper(c.name) ? "upper(:1) ['" + c.name + "']"
-                                          : ":1 ['" + c.name + "']";
+  return OracleStored(c) == mvq::text::AsciiUpper(c.name) ? "upper(:1) ['" + c.name + "']"
+                                                          : ":1 ['" + c.name + "']";
 }
 
 class NamesCatalogue : public test::RunLogCapture {

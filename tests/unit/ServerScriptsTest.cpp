@@ -11,6 +11,8 @@
 
 #include "engine/ServerScripts.h"
 
+#include "platform/text/AsciiCase.h"
+
 namespace mvq {
 namespace {
 
@@ -39,11 +41,6 @@ std::string Trimmed(std::string s) {
   auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
   s.erase(s.begin(), std::find_if_not(s.begin(), s.end(), blank));
   s.erase(std::find_if_not(s.rbegin(), s.rend(), blank).base(), s.end());
-  return s;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
 
@@ -111,7 +108,7 @@ TEST(ServerScripts, EachScriptIsOneStatementThatNoDriverRewrites) {
   for (const ServerScript& script : AllServerScripts()) {
     SCOPED_TRACE(script.field);
     for (const std::string& line : Lines(script.text)) {
-      const std::string word = Lower(Trimmed(line));
+      const std::string word = mvq::text::AsciiLower(Trimmed(line));
       EXPECT_NE(word, "/") << "a client-tool terminator would end the statement";
       EXPECT_NE(word, "go") << "a batch separator would end the statement";
     }
@@ -156,7 +153,7 @@ TEST(ServerScripts, SqlServerInstallsTheTypeMapperFirstAndTheAccessPairOnlyForSq
     EXPECT_EQ(chosen[1]->function, "gettablesql");
     // Release drops the same two functions, type mapper first.
     for (size_t i = 0; i < chosen.size(); ++i) {
-      EXPECT_EQ(Lower(std::string(SqlServerReleaseStatements[i])),
+      EXPECT_EQ(mvq::text::AsciiLower(std::string(SqlServerReleaseStatements[i])),
                 "drop function " + std::string(chosen[i]->function));
     }
   }

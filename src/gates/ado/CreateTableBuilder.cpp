@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "gates/ado/utNCDataGates.h"
+#include "platform/text/AsciiCase.h"
 #include "support/Messages.h"
 #include "support/utLog.h"
 
@@ -95,7 +96,7 @@ ColumnType DecimalType(const std::string& name, const FieldDesc& f, const Decima
 
 // Whether a source column keeps a time zone with its time stamps (PostgreSQL's timestamptz).
 bool HoldsTimeZone(const FieldDesc& f) {
-  std::string t = AsciiLower(f.typeName);
+  std::string t = text::AsciiLower(f.typeName);
   return t == "timestamptz" || t.find("with time zone") != std::string::npos;
 }
 const char* const kZoneLoss = "不保留时区，时间按源连接的时区写入";
@@ -214,13 +215,13 @@ class ProviderTypes {
   // Decimal columns: a target without a decimal type (SQLite) still takes NUMERIC.
   std::string Decimal() {
     std::string t = Name("131");
-    if (t.empty() || AsciiUpper(t) == "DECIMAL") return "NUMERIC";
+    if (t.empty() || text::AsciiUpper(t) == "DECIMAL") return "NUMERIC";
     return t;
   }
 
   std::string Binary() {
     std::string t = Name("128", true);
-    return AsciiUpper(t) == "LONGBINARY" ? "image" : t;
+    return text::AsciiUpper(t) == "LONGBINARY" ? "image" : t;
   }
 
   DecimalLimits Limits() const {
@@ -259,7 +260,7 @@ class ProviderTypes {
   // type does too.
   std::string ZonedTimestamp() {
     std::string t = Name("135");
-    return AsciiLower(t) == "timestamptz" ? t : std::string();
+    return text::AsciiLower(t) == "timestamptz" ? t : std::string();
   }
 
   std::string Timestamp() {
@@ -267,9 +268,9 @@ class ProviderTypes {
     if (t.empty()) return "date";
     // PostgreSQL lists only timestamptz, which converts values through the session's time
     // zone; the plain timestamp keeps them as they are.
-    if (AsciiLower(t) == "timestamptz") return "timestamp";
+    if (text::AsciiLower(t) == "timestamptz") return "timestamp";
     // MariaDB's DATETIME keeps whole seconds only.
-    if (target_.dbms() == Dbms::MariaDB && AsciiUpper(t) == "DATETIME") return t + "(6)";
+    if (target_.dbms() == Dbms::MariaDB && text::AsciiUpper(t) == "DATETIME") return t + "(6)";
     return t;
   }
 
@@ -466,7 +467,7 @@ std::string BuildCreateTable(const std::string& table, const std::vector<FieldDe
 
 std::string FindProviderType(const std::vector<ProviderTypeRow>& types, const std::string& code,
                              bool widest) {
-  const auto* row = FindRow(types, AsciiUpper(code), widest);
+  const auto* row = FindRow(types, text::AsciiUpper(code), widest);
   return row ? row->TYPE_NAME : std::string();
 }
 

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "gates/ado/CreateTableBuilder.h"
+#include "platform/text/AsciiCase.h"
 #include "support/TableErrorNote.h"
 #include "support/utLog.h"
 
@@ -56,20 +57,6 @@ std::string Format(const char* pattern, const std::string& a) {
 }
 
 }  // namespace
-
-std::string AsciiUpper(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
-
-std::string AsciiLower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 int ClampRows(int64_t rows) {
   if (rows > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
@@ -214,10 +201,10 @@ void TADODataGate::FillListFromDataSet(db::Query& query, TStringList& list) {
 }
 
 bool TADODataGate::TableExists(const std::string& table) {
-  std::string wanted = AsciiUpper(table);
+  std::string wanted = text::AsciiUpper(table);
   for (const auto& row : Connection().SchemaTables()) {
     if ((row.TABLE_TYPE == "TABLE" || row.TABLE_TYPE == "VIEW") &&
-        AsciiUpper(row.TABLE_NAME) == wanted) {
+        text::AsciiUpper(row.TABLE_NAME) == wanted) {
       return true;
     }
   }
@@ -236,13 +223,13 @@ int TADODataGate::GetTableList(TStringList& list) {
 }
 
 std::string TADODataGate::GetPrimaryKeys(const std::string& table) {
-  std::string wanted = AsciiUpper(table);
+  std::string wanted = text::AsciiUpper(table);
   std::string keys;
   for (const auto& row : Connection().SchemaPrimaryKeys()) {
-    if (AsciiUpper(row.TABLE_NAME) == wanted) keys += row.COLUMN_NAME + ",";
+    if (text::AsciiUpper(row.TABLE_NAME) == wanted) keys += row.COLUMN_NAME + ",";
   }
   if (!keys.empty()) keys.pop_back();
-  return AsciiLower(keys);
+  return text::AsciiLower(keys);
 }
 
 void TADODataGate::ParseUserId(const std::string& connectionString) {
@@ -254,7 +241,8 @@ void TADODataGate::ParseUserId(const std::string& connectionString) {
   }
   at += kKey.size();
   auto end = connectionString.find(';', at);
-  userId_ = AsciiUpper(connectionString.substr(at, end == std::string::npos ? end : end - at));
+  userId_ =
+      text::AsciiUpper(connectionString.substr(at, end == std::string::npos ? end : end - at));
 }
 
 bool TADODataGate::CanPageByKey() const {

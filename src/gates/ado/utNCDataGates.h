@@ -131,9 +131,6 @@ class TADODataGate {
   bool pagedByKey_ = false;  // false: the first statement read the whole table
 };
 
-// ASCII case mapping: leaves the bytes of UTF-8 multi-byte characters alone.
-std::string AsciiUpper(std::string s);
-std::string AsciiLower(std::string s);
 // A rows-affected count as the gates' 32-bit results carry it.
 int ClampRows(int64_t rows);
 

@@ -1,4 +1,5 @@
 #include "gates/ado/utSQLConnection.h"
+#include "platform/text/AsciiCase.h"
 #include "support/TableErrorNote.h"
 
 namespace mvq {
@@ -47,7 +48,7 @@ int TSQLComDBConn::CreateFunction(const std::string& script, const std::string& 
 
 bool TSQLComDBConn::TableExists(const std::string& table) {
   auto count = QueryValue("select count(*) from sysobjects where name=" +
-                              db::QuoteLiteral(Names(), AsciiLower(table)) + " and type='u'",
+                              db::QuoteLiteral(Names(), text::AsciiLower(table)) + " and type='u'",
                           {});
   return count.AsInt() > 0;
 }

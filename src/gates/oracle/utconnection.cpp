@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/text/AsciiCase.h"
 #include "support/TableErrorNote.h"
 #include "support/utLog.h"
 
@@ -50,12 +51,6 @@ constexpr const char* kNoKeyMarker = "fzok999";
 std::string ErrorText(const std::exception& e) {
   if (const auto* db = dynamic_cast<const db::DbError*>(&e)) return db->DriverMessage();
   return e.what();
-}
-
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return s;
 }
 
 // The first n characters of UTF-8 text (whole characters, never a cut sequence).
@@ -241,7 +236,7 @@ std::string TComDBConn::GetDatabaseName() {
 
 bool TComDBConn::TableExists(const std::string& table) {
   std::string stored = db::StoredName(Names(), table);
-  if (stored == Upper(table)) return QueryValue(kTableExistsSql, {table}).AsInt() > 0;
+  if (stored == text::AsciiUpper(table)) return QueryValue(kTableExistsSql, {table}).AsInt() > 0;
   return QueryValue(kTableExistsExactSql, {stored}).AsInt() > 0;
 }
 
@@ -294,7 +289,7 @@ std::vector<std::string> TComDBConn::GetPrimaryKeyColumns(const std::string& tab
 
 std::pair<std::string, std::string> TComDBConn::SplitOwner(const std::string& name) {
   size_t dot = name.find('.');
-  if (dot == std::string::npos) return {Upper(LoginUser), name};
+  if (dot == std::string::npos) return {text::AsciiUpper(LoginUser), name};
   return {name.substr(0, dot), Utf8Prefix(name.substr(dot + 1), 100)};
 }
 

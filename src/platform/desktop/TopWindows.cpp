@@ -1,5 +1,6 @@
 #include "platform/desktop/TopWindows.h"
 
+#include "platform/text/AsciiCase.h"
 #include "platform/text/Gbk.h"
 
 namespace mvq {
@@ -9,14 +10,6 @@ namespace {
 WindowRegistry*& Registry() {
   static WindowRegistry* registry = nullptr;
   return registry;
-}
-
-// UTF-8 bytes of ASCII letters never occur inside a multi-byte character, so folding
-// them leaves the other characters alone.
-std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
 }
 
 // The part of a title a 255-character buffer holds: 254 bytes of GBK, whole characters.
@@ -49,10 +42,10 @@ WindowRegistry* SetWindowRegistry(WindowRegistry* registry) {
 void CloseWindowsByTitle(const std::string& text) {
   WindowRegistry* registry = Registry();
   if (!registry || text.empty()) return;
-  std::string needle = AsciiLower(text);
+  std::string needle = text::AsciiLower(text);
   // A snapshot: closing one window may reorder or remove others.
   for (WindowId window : registry->TopLevelWindows()) {
-    std::string title = AsciiLower(TitleBufferPart(registry->WindowTitle(window)));
+    std::string title = text::AsciiLower(TitleBufferPart(registry->WindowTitle(window)));
     if (title.find(needle) != std::string::npos) registry->CloseWindow(window);
   }
 }

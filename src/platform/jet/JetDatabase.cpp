@@ -7,6 +7,7 @@
 #include "platform/jet/SystemCatalog.h"
 #include "platform/jet/UsageMap.h"
 #include "platform/jet/ValueCodec.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::jet {
 
@@ -81,7 +82,7 @@ TableWriter& JetDatabase::AddTable(TableSchema schema, int32_t flags) {
 
 TableWriter* JetDatabase::Find(const std::string& name) {
   for (auto& t : tables_)
-    if (FoldedEqual(t->Schema().name, name)) return t.get();
+    if (text::SameIgnoringCase(t->Schema().name, name)) return t.get();
   return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/jet/JetText.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::jet {
 
@@ -13,7 +14,7 @@ namespace {
 struct Token {
   enum Kind { Word, Name, Number, Punct, Text, End } kind = End;
   std::string text;
-  bool Is(const char* word) const { return kind == Word && FoldedEqual(text, word); }
+  bool Is(const char* word) const { return kind == Word && text::SameIgnoringCase(text, word); }
   bool IsPunct(char c) const { return kind == Punct && text.size() == 1 && text[0] == c; }
 };
 
@@ -142,7 +143,7 @@ class Parser {
       std::string n = TakeName();
       bool found = false;
       for (size_t i = 0; i < t.columns.size(); ++i)
-        if (FoldedEqual(t.columns[i].name, n)) {
+        if (text::SameIgnoringCase(t.columns[i].name, n)) {
           cols.push_back(uint16_t(i));
           found = true;
         }
@@ -187,9 +188,9 @@ class Parser {
     Token type = Take();
     if (type.kind != Token::Word) throw JetError("no type for column " + col.name + " in: " + sql_);
     std::string name = type.text;
-    if (FoldedEqual(name, "double") && Peek().Is("precision")) ++at_;
-    if ((FoldedEqual(name, "long") && (Peek().Is("binary") || Peek().Is("text"))) ||
-        FoldedEqual(name, "character")) {
+    if (text::SameIgnoringCase(name, "double") && Peek().Is("precision")) ++at_;
+    if ((text::SameIgnoringCase(name, "long") && (Peek().Is("binary") || Peek().Is("text"))) ||
+        text::SameIgnoringCase(name, "character")) {
       name += Peek().kind == Token::Word ? Take().text : "";
     }
     std::vector<int> size = Numbers();
@@ -217,7 +218,7 @@ class Parser {
   void SetType(Column& c, const std::string& n, const std::vector<int>& size) {
     auto is = [&](std::initializer_list<const char*> names) {
       for (const char* x : names)
-        if (FoldedEqual(n, x)) return true;
+        if (text::SameIgnoringCase(n, x)) return true;
       return false;
     };
     int first = size.empty() ? -1 : size[0];

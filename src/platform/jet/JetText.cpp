@@ -106,15 +106,4 @@ std::u16string StoredText(const Bytes& b) {
   return s;
 }
 
-bool FoldedEqual(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = char(x - 32);
-    if (y >= 'a' && y <= 'z') y = char(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace mvq::jet

@@ -16,7 +16,5 @@ Bytes CompressedText(const std::u16string& s);
 std::string FromUtf16(const std::u16string& s);
 // Stored text (either form) back to UTF-16.
 std::u16string StoredText(const Bytes& b);
-// Names compare without regard to ASCII case, as Jet does.
-bool FoldedEqual(const std::string& a, const std::string& b);
 
 }  // namespace mvq::jet

@@ -1,6 +1,7 @@
 #include "platform/jet/TableSchema.h"
 
 #include "platform/jet/JetText.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::jet {
 
@@ -51,7 +52,8 @@ void TableSchema::Layout() {
     Column& c = columns[i];
     if (auto p = NameProblem(c.name); !p.empty()) throw JetError("column " + c.name + ": " + p);
     for (size_t j = 0; j < i; ++j)
-      if (FoldedEqual(columns[j].name, c.name)) throw JetError("column " + c.name + " twice");
+      if (text::SameIgnoringCase(columns[j].name, c.name))
+        throw JetError("column " + c.name + " twice");
     c.number = uint16_t(i);
     if (c.IsFixed()) {
       c.length = c.type == ColType::Bool ? 1 : FixedSizeOf(c.type);

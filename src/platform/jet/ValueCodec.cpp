@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/jet/JetText.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::jet {
 
@@ -110,7 +111,8 @@ double JetDate(const db::DateTime& t) {
 bool EncodeBool(const db::Variant& v) {
   if (v.kind() == db::Variant::Kind::String) {
     const std::string& s = v.Str();
-    return !(s.empty() || s == "0" || FoldedEqual(s, "false") || FoldedEqual(s, "no"));
+    return !(s.empty() || s == "0" || text::SameIgnoringCase(s, "false") ||
+             text::SameIgnoringCase(s, "no"));
   }
   return v.AsBool();
 }

@@ -314,11 +314,7 @@ std::string HideSecrets(std::string message, const std::vector<std::string>& sec
 }
 
 std::string MissingDatabaseFile(std::string_view text) {
-  const auto contains = [](std::string value, std::string_view part) {
-    std::transform(value.begin(), value.end(), value.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return value.find(part) != std::string::npos;
-  };
+  const auto contains = text::ContainsIgnoringCase;
   std::optional<std::string> file = AttributeValue(text, "DBQ");
   if (!file && contains(DriverOf(text), "sqlite")) file = AttributeValue(text, "Database");
   const std::string provider = AttributeValue(text, "Provider").value_or("");

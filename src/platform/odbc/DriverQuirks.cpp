@@ -5,35 +5,28 @@
 #include <charconv>
 
 #include "platform/odbc/ConnectionString.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
-bool Contains(std::string_view haystack, std::string_view lowerNeedle) {
-  return Lower(haystack).find(lowerNeedle) != std::string::npos;
-}
+using text::AsciiLower;
+using text::ContainsIgnoringCase;
 
 bool IsSqliteDriver(std::string_view d) {
-  return Lower(d) == "sqlite3" || Contains(d, "sqlite3odbc");
+  return AsciiLower(d) == "sqlite3" || ContainsIgnoringCase(d, "sqlite3odbc");
 }
 bool IsMariaDbDriver(std::string_view d) {
-  return Lower(d).starts_with("mariadb") || Contains(d, "libmaodbc");
+  return AsciiLower(d).starts_with("mariadb") || ContainsIgnoringCase(d, "libmaodbc");
 }
 bool IsPsqlOdbcDriver(std::string_view d) {
-  return Lower(d).starts_with("postgresql") || Contains(d, "psqlodbc");
+  return AsciiLower(d).starts_with("postgresql") || ContainsIgnoringCase(d, "psqlodbc");
 }
 
 // A MariaDB server of at least major.minor; SQL_DBMS_VER reads "10.11.000019".
 bool MariaDbServerAtLeast(const ServerInfo& server, int major, int minor) {
-  if (Lower(server.dbmsName) != "mariadb") return false;
+  if (AsciiLower(server.dbmsName) != "mariadb") return false;
   const char* p = server.dbmsVersion.data();
   const char* end = p + server.dbmsVersion.size();
   int got[2] = {0, 0};
@@ -54,17 +47,17 @@ void StandardSavepoints(Quirks& q) {
 }  // namespace
 
 std::optional<std::string> WorkingDriverFor(std::string_view driver) {
-  if (Lower(driver) == "sqlite") return "SQLite3";
+  if (AsciiLower(driver) == "sqlite") return "SQLite3";
   return std::nullopt;
 }
 
 bool DriverNeedsNarrowCalls(std::string_view driver) {
-  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc") || IsSqliteDriver(driver) ||
-         Lower(driver) == "sqlite" || IsMariaDbDriver(driver);
+  return AsciiLower(driver) == "mdbtools" || ContainsIgnoringCase(driver, "libmdbodbc") ||
+         IsSqliteDriver(driver) || AsciiLower(driver) == "sqlite" || IsMariaDbDriver(driver);
 }
 
 bool DriverPrintsItsErrors(std::string_view driver) {
-  return Lower(driver) == "mdbtools" || Contains(driver, "libmdbodbc");
+  return AsciiLower(driver) == "mdbtools" || ContainsIgnoringCase(driver, "libmdbodbc");
 }
 
 std::vector<DriverOption> DefaultDriverOptions(std::string_view driver) {
@@ -75,7 +68,7 @@ std::vector<DriverOption> DefaultDriverOptions(std::string_view driver) {
 }
 
 Dbms DetectDbms(std::string_view dbmsName, std::string_view driverName) {
-  std::string n = Lower(dbmsName);
+  std::string n = AsciiLower(dbmsName);
   if (n.find("sqlite") != std::string::npos) return Dbms::SQLite;
   if (n.find("postgres") != std::string::npos) return Dbms::PostgreSQL;
   if (n.find("mariadb") != std::string::npos || n.find("mysql") != std::string::npos)
@@ -84,7 +77,7 @@ Dbms DetectDbms(std::string_view dbmsName, std::string_view driverName) {
   if (n.find("access") != std::string::npos || n.find("mdbtools") != std::string::npos)
     return Dbms::Access;
   if (n.find("oracle") != std::string::npos) return Dbms::Oracle;
-  std::string d = Lower(driverName);
+  std::string d = AsciiLower(driverName);
   if (d.find("sqlite") != std::string::npos) return Dbms::SQLite;
   if (d.find("psqlodbc") != std::string::npos) return Dbms::PostgreSQL;
   if (d.find("maodbc") != std::string::npos || d.find("myodbc") != std::string::npos)

@@ -5,6 +5,7 @@
 
 #include "platform/odbc/Connection.h"
 #include "platform/odbc/Session.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
@@ -34,19 +35,8 @@ bool IsAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-std::string AsciiUpper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
-std::string AsciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
+using text::AsciiLower;
+using text::AsciiUpper;
 
 std::string Folded(const NameRules& rules, std::string_view name) {
   switch (rules.fold) {

@@ -5,6 +5,7 @@
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/Markers.h"
 #include "platform/odbc/StatementCancel.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
@@ -15,9 +16,7 @@ constexpr size_t kFetchRows = 1000;
 bool IsQueryText(const std::string& sql) {
   size_t at = sql.find_first_not_of(" \t\r\n(");
   if (at == std::string::npos || sql.size() - at < 6) return false;
-  std::string word = sql.substr(at, 6);
-  for (auto& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return word == "select";
+  return text::SameIgnoringCase(std::string_view(sql).substr(at, 6), "select");
 }
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/odbc/WideText.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
@@ -22,11 +23,6 @@ constexpr size_t kBlockBytes = 1 << 20;
 // fill the whole buffer it is given (sqliteodbc pads it with strncpy).
 constexpr size_t kFirstPieceBytes = 512;
 constexpr size_t kPieceBytes = 64 * 1024;
-
-std::string Lower(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 int PrecisionOf(SQLSMALLINT sqlType, SQLULEN size) {
   switch (sqlType) {
@@ -210,7 +206,7 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
       return known->second.count(column) ? known->second.at(column) : "";
     };
     bool unconstrained = false;
-    const std::string type = Lower(c.desc.typeName);
+    const std::string type = text::AsciiLower(c.desc.typeName);
     if (quirks.decimalsNeedDeclaredType && (type == "numeric" || type == "decimal")) {
       std::string declared = declaredType();
       if (auto dec = ParseDeclaredDecimal(declared)) {
@@ -221,7 +217,7 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
       }
     }
     if (!quirks.declaredTypesQuery.empty() && c.sqlType == SQL_NUMERIC && type == "numeric" &&
-        c.size == 28 && c.digits == 6 && Lower(declaredType()) == "numeric") {
+        c.size == 28 && c.digits == 6 && text::AsciiLower(declaredType()) == "numeric") {
       unconstrained = true;
       c.size = kUnconstrainedDigits;
       c.digits = 0;

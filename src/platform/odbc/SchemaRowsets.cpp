@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/odbc/ResultReader.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
@@ -18,9 +19,8 @@ std::vector<std::vector<Variant>> ReadAll(Statement& stmt) {
   return rows;
 }
 
-bool IsDecimalTypeName(std::string name) {
-  for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name == "numeric" || name == "decimal";
+bool IsDecimalTypeName(const std::string& name) {
+  return text::SameIgnoringCase(name, "numeric") || text::SameIgnoringCase(name, "decimal");
 }
 
 std::string Text(const std::vector<Variant>& row, size_t i) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/odbc/FieldTypes.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::db {
 
@@ -195,8 +196,7 @@ bool IsLongType(int sqlType) {
 }
 
 std::optional<DeclaredDecimal> ParseDeclaredDecimal(std::string_view t) {
-  std::string lower;
-  for (char c : t) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = text::AsciiLower(t);
   size_t i = 0;
   if (lower.starts_with("numeric"))
     i = 7;
@@ -225,8 +225,7 @@ std::optional<DeclaredDecimal> ParseDeclaredDecimal(std::string_view t) {
 
 bool HasIntegerAffinity(std::string_view t) {
   for (size_t i = 0; i + 3 <= t.size(); ++i) {
-    auto up = [&](size_t k) { return std::toupper(static_cast<unsigned char>(t[i + k])); };
-    if (up(0) == 'I' && up(1) == 'N' && up(2) == 'T') return true;
+    if (text::SameIgnoringCase(t.substr(i, 3), "INT")) return true;
   }
   return false;
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/files/ReplacingFile.h"
+#include "platform/text/AsciiCase.h"
 #include "platform/xls/SheetName.h"
 #include "platform/xls/TempFile.h"
 #include "platform/xls/Unicode.h"
@@ -88,19 +89,13 @@ std::string Quoted(std::string_view s) {
   return "\"" + std::string(s) + "\"";
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return out;
-}
-
 }  // namespace
 
 FileFormat FormatOfPath(std::string_view path) {
   const size_t slash = path.find_last_of('/');
   const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
   const size_t dot = base.rfind('.');
-  const std::string ext = dot == std::string_view::npos ? "" : Lower(base.substr(dot));
+  const std::string ext = dot == std::string_view::npos ? "" : text::AsciiLower(base.substr(dot));
   if (ext == ".xls") return FileFormat::kXls;
   if (ext == ".xlsx") return FileFormat::kXlsx;
   throw XlsError(
