@@ -79,6 +79,37 @@ TEST_F(JetGate, CreateAppendDeleteAndDropThroughTheGate) {
   EXPECT_EQ(Shell("mdb-tables -1 " + Quoted(path)), "");
 }
 
+TEST_F(JetGate, ARollbackUndoesTheRowsPostedSinceTheLastCommit) {
+  const std::string path = Fresh("rollback.mdb");
+  TMDBDataGate gate(path);
+  ASSERT_TRUE(gate.IsConnected());
+  ASSERT_EQ(gate.ExecuteSql("create Table [R] ([K] long, [V] memo, primary key ([K]))"), 0);
+  gate.BeginTransaction();
+  Append(gate, "[R]", {{int64_t(1), "one"}, {int64_t(2), "two"}});
+  gate.CommitTransaction();
+  gate.BeginTransaction();
+  {
+    auto appender = gate.AdoConnection()->CreateAppender("[R]", 2);
+    for (int64_t k = 3; k < 2000; ++k) {
+      appender->Append();
+      appender->SetField(0, Variant(k));
+      appender->SetField(1, Variant(std::string(k % 7 == 0 ? 6000 : 100, 'v')));
+      EXPECT_TRUE(appender->Post(std::to_string(k)).empty());
+    }
+  }
+  gate.RollbackTransaction();
+  EXPECT_EQ(Shell("mdb-count " + Quoted(path) + " R"), "2\n");
+  EXPECT_EQ(ReadWithJs(path).counts["R"], std::make_pair(2L, 2L));
+  EXPECT_TRUE(jet::CheckFile(path).problems.empty());
+  // The keys posted and rolled back are free again.
+  gate.BeginTransaction();
+  Append(gate, "[R]", {{int64_t(3), "three"}});
+  gate.CommitTransaction();
+  EXPECT_EQ(MdbExport(path, "R"), "K,V\n1,\"one\"\n2,\"two\"\n3,\"three\"\n");
+  jet::CheckReport report = jet::CheckFile(path);
+  EXPECT_TRUE(report.problems.empty() && report.unowned.empty());
+}
+
 TEST_F(JetGate, AnAccessMadeFileKeepsItsOwnTablesWhenOneIsAdded) {
   const std::string fixture = std::string(MVQ_FIXTURE_DIR) + "/node-adodb.mdb";
   if (!std::filesystem::exists(fixture)) GTEST_SKIP() << "run scripts/fixtures";

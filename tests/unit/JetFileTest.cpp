@@ -25,6 +25,8 @@ void ExpectSound(const std::string& path) {
   std::string all;
   for (const auto& p : r.problems) all += p + "\n";
   EXPECT_TRUE(r.problems.empty()) << all;
+  EXPECT_TRUE(r.unowned.empty()) << r.unowned.size() << " pages owned by nothing, first "
+                                 << (r.unowned.empty() ? 0 : r.unowned.front());
 }
 
 Column Col(const char* name, ColType t, uint16_t length = 0) {
@@ -202,9 +204,8 @@ TEST_F(JetFileTest, ALargeTableKeepsCountsMapsAndIndexRightAtEveryCommit) {
     EXPECT_EQ(test::Shell("mdb-count " + path + " BIG"), expect);
     JsDump js = test::ReadWithJs(path);
     EXPECT_EQ(js.counts["BIG"], std::make_pair(long(next), long(next)));
-    CheckReport r = CheckFile(path);
-    EXPECT_TRUE(r.problems.empty()) << (r.problems.empty() ? "" : r.problems.front());
-    EXPECT_GE(r.dataFill, 0.9);
+    ExpectSound(path);
+    EXPECT_GE(CheckFile(path).dataFill, 0.9);
   }
   EXPECT_NE(test::Shell("echo \"select V from BIG where K = " +
                         std::to_string((119999LL * 7919) % 1000003) + "\" | mdb-sql -HFP " + path)
@@ -290,6 +291,117 @@ TEST_F(JetFileTest, OnlyCommittedRowsCountAndAFileInUseIsRefused) {
   EXPECT_EQ(test::ReadWithJs(path).counts["C"], std::make_pair(300L, 300L));
   ExpectSound(path);
   EXPECT_THROW(PageFile(path, false), JetError);
+}
+
+// Rows of key from..to-1 with a memo long enough for a chain of pages every tenth row.
+void AppendKeyed(TableWriter& t, int from, int to) {
+  for (int i = from; i < to; ++i) {
+    std::vector<Variant> r(13);
+    r[0] = int64_t(i);
+    r[2] = std::string(i % 10 == 0 ? 9000 : 200, char('a' + i % 26));
+    ASSERT_EQ(t.Append(r), std::nullopt) << i;
+  }
+}
+
+void ExpectRows(const std::string& path, const std::string& table, long rows) {
+  EXPECT_EQ(test::Shell("mdb-count " + path + " " + table), std::to_string(rows) + "\n");
+  EXPECT_EQ(test::ReadWithJs(path).counts[table], std::make_pair(rows, rows));
+  ExpectSound(path);
+}
+
+TEST_F(JetFileTest, RollbackForgetsEveryRowSinceTheCommitAndTheTableGoesOn) {
+  const std::string path = dir_.File("rollback.mdb");
+  auto db = JetDatabase::Create(path);
+  TableWriter& t = db->CreateTable(AllTypes("R"));
+  AppendKeyed(t, 0, 300);
+  db->Commit();
+  const uint32_t pages = db->File().PageCount();
+  AppendKeyed(t, 300, 2300);  // many pages, written out already
+  db->Rollback();
+  EXPECT_EQ(t.RowCount(), 300u);
+  EXPECT_EQ(db->File().PageCount(), pages);
+  ExpectRows(path, "R", 300);
+  // The keys of the rows rolled back are free again, the committed ones still taken.
+  EXPECT_TRUE(t.Append({Variant(int64_t(299))}));
+  AppendKeyed(t, 300, 400);
+  db->Commit();
+  ExpectRows(path, "R", 400);
+  const std::string note =
+      test::Shell("echo \"select NOTE from R where ID = 390\" | mdb-sql -HFP " + path);
+  EXPECT_NE(note.find(std::string(9000, char('a' + 390 % 26)) + "\n"), std::string::npos)
+      << note.size();
+  // A rollback with nothing pending changes nothing.
+  db->Rollback();
+  ExpectRows(path, "R", 400);
+}
+
+TEST_F(JetFileTest, ACommitThatFailsKeepsNoneOfItsRows) {
+  const std::string path = dir_.File("failed.mdb");
+  auto db = JetDatabase::Create(path);
+  TableWriter& t = db->CreateTable(AllTypes("F"));
+  AppendKeyed(t, 0, 100);
+  db->Commit();
+  AppendKeyed(t, 100, 600);
+  // No room left for the commit's index and maps.
+  db->File().SetPageLimit(db->File().PageCount());
+  EXPECT_THROW(db->Commit(), JetError);
+  EXPECT_EQ(t.RowCount(), 100u);
+  ExpectRows(path, "F", 100);
+  db->File().SetPageLimit(uint32_t(kMaxFileSize / kPageSize));
+  AppendKeyed(t, 100, 200);
+  db->Commit();
+  ExpectRows(path, "F", 200);
+}
+
+TEST_F(JetFileTest, PastTheFileSizeLimitRowsAreRefusedAndTheCommitStillFits) {
+  const std::string path = dir_.File("full.mdb");
+  auto db = JetDatabase::Create(path);
+  EXPECT_EQ(uint64_t(db->File().PageLimit()) * kPageSize, 2147483648ull);
+  TableWriter& t = db->CreateTable(AllTypes("L"));
+  db->File().SetPageLimit(db->File().PageCount() + 400);
+  int accepted = 0, refused = 0;
+  std::string why;
+  for (int i = 0; i < 2000; ++i) {
+    std::vector<Variant> r(13);
+    r[0] = int64_t(i);
+    r[2] = std::string(3000, 'x');
+    if (auto failed = t.Append(r)) {
+      ++refused;
+      why = *failed;
+    } else {
+      EXPECT_EQ(refused, 0) << "a row accepted after one was refused";
+      ++accepted;
+    }
+  }
+  EXPECT_GT(accepted, 100);
+  EXPECT_GT(refused, 0);
+  EXPECT_NE(why.find("2 GB"), std::string::npos) << why;
+  db->Commit();
+  EXPECT_LE(db->File().PageCount(), db->File().PageLimit());
+  ExpectRows(path, "L", accepted);
+}
+
+TEST_F(JetFileTest, AReopenedFileTakesMoreRowsAndKeepsEveryPageAccountedFor) {
+  const std::string path = dir_.File("reopen.mdb");
+  {
+    auto db = JetDatabase::Create(path);
+    AppendKeyed(db->CreateTable(AllTypes("O")), 0, 3000);
+    db->Commit();
+  }
+  for (int round = 1; round <= 2; ++round) {
+    auto db = JetDatabase::Open(path);
+    TableWriter* t = db->Find("O");
+    ASSERT_TRUE(t);
+    EXPECT_FALSE(t->Schema().system);
+    EXPECT_THROW(db->DeleteRows("MSysACEs"), JetError);
+    EXPECT_EQ(t->RowCount(), 3000u + 500u * (round - 1));
+    auto dup = t->Append({Variant(int64_t(5))});  // the key is taken
+    ASSERT_TRUE(dup);
+    EXPECT_NE(dup->find("duplicate"), std::string::npos) << *dup;
+    AppendKeyed(*t, 3000 * round, 3000 * round + 500);
+    db->Commit();
+    ExpectRows(path, "O", 3000 + 500 * round);
+  }
 }
 
 }  // namespace

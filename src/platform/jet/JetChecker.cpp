@@ -42,7 +42,7 @@ class Walker {
       if ((type == 1) && id != 2 && id < count_) Table(id, "table at page " + std::to_string(id));
     }
     for (uint32_t p = 0; p < count_; ++p)
-      if (!owner_.count(p)) Problem("page " + std::to_string(p) + " owned by nothing");
+      if (!owner_.count(p)) report_.unowned.push_back(p);
     if (report_.dataPages) report_.dataFill = fillSum_ / double(report_.dataPages);
     return report_;
   }

@@ -110,8 +110,7 @@ class JetConnection : public db::Connection {
   void RollbackTrans() override {
     if (path_.empty()) return inner_->RollbackTrans();
     if (level_ > 0) --level_;
-    // What was not committed is only in memory: the file as it is on disk is the rollback.
-    writer_.reset();
+    if (writer_) writer_->Rollback();
   }
   bool InTransaction() const override {
     return path_.empty() ? inner_->InTransaction() : level_ > 0;

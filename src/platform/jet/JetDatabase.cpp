@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "platform/jet/DataPage.h"
 #include "platform/jet/HeaderPage.h"
 #include "platform/jet/JetText.h"
 #include "platform/jet/SystemCatalog.h"
@@ -33,10 +34,17 @@ std::unique_ptr<JetDatabase> JetDatabase::Open(const std::string& path) {
       header[0x14] != 1)
     throw JetError(path + " is no Access 2000-2003 file");
   db->now_ = LocalNow();
-  db->tables_.push_back(std::make_unique<TableWriter>(db->file_, 2));
+  // Its bitmap pages are rewritten where they are; the pages it lists free stay unused.
+  db->globalMap_ = UsageMap::Read(DataPage::FromBytes(db->file_.Read(kGlobalMapPage)).Row(0),
+                                  [&](uint32_t p) { return db->file_.Read(p); });
+  std::set<uint32_t> listed;
+  for (uint32_t p : db->globalMap_.pages)
+    if (p > kGlobalMapPage && p < db->file_.PageCount()) listed.insert(p);
+  db->file_.KeepListedFree(std::move(listed));
+  db->tables_.push_back(std::make_unique<TableWriter>(db->file_, 2, "MSysObjects"));
   TableWriter& catalog = *db->tables_.front();
   for (const auto& [id, name] : catalog.CatalogTables())
-    if (id != 2) db->tables_.push_back(std::make_unique<TableWriter>(db->file_, id));
+    if (id != 2) db->tables_.push_back(std::make_unique<TableWriter>(db->file_, id, name));
   return db;
 }
 
@@ -108,19 +116,33 @@ void JetDatabase::DropTable(const std::string& name) {
 }
 
 void JetDatabase::Commit() {
-  for (auto& t : tables_) t->WritePages();
-  for (auto& t : tables_) t->WriteDefinition();
-  WriteGlobalMap();
-  file_.Sync();
+  try {
+    for (auto& t : tables_) t->PrepareCommit();
+    // Until the definitions are written the pages they stop naming still count as used,
+    // and the new ones already do: a kill from here on can only leave unused pages behind.
+    WriteGlobalMap(false);
+    file_.Barrier();
+    for (auto& t : tables_) t->FinishCommit();
+    WriteGlobalMap(true);
+    file_.Sync();
+  } catch (const JetError&) {
+    Rollback();
+    throw;
+  }
 }
 
-void JetDatabase::WriteGlobalMap() {
+void JetDatabase::Rollback() {
+  file_.Rollback();
+  for (auto& t : tables_) t->Rollback();
+}
+
+void JetDatabase::WriteGlobalMap(bool withFreed) {
   // Twice: the first pass may take bitmap pages, which the second then counts as used.
   Bytes row;
   for (int pass = 0; pass < 2; ++pass) {
-    globalMap_.pages = file_.FreePages();
+    globalMap_.pages = file_.FreePages(withFreed);
     globalMap_.setFrom = file_.PageCount();
-    row = globalMap_.Encode(file_);
+    row = globalMap_.Encode(file_, true);
   }
   DataPage page(kGlobalMapPage);
   page.Add(row);

@@ -24,8 +24,11 @@ class JetDatabase {
   TableWriter* Find(const std::string& name);
   void DropTable(const std::string& name);
   void DeleteRows(const std::string& name);
-  // Makes every row appended so far durable.
+  // Makes every row appended so far durable, all of them or, when it fails (and throws),
+  // none: the tables are then as the last commit left them.
   void Commit();
+  // Forgets every row appended since the last commit.
+  void Rollback();
 
   std::vector<const TableWriter*> Tables() const;
   PageFile& File() { return file_; }
@@ -33,7 +36,8 @@ class JetDatabase {
  private:
   JetDatabase(const std::string& path, bool create);
   TableWriter& AddTable(TableSchema schema, int32_t flags);
-  void WriteGlobalMap();
+  // withFreed: the pages this commit stopped using count as free.
+  void WriteGlobalMap(bool withFreed);
 
   PageFile file_;
   std::vector<std::unique_ptr<TableWriter>> tables_;

@@ -23,21 +23,23 @@ PageFile::PageFile(const std::string& path, bool create) {
   }
   struct stat st {};
   ::fstat(fd_, &st);
-  pageCount_ = uint32_t(st.st_size / kPageSize);
+  pageCount_ = syncedCount_ = uint32_t(st.st_size / kPageSize);
 }
 
 PageFile::~PageFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-uint32_t PageFile::Allocate() {
+uint32_t PageFile::Allocate(uint32_t headroom) {
+  const uint64_t room =
+      uint64_t(pageLimit_ > pageCount_ ? pageLimit_ - pageCount_ : 0) + free_.size();
+  if (room < uint64_t(headroom) + 1)
+    throw JetError("the file would pass the 2 GB an Access file can hold");
   if (!free_.empty()) {
     uint32_t p = *free_.begin();
     free_.erase(free_.begin());
     return p;
   }
-  if (uint64_t(pageCount_ + 1) * kPageSize > kMaxFileSize)
-    throw JetError("the file would pass the 2 GB an Access file can hold");
   return pageCount_++;
 }
 
@@ -66,15 +68,31 @@ void PageFile::Write(uint32_t page, const Page& bytes) {
   if (page >= pageCount_) pageCount_ = page + 1;
 }
 
-void PageFile::Sync() {
+void PageFile::Barrier() {
   if (::fdatasync(fd_) != 0) throw JetError(std::string("sync failed: ") + std::strerror(errno));
-  free_.insert(freedSinceSync_.begin(), freedSinceSync_.end());
-  freedSinceSync_.clear();
 }
 
-std::set<uint32_t> PageFile::FreePages() const {
+void PageFile::Sync() {
+  Barrier();
+  free_.insert(freedSinceSync_.begin(), freedSinceSync_.end());
+  freedSinceSync_.clear();
+  syncedFree_ = free_;
+  syncedCount_ = pageCount_;
+}
+
+void PageFile::Rollback() {
+  // Pages past the synced end hold only what the rollback forgets.
+  free_ = syncedFree_;
+  freedSinceSync_.clear();
+  pageCount_ = syncedCount_;
+  if (::ftruncate(fd_, off_t(pageCount_) * kPageSize) != 0)
+    throw JetError(std::string("cannot truncate: ") + std::strerror(errno));
+}
+
+std::set<uint32_t> PageFile::FreePages(bool withFreed) const {
   std::set<uint32_t> all = free_;
-  all.insert(freedSinceSync_.begin(), freedSinceSync_.end());
+  all.insert(listedFree_.begin(), listedFree_.end());
+  if (withFreed) all.insert(freedSinceSync_.begin(), freedSinceSync_.end());
   return all;
 }
 

@@ -21,22 +21,33 @@ class PageFile {
 
   uint32_t PageCount() const { return pageCount_; }
   // A page for new content: a reusable free page, else one past the end. Throws JetError
-  // when the file would pass 2 GB.
-  uint32_t Allocate();
+  // when the file would pass 2 GB, or would leave fewer than headroom pages for a commit.
+  uint32_t Allocate(uint32_t headroom = 0);
+  // The most pages the file may have: 2 GB of them unless lowered.
+  void SetPageLimit(uint32_t pages) { pageLimit_ = pages; }
+  uint32_t PageLimit() const { return pageLimit_; }
   // Marks a page free; it is reused after the next Sync.
   void Free(uint32_t page);
   Page Read(uint32_t page) const;
   void Write(uint32_t page, const Page& bytes);
-  // Makes every write so far durable.
+  // Makes every write so far durable, and the state now the one Rollback returns to.
   void Sync();
-  // Pages free for reuse, and those freed since the last Sync.
-  std::set<uint32_t> FreePages() const;
-  void SetFreePages(std::set<uint32_t> free) { free_ = std::move(free); }
+  // Makes every write so far durable without ending the commit: what a commit writes after
+  // it may only refer to pages written before.
+  void Barrier();
+  // Forgets allocations and frees since the last Sync; pages written since are unowned.
+  void Rollback();
+  // Pages free for reuse, with those freed since the last Sync when withFreed.
+  std::set<uint32_t> FreePages(bool withFreed) const;
+  // Pages an opened file lists free: listed so again, never handed out (a map another
+  // program wrote is not trusted with our rows).
+  void KeepListedFree(std::set<uint32_t> pages) { listedFree_ = std::move(pages); }
 
  private:
   int fd_ = -1;
-  uint32_t pageCount_ = 0;
-  std::set<uint32_t> free_, freedSinceSync_;
+  uint32_t pageCount_ = 0, syncedCount_ = 0;
+  uint32_t pageLimit_ = uint32_t(kMaxFileSize / kPageSize);
+  std::set<uint32_t> free_, freedSinceSync_, syncedFree_, listedFree_;
 };
 
 }  // namespace mvq::jet

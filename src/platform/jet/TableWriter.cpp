@@ -1,6 +1,7 @@
 #include "platform/jet/TableWriter.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/jet/IndexPages.h"
 #include "platform/jet/JetText.h"
@@ -35,18 +36,23 @@ TableWriter::TableWriter(PageFile& file, TableSchema schema)
     throw JetError("table " + schema_.name + ": too many indexes and long-value columns");
   longs_.resize(longCount);
   indexes_.resize(schema_.indexes.size());
-  // The whole plan first: definition pages, the page of map rows, one leaf per index.
   state_.indexes.resize(indexes_.size());
   state_.longColumns.resize(longCount);
-  size_t tdefCount = EncodeTableDef(schema_, state_).size();
-  for (size_t i = 0; i < tdefCount; ++i) tdefPages_.push_back(file_.Allocate());
-  PlaceMapRows(file_.Allocate());
-  WritePages();
-  WriteDefinition();
+  // The first definition page stays where it is for the table's life; the rest, the maps
+  // and the empty indexes are written by the first commit.
+  tdefPages_.push_back(file_.Allocate());
+  PrepareCommit();
+  FinishCommit();
 }
 
-TableWriter::TableWriter(PageFile& file, uint32_t tdefPage) : file_(file) {
+TableWriter::TableWriter(PageFile& file, uint32_t tdefPage, std::string name) : file_(file) {
+  schema_.name = std::move(name);
+  Load(tdefPage);
+}
+
+void TableWriter::Load(uint32_t tdefPage) {
   std::vector<Page> pages;
+  tdefPages_.clear();
   for (uint32_t p = tdefPage; p && pages.size() < 64; p = Get32(&pages.back()[4])) {
     pages.push_back(file_.Read(p));
     if (pages.back()[0] != uint8_t(PageKind::TableDef))
@@ -54,22 +60,32 @@ TableWriter::TableWriter(PageFile& file, uint32_t tdefPage) : file_(file) {
     tdefPages_.push_back(p);
   }
   Bytes def = JoinTableDef(pages);
+  // The definition holds no name: the catalog does.
+  std::string name = std::move(schema_.name);
   schema_ = DecodeTableSchema(def);
+  schema_.name = std::move(name);
+  schema_.system = schema_.name.size() >= 4 && FoldedEqual(schema_.name.substr(0, 4), "MSys");
   state_ = DecodeTableDefState(def, schema_);
   auto read = [&](uint32_t p) { return file_.Read(p); };
   auto mapRow = [&](RowRef r) { return DataPage::FromBytes(file_.Read(r.page)).Row(r.row); };
-  used_.pages = UsageMap::Decode(mapRow(state_.usedMap), read);
+  used_ = UsageMap::Read(mapRow(state_.usedMap), read);
+  free_ = UsageMap::Read(mapRow(state_.freeMap), read);
   mapPage_ = state_.usedMap.page;
-  sharedMaps_ = true;
+  sharedMaps_ = !MapPageIsOwn();
+  current_.reset();
+  longs_.clear();
   for (const auto& lv : state_.longColumns) {
     longs_.emplace_back();
-    longs_.back().used.pages = UsageMap::Decode(mapRow(lv.used), read);
+    longs_.back().used = UsageMap::Read(mapRow(lv.used), read);
+    longs_.back().free = UsageMap::Read(mapRow(lv.free), read);
   }
   // Index entries again from the rows, so that the index can be written whole.
+  indexes_.clear();
   indexes_.resize(state_.indexes.size());
+  indexBytes_ = 0;
   for (size_t k = 0; k < indexes_.size() && k < schema_.indexes.size(); ++k) {
-    std::set<uint32_t> old = UsageMap::Decode(mapRow(state_.indexes[k].map), read);
-    indexes_[k].pages.assign(old.begin(), old.end());
+    indexes_[k].map = UsageMap::Read(mapRow(state_.indexes[k].map), read);
+    indexes_[k].pages.assign(indexes_[k].map.pages.begin(), indexes_[k].map.pages.end());
     indexes_[k].root = state_.indexes[k].root;
   }
   ForEachStoredRow([&](RowRef at, const std::vector<Cell>& cells) {
@@ -77,10 +93,34 @@ TableWriter::TableWriter(PageFile& file, uint32_t tdefPage) : file_(file) {
       Bytes key = IndexKeyOf(schema_, schema_.indexes[k], cells);
       if (schema_.indexes[k].unique || schema_.indexes[k].primary)
         indexes_[k].keys.insert(std::string(key.begin(), key.end()));
+      indexBytes_ += key.size() + 4;
       indexes_[k].entries.push_back({std::move(key), at});
     }
   });
   dirty_ = false;
+}
+
+bool TableWriter::MapPageIsOwn() const {
+  TableDefState laid = state_;
+  PlaceMapRows(laid, mapPage_);
+  auto same = [](RowRef a, RowRef b) { return a.Packed() == b.Packed(); };
+  bool own = same(laid.usedMap, state_.usedMap) && same(laid.freeMap, state_.freeMap);
+  for (size_t k = 0; own && k < laid.indexes.size(); ++k)
+    own = same(laid.indexes[k].map, state_.indexes[k].map);
+  for (size_t k = 0; own && k < laid.longColumns.size(); ++k)
+    own = same(laid.longColumns[k].used, state_.longColumns[k].used) &&
+          same(laid.longColumns[k].free, state_.longColumns[k].free);
+  const size_t rows = 2 + laid.indexes.size() + 2 * laid.longColumns.size();
+  return own && DataPage::FromBytes(file_.Read(mapPage_)).RowCount() == rows;
+}
+
+uint32_t TableWriter::CommitReserve() const {
+  // Fresh maps with their bitmaps, the definition's continuation, the index written anew,
+  // the global map's bitmaps.
+  const uint32_t maps = uint32_t(2 + 2 * longs_.size() + indexes_.size());
+  const uint32_t bitmaps = (file_.PageCount() + 64) / UsageMap::kPagesPerBitmap + 1;
+  return 1 + (maps + 1) * bitmaps + uint32_t(tdefPages_.size()) + uint32_t(indexBytes_ / 2000) +
+         2 * uint32_t(indexes_.size());
 }
 
 std::optional<std::string> TableWriter::Append(const std::vector<db::Variant>& values) {
@@ -147,6 +187,7 @@ std::optional<std::string> TableWriter::Append(const std::vector<db::Variant>& v
     for (size_t k = 0; k < indexes_.size(); ++k) {
       if (schema_.indexes[k].unique || schema_.indexes[k].primary)
         indexes_[k].keys.insert(std::string(keys[k].begin(), keys[k].end()));
+      indexBytes_ += keys[k].size() + 4;
       indexes_[k].entries.push_back({std::move(keys[k]), at});
     }
   } catch (const JetError& e) {
@@ -162,7 +203,7 @@ Bytes TableWriter::WriteLongValue(LongColumn& lc, const Bytes& data, bool) {
   if (data.size() <= kSingleRecordMax) {
     if (!lc.current || !lc.current->Fits(data.size())) {
       if (lc.current) file_.Write(lc.currentPage, lc.current->Image());
-      lc.currentPage = file_.Allocate();
+      lc.currentPage = file_.Allocate(CommitReserve());
       lc.current.emplace(DataPage::kLvalOwner);
       lc.used.pages.insert(lc.currentPage);
     }
@@ -171,7 +212,7 @@ Bytes TableWriter::WriteLongValue(LongColumn& lc, const Bytes& data, bool) {
   }
   size_t chunks = (data.size() + kChunkData - 1) / kChunkData;
   std::vector<uint32_t> pages(chunks);
-  for (auto& p : pages) p = file_.Allocate();
+  for (auto& p : pages) p = file_.Allocate(CommitReserve());
   for (size_t i = 0; i < chunks; ++i) {
     size_t from = i * kChunkData, take = std::min<size_t>(kChunkData, data.size() - from);
     Bytes rec(4, 0);
@@ -188,7 +229,7 @@ Bytes TableWriter::WriteLongValue(LongColumn& lc, const Bytes& data, bool) {
 RowRef TableWriter::PutRow(const Bytes& row) {
   if (!current_ || !current_->Fits(row.size())) {
     if (current_) file_.Write(currentPage_, current_->Image());
-    currentPage_ = file_.Allocate();
+    currentPage_ = file_.Allocate(CommitReserve());
     current_.emplace(DefinitionPage());
     used_.pages.insert(currentPage_);
   }
@@ -205,31 +246,57 @@ void TableWriter::RebuildIndex(IndexData& ix) {
   for (uint32_t p : old) file_.Free(p);
 }
 
-void TableWriter::WritePages() {
+void TableWriter::PrepareCommit() {
   if (!dirty_) return;
   if (current_) file_.Write(currentPage_, current_->Image());
   for (LongColumn& lc : longs_)
     if (lc.current) file_.Write(lc.currentPage, lc.current->Image());
   for (IndexData& ix : indexes_) RebuildIndex(ix);
+  WriteMaps();
+  for (size_t k = 0; k < indexes_.size(); ++k) state_.indexes[k].root = indexes_[k].root;
+  std::vector<Page> pages = EncodeTableDef(schema_, state_);
+  // The first page stays; the continuation goes to fresh pages.
+  for (size_t i = 1; i < tdefPages_.size(); ++i) file_.Free(tdefPages_[i]);
+  tdefPages_.resize(1);
+  for (size_t i = 1; i < pages.size(); ++i) tdefPages_.push_back(file_.Allocate());
+  for (size_t i = 0; i < pages.size(); ++i)
+    Put32(&pages[i][4], i + 1 < pages.size() ? tdefPages_[i + 1] : 0);
+  for (size_t i = 1; i < pages.size(); ++i) file_.Write(tdefPages_[i], pages[i]);
+  pendingHead_ = std::move(pages[0]);
 }
 
-void TableWriter::PlaceMapRows(uint32_t page) {
-  mapPage_ = page;
+void TableWriter::FinishCommit() {
+  if (!dirty_) return;
+  file_.Write(tdefPages_[0], pendingHead_);
+  pendingHead_.clear();
+  // Rows after this commit go to fresh pages, so that no committed page is written again.
+  current_.reset();
+  for (LongColumn& lc : longs_) lc.current.reset();
+  dirty_ = false;
+}
+
+void TableWriter::Rollback() {
+  if (dirty_) Load(DefinitionPage());
+}
+
+void TableWriter::PlaceMapRows(TableDefState& state, uint32_t page) {
   uint8_t row = 0;
-  state_.usedMap = {page, row++};
-  state_.freeMap = {page, row++};
-  for (auto& ix : state_.indexes) ix.map = {page, row++};
-  for (auto& lv : state_.longColumns) {
+  state.usedMap = {page, row++};
+  state.freeMap = {page, row++};
+  for (auto& ix : state.indexes) ix.map = {page, row++};
+  for (auto& lv : state.longColumns) {
     lv.used = {page, row++};
     lv.free = {page, row++};
   }
 }
 
 void TableWriter::WriteMaps() {
-  if (sharedMaps_) {
-    PlaceMapRows(file_.Allocate());
-    sharedMaps_ = false;
-  }
+  // On a fresh page each commit: the definition on disk still names the old one.
+  const uint32_t page = file_.Allocate();
+  if (mapPage_ && !sharedMaps_) file_.Free(mapPage_);
+  sharedMaps_ = false;
+  mapPage_ = page;
+  PlaceMapRows(state_, page);
   // The free-space map names the page rows go to next.
   free_.pages.clear();
   if (current_ && current_->FreeSpace() > 64) free_.pages.insert(currentPage_);
@@ -246,48 +313,42 @@ void TableWriter::WriteMaps() {
   file_.Write(mapPage_, maps.Image());
 }
 
-void TableWriter::WriteDefinition() {
-  if (!dirty_) return;
-  WriteMaps();
-  // Rows after this commit go to fresh pages, so that until the next commit the readers
-  // see exactly the committed rows.
-  current_.reset();
-  for (LongColumn& lc : longs_) lc.current.reset();
-  for (size_t k = 0; k < indexes_.size(); ++k) state_.indexes[k].root = indexes_[k].root;
-  std::vector<Page> pages = EncodeTableDef(schema_, state_);
-  while (tdefPages_.size() < pages.size()) tdefPages_.push_back(file_.Allocate());
-  while (tdefPages_.size() > pages.size()) {
-    file_.Free(tdefPages_.back());
-    tdefPages_.pop_back();
-  }
-  for (size_t i = 0; i < pages.size(); ++i) {
-    Put32(&pages[i][4], i + 1 < pages.size() ? tdefPages_[i + 1] : 0);
-    file_.Write(tdefPages_[i], pages[i]);
-  }
-  dirty_ = false;
-}
-
 size_t TableWriter::DeleteRowsWhere(const std::function<bool(const std::vector<Cell>&)>& match) {
   std::vector<RowRef> doomed;
   ForEachStoredRow([&](RowRef at, const std::vector<Cell>& cells) {
     if (match(cells)) doomed.push_back(at);
   });
-  for (RowRef at : doomed) {
-    Page page = file_.Read(at.page);
-    uint8_t* slot = &page[DataPage::kHeaderSize + 2 * at.row];
-    // Deleted, and marked moved too: readers differ in which of the two bits they test.
-    Put16(slot, uint16_t(Get16(slot) | 0xC000));
-    file_.Write(at.page, page);
-    for (IndexData& ix : indexes_) {
-      auto gone =
-          std::stable_partition(ix.entries.begin(), ix.entries.end(),
-                                [&](const IndexEntry& e) { return e.row.Packed() != at.Packed(); });
-      for (auto it = gone; it != ix.entries.end(); ++it)
-        ix.keys.erase(std::string(it->key.begin(), it->key.end()));
-      ix.entries.erase(gone, ix.entries.end());
+  // Each page with a doomed row is copied to a fresh page, which the next commit names.
+  std::map<uint32_t, std::vector<uint8_t>> byPage;
+  for (RowRef at : doomed) byPage[at.page].push_back(at.row);
+  std::map<uint32_t, uint32_t> moved;
+  for (const auto& [old, rows] : byPage) {
+    Page page = file_.Read(old);
+    for (uint8_t r : rows) {
+      uint8_t* slot = &page[DataPage::kHeaderSize + 2 * r];
+      // Deleted, and marked moved too: readers differ in which of the two bits they test.
+      Put16(slot, uint16_t(Get16(slot) | 0xC000));
     }
-    --state_.rowCount;
+    const uint32_t fresh = file_.Allocate();
+    file_.Write(fresh, page);
+    used_.pages.erase(old);
+    used_.pages.insert(fresh);
+    file_.Free(old);
+    moved[old] = fresh;
   }
+  std::set<uint64_t> gone;
+  for (RowRef at : doomed) gone.insert(at.Packed());
+  for (IndexData& ix : indexes_) {
+    auto kept =
+        std::stable_partition(ix.entries.begin(), ix.entries.end(),
+                              [&](const IndexEntry& e) { return !gone.count(e.row.Packed()); });
+    for (auto it = kept; it != ix.entries.end(); ++it)
+      ix.keys.erase(std::string(it->key.begin(), it->key.end()));
+    ix.entries.erase(kept, ix.entries.end());
+    for (IndexEntry& e : ix.entries)
+      if (auto m = moved.find(e.row.page); m != moved.end()) e.row.page = m->second;
+  }
+  state_.rowCount -= uint32_t(doomed.size());
   if (!doomed.empty()) dirty_ = true;
   return doomed.size();
 }
@@ -305,6 +366,7 @@ void TableWriter::DeleteAll() {
     ix.entries.clear();
     ix.keys.clear();
   }
+  indexBytes_ = 0;
   state_.rowCount = 0;
   dirty_ = true;
 }
@@ -322,7 +384,7 @@ void TableWriter::DropAll() {
     lc.free.Release(file_);
   }
   for (uint32_t p : tdefPages_) file_.Free(p);
-  file_.Free(mapPage_);
+  if (!sharedMaps_) file_.Free(mapPage_);
 }
 
 void TableWriter::ForEachStoredRow(

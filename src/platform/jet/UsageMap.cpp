@@ -13,12 +13,13 @@ void SetBit(uint8_t* bits, uint32_t i) {
 }
 }  // namespace
 
-Bytes UsageMap::Encode(PageFile& file) {
+Bytes UsageMap::Encode(PageFile& file, bool inPlace) {
   Bytes row(kRowSize, 0);
   uint32_t end = setFrom == UINT32_MAX ? 0 : setFrom;
   uint32_t start = pages.empty() ? 0 : (*pages.begin() / 8) * 8;
   if (setFrom != UINT32_MAX) start = 0;
   uint32_t last = pages.empty() ? 0 : *pages.rbegin();
+  if (!inPlace) Release(file);
   if (bitmapPages_.empty() && Covers(pages, start, kInlinePages) &&
       (setFrom == UINT32_MAX || setFrom <= kInlinePages)) {
     row[0] = 0;
@@ -34,6 +35,7 @@ Bytes UsageMap::Encode(PageFile& file) {
   if (needed > (kRowSize - 1) / 4) throw JetError("usage map past the 2 GB a file can hold");
   while (bitmapPages_.size() < needed) bitmapPages_.push_back(file.Allocate());
   for (size_t i = 0; i < bitmapPages_.size(); ++i) {
+    if (bitmapPages_[i] == 0) bitmapPages_[i] = file.Allocate();  // a hole Access left
     Page bm(kPageSize, 0);
     bm[0] = uint8_t(PageKind::UsageMap);
     bm[1] = 1;
@@ -50,8 +52,20 @@ Bytes UsageMap::Encode(PageFile& file) {
 }
 
 void UsageMap::Release(PageFile& file) {
-  for (uint32_t p : bitmapPages_) file.Free(p);
+  for (uint32_t p : bitmapPages_)
+    if (p) file.Free(p);
   bitmapPages_.clear();
+}
+
+UsageMap UsageMap::Read(const Bytes& row, const std::function<Page(uint32_t)>& read) {
+  UsageMap m;
+  m.pages = Decode(row, read);
+  if (row.size() == kRowSize && row[0] == 1) {
+    for (size_t i = 0; i < (kRowSize - 1) / 4; ++i)
+      m.bitmapPages_.push_back(Get32(&row[1 + 4 * i]));
+    while (!m.bitmapPages_.empty() && m.bitmapPages_.back() == 0) m.bitmapPages_.pop_back();
+  }
+  return m;
 }
 
 std::set<uint32_t> UsageMap::Decode(const Bytes& row, const std::function<Page(uint32_t)>& read) {

@@ -23,14 +23,18 @@ class UsageMap {
   // Pages beyond the last one listed count as set: how the global map marks unused space.
   uint32_t setFrom = UINT32_MAX;
 
-  // The row, writing the bitmap pages a reference map needs through file.
-  Bytes Encode(PageFile& file);
-  // Bitmap pages this map owns (kept across commits, so rewriting it allocates nothing).
+  // The row, writing the bitmap pages a reference map needs through file. A table's maps
+  // write fresh bitmap pages (the old ones freed), so that until its definition names the
+  // new row the old one still reads as before; inPlace rewrites them (the global map).
+  Bytes Encode(PageFile& file, bool inPlace = false);
+  // Bitmap pages this map owns.
   const std::vector<uint32_t>& BitmapPages() const { return bitmapPages_; }
   // Frees the bitmap pages.
   void Release(PageFile& file);
   // Reads a row back; read gives the bitmap pages of a reference map.
   static std::set<uint32_t> Decode(const Bytes& row, const std::function<Page(uint32_t)>& read);
+  // A map as stored, with the bitmap pages it owns.
+  static UsageMap Read(const Bytes& row, const std::function<Page(uint32_t)>& read);
 
  private:
   std::vector<uint32_t> bitmapPages_;  // index i covers pages [i * kPagesPerBitmap, ...)
