@@ -37,14 +37,22 @@ std::string BuildClearTableSql(const std::string& tableName, TTableMode mode) {
 }
 
 TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tableName,
-                               TTableMode mode) {
-  if (!target.tableExists(tableName)) return {true, false, ExistingStep::Created, {}};
-  const TargetRules& r = *target.rules;
-  const char* name = tableName.c_str();
+                               TTableMode mode, const CreateRefusal& refusal) {
   auto logged = [](TableModeResult result) {
     WriteLog(result.line);
     return result;
   };
+  auto refused = [&](bool exists) -> std::optional<TableModeResult> {
+    auto line = refusal ? refusal() : std::nullopt;
+    if (!line) return std::nullopt;
+    return logged({false, exists, ExistingStep::None, *line, true});
+  };
+  if (!target.tableExists(tableName)) {
+    if (auto r = refused(false)) return *r;
+    return {true, false, ExistingStep::Created, {}};
+  }
+  const TargetRules& r = *target.rules;
+  const char* name = tableName.c_str();
   const std::string quoted = target.names ? db::QuoteName(target.names(), tableName) : tableName;
 
   if (mode == tmDeleteRecords) {
@@ -57,6 +65,7 @@ TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tab
     return logged({false, true, ExistingStep::None, StrFormat(r.deleteFailed, name)});
   }
   if (mode == tmDropTable) {
+    if (auto refusedDrop = refused(true)) return *refusedDrop;
     int32_t result = target.executeSql(BuildClearTableSql(quoted, mode));
     if (result >= r.dropOkFrom)
       return logged({true, false, ExistingStep::Recreated, StrFormat(r.dropOk, name)});

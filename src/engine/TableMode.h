@@ -3,6 +3,7 @@
 // so that it is created anew. Each kind of target has its own success tests and messages.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/TableOutcome.h"
@@ -12,7 +13,7 @@ namespace mvq {
 
 enum TTableMode : int32_t { tmSkipExisting = 0, tmDeleteRecords = 1, tmDropTable = 2 };
 
-// "drop table T" for tmDropTable, "delete from T" otherwise; the name verbatim.
+// "drop table T" for tmDropTable, "delete from T" otherwise; T as given, already quoted.
 std::string BuildClearTableSql(const std::string& tableName, TTableMode mode);
 
 // How one kind of target reports the delete and the drop.
@@ -46,9 +47,15 @@ struct TableModeResult {
   bool exists;                             // whether the table is still in the target
   ExistingStep step = ExistingStep::None;  // what was done; None when the step failed
   std::string line;                        // the line logged, empty when there was none
+  bool refused = false;                    // the create refusal below ended the table
 };
 
+// Why the table cannot be created in the target, as the line to log; nothing when it can.
+using CreateRefusal = std::function<std::optional<std::string>()>;
+
+// refusal is asked only where a create would follow (the table is absent, or about to be
+// dropped), before anything is dropped.
 TableModeResult ApplyTableMode(const TableTarget& target, const std::string& tableName,
-                               TTableMode mode);
+                               TTableMode mode, const CreateRefusal& refusal = {});
 
 }  // namespace mvq

@@ -19,6 +19,7 @@ namespace {
 
 constexpr const char* kNotOpen = "转换的数据连接没有打开";
 constexpr const char* kNameRefused = "导出失败：目标数据库不能容纳表名%s(%s)";
+constexpr const char* kColumnRefused = "导出失败：目标数据库不能容纳表%s的列名%s(%s)";
 
 bool SlotOpen(GatewaySlot slot) {
   switch (slot) {
@@ -52,8 +53,12 @@ TableTarget TargetIn(GatewaySlot slot) {
       return TargetOn(kAccessTarget, MdbGate);
     case GatewaySlot::SqlGate:
       return TargetOn(kSqlServerTarget, SqlGate);
-    case GatewaySlot::OracleGate:
-      return TargetOn(kOracleTarget, OracleGate);
+    case GatewaySlot::OracleGate: {
+      // The longest name an Oracle server takes depends on its version.
+      TableTarget target = TargetOn(kOracleTarget, OracleGate);
+      target.names = [] { return OracleGate->ServerNames(); };
+      return target;
+    }
     default:
       return TargetOn(kCustomTarget, CustomTargetGate);
   }
@@ -106,6 +111,29 @@ TADODataGate& AdoGateIn(GatewaySlot slot) {
   }
 }
 
+// The source's column names, from an empty result of the table. None when it cannot be
+// read: the count that follows fails the same way and reports it.
+std::vector<std::string> SourceColumns(GatewaySlot slot, const std::string& table) {
+  db::Connection* connection = nullptr;
+  std::string quoted;
+  if (slot == GatewaySlot::OracleGate) {
+    if (ora::OraSession* session = OracleGate->Session()) connection = &session->Connection();
+    quoted = TComDBConn::QuotedName(table);
+  } else {
+    connection = AdoGateIn(slot).AdoConnection();
+    quoted = AdoGateIn(slot).QuotedName(table);
+  }
+  std::vector<std::string> names;
+  if (!connection) return names;
+  try {
+    auto query = connection->CreateQuery();
+    query->Open("select * from " + quoted + " where 1=2");
+    for (const db::FieldDesc& field : query->Fields()) names.push_back(field.name);
+  } catch (const db::DbError&) {
+  }
+  return names;
+}
+
 void CopyRows(const DirectionRow& row, const std::string& table, TableOutcome& outcome) {
   switch (row.copy) {
     case CopyVariant::OracleToAdo:
@@ -145,10 +173,18 @@ void ConvertTable(const std::string& tableName, TTableMode tableMode, TableOutco
       WriteLog(outcome.report);
       return;
     }
-    TableModeResult step = ApplyTableMode(target, tableName, tableMode);
+    // A column the target cannot hold is refused before anything is dropped or created.
+    auto columnRefusal = [&]() -> std::optional<std::string> {
+      auto refused = db::FirstRefusal(target.names(), SourceColumns(row.sourceSlot, tableName));
+      if (!refused) return std::nullopt;
+      return StrFormat(kColumnRefused, tableName.c_str(), refused->name.c_str(),
+                       refused->why.c_str());
+    };
+    TableModeResult step = ApplyTableMode(target, tableName, tableMode, columnRefusal);
     outcome.existing = step.step;
     if (!step.proceed) {
       outcome.report = step.line;
+      if (step.refused) outcome.firstError = step.line;
       outcome.status =
           step.step == ExistingStep::Skipped ? OutcomeStatus::Skipped : OutcomeStatus::Failed;
       return;

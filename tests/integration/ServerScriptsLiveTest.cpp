@@ -71,7 +71,8 @@ class LiveServer : public ::testing::Test {
 
 // --- Oracle: getMdbCreateSql -----------------------------------------------------------
 
-constexpr const char* kOracleTables[] = {"MVQ_T", "MVQ_NUMS", "MVQ_DEFS", "MVQ_WIDE"};
+constexpr const char* kOracleTables[] = {"MVQ_T", "MVQ_NUMS", "MVQ_DEFS", "MVQ_WIDE",
+                                         "\"Order Details\""};
 
 // 650 columns of 30-character names: the text outgrows the Access dialect's 30,000
 // characters but not the SQL Server dialect's 32,767.
@@ -117,6 +118,10 @@ class OracleServerScripts : public LiveServer {
       wide += WideColumnName(i) + " VARCHAR2(10)" + (i < kWideColumns ? ", " : ")");
     }
     Execute(wide);
+    // Names that need quoting, in the key as well.
+    Execute(
+        "create table \"Order Details\" (\"select\" NUMBER(5) NOT NULL, \"MixedCase\" "
+        "VARCHAR2(10), constraint MVQ_OD_PK primary key (\"select\"))");
   }
 
   void TearDown() override {
@@ -239,6 +244,19 @@ constexpr const char* kLongName = "mvq_table_name_of_33_characters_x";
 // Its first 32 characters: the function must not take the longer name for this one.
 constexpr const char* kCutName = "mvq_table_name_of_33_characters_";
 
+TEST_F(OracleServerScripts, BothDialectsBracketNamesThatNeedItInTheKeyClauseToo) {
+  for (int direction : {0, 2}) {
+    InstallAll(ScriptsToInstall(ScriptServer::Oracle, direction));
+    ExpectCompiledCleanly();
+    EXPECT_EQ(Call("Order Details"), CrLf({
+                                         "create Table [Order Details] (",
+                                         "[select] integer  not null,",
+                                         "[MixedCase] varchar(10),primary key ([select]))",
+                                     }))
+        << "direction " << direction;
+  }
+}
+
 class SqlServerServerScripts : public LiveServer {
  protected:
   void SetUp() override {
@@ -269,6 +287,9 @@ class SqlServerServerScripts : public LiveServer {
     Execute("exec sp_bindefault 'mvq_dflt_expr', 'mvq_syn.due'");
     Execute("create table " + std::string(kLongName) + " (longer int null)");
     Execute("create table " + std::string(kCutName) + " (shorter int null)");
+    Execute(
+        "create table [Order Details] ([select] int not null, [MixedCase] varchar(10) null, "
+        "[a b] int not null, constraint mvq_od_pk primary key ([select], [a b]))");
   }
 
   void TearDown() override {
@@ -278,7 +299,8 @@ class SqlServerServerScripts : public LiveServer {
   }
 
   void DropAll() {
-    for (std::string table : {"mvq_types", "mvq_binkey", "mvq_syn", kLongName, kCutName}) {
+    for (std::string table :
+         {"mvq_types", "mvq_binkey", "mvq_syn", kLongName, kCutName, "[Order Details]"}) {
       ExecuteQuietly("drop table " + table);
     }
     ExecuteQuietly("drop default mvq_dflt_sum");
@@ -394,6 +416,27 @@ TEST_F(SqlServerServerScripts, OracleDialectWritesEachRuleAsExpected) {
                                  "longer number(10,0) )",
                              }));
   EXPECT_EQ(Call("mvq_no_such"), "create Table mvq_no_such )");
+  Release();
+}
+
+TEST_F(SqlServerServerScripts, BothDialectsQuoteNamesThatNeedItInTheKeyClauseToo) {
+  InstallAll(ScriptsToInstall(ScriptServer::SqlServer, 4));
+  EXPECT_EQ(Call("Order Details"),
+            CrLf({
+                "create Table [Order Details] (",
+                "[select] numeric(10,0)  not null,",
+                "[MixedCase] varchar(10),",
+                "[a b] numeric(10,0)  not null, primary key ([select],[a b]))",
+            }));
+  Release();
+  InstallAll(ScriptsToInstall(ScriptServer::SqlServer, 1));
+  EXPECT_EQ(Call("Order Details"),
+            CrLf({
+                "create Table \"Order Details\" (",
+                "\"select\" number(10,0)  not null,",
+                "\"MixedCase\" varchar2(10),",
+                "\"a b\" number(10,0)  not null, primary key (\"select\",\"a b\"))",
+            }));
   Release();
 }
 

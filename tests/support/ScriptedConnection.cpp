@@ -314,6 +314,7 @@ class ScriptedConnection : public db::Connection {
   std::string ProviderName() const override { return script_ ? script_->providerName : ""; }
   std::string CurrentCatalog() const override { return script_ ? script_->catalog : ""; }
   db::Dbms dbms() const override { return script_ ? script_->dbms : db::Dbms::Unknown; }
+  std::string DbmsVersion() const override { return script_ ? script_->dbmsVersion : ""; }
   void SetMarkerStyle(db::MarkerStyle style) override {
     script().Record(style == db::MarkerStyle::Colon ? "markers colon" : "markers question");
   }

@@ -69,6 +69,7 @@ class Script {
   std::string providerName = "Scripted";
   std::string catalog;
   db::Dbms dbms = db::Dbms::Unknown;
+  std::string dbmsVersion;                         // SQL_DBMS_VER as the driver would report it
   std::optional<db::DbError> openError;            // Open throws this
   size_t batchSize = 1000;                         // appender batch size
   std::vector<std::vector<db::Variant>> inserted;  // rows the appenders wrote

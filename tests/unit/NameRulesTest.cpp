@@ -121,6 +121,39 @@ TEST(NameRules, NamesATargetCannotHoldAreRefusedWithTheReason) {
   EXPECT_EQ(NameRefusal(NameRulesFor(Dbms::SQLite), ""), "名称为空");
 }
 
+TEST(NameRules, OracleTakesThirtyBytesBeforeTwelveTwoAsTheServerReportsItsVersion) {
+  const std::string x30(30, 'x'), x31(31, 'x');
+  for (const char* old : {"11.02.0040", "12.01.0020", "10.02.0050 Oracle Database 10g"}) {
+    const NameRules ora = NameRulesFor(Dbms::Oracle, {}, old);
+    EXPECT_EQ(NameRefusal(ora, x30), std::nullopt) << old;
+    EXPECT_EQ(NameRefusal(ora, x31), "名称长于30个字节") << old;
+  }
+  // Ten Chinese characters are 30 bytes, eleven are 33.
+  std::string chinese;
+  for (int i = 0; i < 11; ++i) chinese += "表";
+  EXPECT_EQ(NameRefusal(NameRulesFor(Dbms::Oracle, {}, "11.02.0040"), chinese), "名称长于30个字节");
+  for (const char* current : {"12.02.0010", "19.00.0000", "23.04.0000", "", "unknown"}) {
+    const NameRules ora = NameRulesFor(Dbms::Oracle, {}, current);
+    EXPECT_EQ(NameRefusal(ora, x31), std::nullopt) << current;
+    EXPECT_EQ(NameRefusal(ora, std::string(129, 'x')), "名称长于128个字节") << current;
+  }
+  // Other engines' limits do not move with the version.
+  EXPECT_EQ(NameRefusal(NameRulesFor(Dbms::PostgreSQL, {}, "9.06.0000"), x31), std::nullopt);
+}
+
+TEST(NameRules, TheFirstRefusedOfAListOfNamesIsNamedWithItsReason) {
+  const NameRules pg = NameRulesFor(Dbms::PostgreSQL);
+  // Two columns alike in their first 63 bytes would be one column once cut.
+  const std::string stem(63, 'c');
+  auto refused = FirstRefusal(pg, {"id", stem + "1", stem + "2"});
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(refused->name, stem + "1");
+  EXPECT_EQ(refused->why, "名称长于63个字节");
+  EXPECT_EQ(FirstRefusal(pg, {"id", stem, "Order Details"}), std::nullopt);
+  EXPECT_EQ(FirstRefusal(pg, {}), std::nullopt);
+  EXPECT_EQ(FirstRefusal(NameRulesFor(Dbms::Access), {"ok", "a.b", "a]b"})->name, "a.b");
+}
+
 TEST(NameRules, LiteralsDoubleTheirQuotesAndSqlServerMarksNationalText) {
   const NameRules sql = NameRulesFor(Dbms::SqlServer);
   EXPECT_EQ(QuoteLiteral(sql, "emp"), "'emp'");

@@ -7,10 +7,12 @@
 #include <algorithm>
 
 #include "engine/Gateways.h"
+#include "engine/TableOutcome.h"
 #include "engine/utConvertDb.h"
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
+#include "platform/jet/JetSql.h"
 #include "platform/oracle/OraDrivers.h"
 #include "platform/text/AsciiCase.h"
 #include "support/CurrentDirection.h"
@@ -60,6 +62,36 @@ std::string ExistsCondition(const CatalogueName& c) {
                                                           : ":1 ['" + c.name + "']";
 }
 
+// What the server functions return for a catalogue table of kColumns with the key (ID,
+// "select"), in the shape each script writes: SQL Server's gettablesql for Oracle, and
+// Oracle's getMdbCreateSql for SQL Server. The targets get them verbatim; the grammar check
+// reads them there.
+std::string GettablesqlForOracle(const CatalogueName& c) {
+  const db::NameRules ora = db::NameRulesFor(db::Dbms::Oracle);
+  std::string text = "create Table " + c.oracle + " (\r\nID number(10,0)  not null,";
+  for (const Column& col : kColumns)
+    if (col.name != "ID") text += "\r\n" + db::QuoteName(ora, col.name) + " varchar2(50),";
+  return text + " primary key (ID,\"select\"))";
+}
+std::string GetMdbCreateSqlForSqlServer(const CatalogueName& c) {
+  const db::NameRules sql = db::NameRulesFor(db::Dbms::SqlServer);
+  std::string text = "create Table " + db::Quoted(sql, c.name) + " (\r\n[ID] integer  not null,";
+  for (const Column& col : kColumns)
+    if (col.name != "ID") text += "\r\n" + db::Quoted(sql, col.name) + " varchar(50),";
+  return text + "primary key (ID,[select]))";
+}
+
+// The Access dialect of both functions, which differ in the blank before the key clause.
+std::string AccessDialectCreate(const CatalogueName& c, bool blankBeforeKey) {
+  const db::NameRules access = db::NameRulesFor(db::Dbms::Access);
+  std::string text = "create Table " + db::Quoted(access, c.name) + " (\r\n[ID] long  not null,";
+  // "a]b" is refused before any text is asked for.
+  for (const Column& col : kColumns)
+    if (col.name != "ID" && !db::NameRefusal(access, col.name))
+      text += "\r\n" + db::Quoted(access, col.name) + " varchar(50),";
+  return text + (blankBeforeKey ? " " : "") + "primary key (ID,[select]))";
+}
+
 class NamesCatalogue : public test::RunLogCapture {
  protected:
   void SetUp() override {
@@ -107,7 +139,7 @@ class NamesCatalogue : public test::RunLogCapture {
     s.On("select count(*) from " + c.bracketed).Rows({{"n", db::adInteger}}, {{int64_t{2}}});
     s.On("select * from " + c.bracketed).Rows(kColumns, kRows);
     s.On("select * from " + c.bracketed + " where 1=2").Rows(kColumns, {});
-    s.On("call: gettablesql").Rows({{"r"}}, {{"create Table T (ID integer)"}});
+    s.On("call: gettablesql").Rows({{"r"}}, {{GettablesqlForOracle(c)}});
     s.primaryKeys = {{"", "dbo", c.name, "ID", 1}};
   }
   // The Oracle target: whether the table exists under its stored spelling, and its columns.
@@ -122,6 +154,10 @@ class NamesCatalogue : public test::RunLogCapture {
         .On("select COLUMN_NAME from all_tab_columns c where c.TABLE_NAME =:1 and owner=:2")
         .Rows({{"COLUMN_NAME"}}, {{"ID"}, {"a]b"}, {"MixedCase"}, {"O'Brien"}, {"select"}});
   }
+
+  // SQL Server to an Oracle server of that version, EMP with the column on the source and
+  // present on the target or not.
+  void SqlServerToOracleOf(const std::string& version, const std::string& column, bool exists);
 
   std::shared_ptr<test::ScriptedWorld> world;
 
@@ -164,6 +200,9 @@ TEST_F(NamesCatalogue, SqlServerToOracleNamesEveryTableAndColumnInBothDialects) 
       if (mode == tmDropTable) {
         EXPECT_TRUE(Has(Ora(), "exec: drop table " + c.oracle));
       }
+      if (mode != tmDeleteRecords) {
+        EXPECT_TRUE(Has(Ora(), "exec: " + GettablesqlForOracle(c)));
+      }
       EXPECT_TRUE(Has(Ora(), "query: select * from " + c.oracle + " where 1=2"));
       EXPECT_TRUE(Has(Ora(),
                       "query: select COLUMN_NAME from all_tab_columns c where c.TABLE_NAME =:1 "
@@ -188,7 +227,7 @@ TEST_F(NamesCatalogue, OracleToSqlServerReadsQuotedAndWritesBracketed) {
       OpenSql();
       Ora().On("select count(*) from " + c.oracle).Rows({{"n", db::adInteger}}, {{int64_t{2}}});
       Ora().On("select * from " + c.oracle).Rows(kColumns, kRows);
-      Ora().On("call: getMdbCreateSql").Rows({{"r"}}, {{"create Table [T] (ID integer)"}});
+      Ora().On("call: getMdbCreateSql").Rows({{"r"}}, {{GetMdbCreateSqlForSqlServer(c)}});
       const bool exists = mode != tmSkipExisting;
       Sql()
           .On("select count(*) from sysobjects where name=*")
@@ -205,6 +244,9 @@ TEST_F(NamesCatalogue, OracleToSqlServerReadsQuotedAndWritesBracketed) {
       }
       if (mode == tmDropTable) {
         EXPECT_TRUE(Has(Sql(), "exec: drop table " + c.bracketed));
+      }
+      if (mode != tmDeleteRecords) {
+        EXPECT_TRUE(Has(Sql(), "exec: " + GetMdbCreateSqlForSqlServer(c)));
       }
       EXPECT_TRUE(Has(Sql(), "stream: select * from " + c.bracketed));
       EXPECT_EQ(Sql().inserted, kRows);
@@ -275,6 +317,124 @@ TEST_F(NamesCatalogue, ANameTheTargetCannotHoldIsRefusedByNameAndNothingRuns) {
             (Lines{"", "导出失败：目标数据库不能容纳表名a]b(名称含有字符])", "",
                    "导出失败：目标数据库不能容纳表名" + test::kName64 + "x(名称长于64个字符)"}));
   EXPECT_TRUE(Mdb().calls.empty());
+}
+
+TEST(NamesCatalogueAccess, TheServerFunctionsAccessTextsCreateTheirTableOnOurAccessTarget) {
+  for (const auto& c : test::kNameCatalogue) {
+    if (db::NameRefusal(db::NameRulesFor(db::Dbms::Access), c.name)) continue;
+    for (bool blank : {true, false}) {
+      SCOPED_TRACE(c.name + (blank ? " (gettablesql)" : " (getMdbCreateSql)"));
+      jet::Statement st = jet::ParseStatement(AccessDialectCreate(c, blank));
+      ASSERT_TRUE(std::holds_alternative<jet::CreateTable>(st));
+      const jet::TableSchema& t = std::get<jet::CreateTable>(st).schema;
+      EXPECT_EQ(t.name, c.name);
+      std::vector<std::string> names;
+      for (const auto& col : t.columns) names.push_back(col.name);
+      EXPECT_EQ(names, (std::vector<std::string>{"ID", "MixedCase", "O'Brien", "select"}));
+      ASSERT_EQ(t.indexes.size(), 1u);
+      EXPECT_EQ(t.indexes[0].columns, (std::vector<uint16_t>{0, 3}));
+    }
+  }
+}
+
+// A source table EMP of two rows whose second column is named so.
+void SourceWithColumn(Script& s, const std::string& column, const std::string& quotedTable) {
+  const std::vector<Column> columns = {{"ID", db::adInteger}, {column}};
+  s.On("select count(*) from " + quotedTable).Rows({{"n", db::adInteger}}, {{int64_t{2}}});
+  s.On("select * from " + quotedTable + " where 1=2").Rows(columns, {});
+  s.On("select * from " + quotedTable).Rows(columns, {{1, "a"}, {2, "b"}});
+}
+
+bool AnyExec(const Script& s) {
+  return std::any_of(s.calls.begin(), s.calls.end(),
+                     [](const std::string& e) { return e.rfind("exec: ", 0) == 0; });
+}
+
+void NamesCatalogue::SqlServerToOracleOf(const std::string& version, const std::string& column,
+                                         bool exists) {
+  Restart();
+  CurrentDirection = 1;
+  Ora().dbmsVersion = version;
+  OpenSql();
+  OpenOracle();
+  SourceWithColumn(Sql(), column, "EMP");
+  Ora()
+      .On("select count(*) from tab t where t.tabtype='TABLE' and t.tname=upper(:1)")
+      .Rows({{"n", db::adInteger}}, {{int64_t{exists ? 1 : 0}}});
+}
+
+TEST_F(NamesCatalogue, AColumnTheTargetCannotHoldRefusesItsTableBeforeAnythingIsDroppedOrCreated) {
+  const std::string col31 = "quarterly_revenue_by_region_abc";
+  ASSERT_EQ(col31.size(), 31u);
+  for (auto mode : {tmSkipExisting, tmDropTable}) {
+    SCOPED_TRACE(mode);
+    SqlServerToOracleOf("11.02.0040", col31, mode == tmDropTable);
+
+    TableOutcome refused = mvq::ConvertTable("EMP", mode);
+
+    const std::string line =
+        "导出失败：目标数据库不能容纳表EMP的列名" + col31 + "(名称长于30个字节)";
+    EXPECT_EQ(LogLines(), (Lines{"", line}));
+    EXPECT_EQ(refused.status, OutcomeStatus::Failed);
+    EXPECT_EQ(refused.firstError, line);
+    EXPECT_EQ(refused.report, line);
+    EXPECT_FALSE(AnyExec(Ora())) << "an existing table is not dropped for a table refused";
+    EXPECT_FALSE(Has(Sql(), "call: gettablesql"));
+  }
+
+  // The same column on a server of 12.2 or later, and an existing table merely emptied, go.
+  SqlServerToOracleOf("19.00.0000", col31, false);
+  Sql().On("call: gettablesql").Rows({{"r"}}, {{"create Table EMP (ID integer)"}});
+  mvq::ConvertTable("EMP", tmSkipExisting);
+  EXPECT_TRUE(Has(Ora(), "exec: create Table EMP (ID integer)"));
+  EXPECT_EQ(LogLines()[1], "创建成功:表EMP");
+
+  SqlServerToOracleOf("11.02.0040", col31, true);
+  Ora().On("delete from EMP").Affected(2);
+  mvq::ConvertTable("EMP", tmDeleteRecords);
+  EXPECT_EQ(LogLines()[1], "删除成功：表EMP的记录");
+}
+
+TEST_F(NamesCatalogue,
+       AccessRefusesColumnsWithItsForbiddenCharactersOrOverSixtyFourAndTheRunGoesOn) {
+  // SQL Server and Oracle sources alike; each refused table leaves the next one to run.
+  for (int direction : {4, 2}) {
+    SCOPED_TRACE(direction);
+    Restart();
+    CurrentDirection = direction;
+    OpenMdb();
+    Script& source = direction == 4 ? Sql() : Ora();
+    if (direction == 4) {
+      OpenSql();
+    } else {
+      OpenOracle();
+    }
+    SourceWithColumn(source, "a!b", "BANG");
+    SourceWithColumn(source, test::kName64 + "x", "WIDE");
+    SourceWithColumn(source, "Order Details", "OK");
+    source.On("call: gettablesql").Rows({{"r"}}, {{"create Table [OK] (ID integer)"}});
+    source.On("call: getMdbCreateSql").Rows({{"r"}}, {{"create Table [OK] (ID integer)"}});
+
+    const TableOutcome bang = mvq::ConvertTable("BANG", tmDropTable);
+    const TableOutcome wide = mvq::ConvertTable("WIDE", tmSkipExisting);
+    const TableOutcome ok = mvq::ConvertTable("OK", tmSkipExisting);
+
+    EXPECT_EQ(bang.status, OutcomeStatus::Failed);
+    EXPECT_EQ(wide.status, OutcomeStatus::Failed);
+    EXPECT_EQ(ok.status, OutcomeStatus::Exported);
+    // Oracle adds a line for a source table without a key.
+    const Lines lines = LogLines();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(
+        Lines(lines.begin(), lines.begin() + 6),
+        (Lines{"", "导出失败：目标数据库不能容纳表BANG的列名a!b(名称含有字符!)", "",
+               "导出失败：目标数据库不能容纳表WIDE的列名" + test::kName64 + "x(名称长于64个字符)",
+               "", "创建成功:表OK"}));
+    EXPECT_EQ(lines.back(), Done("OK"));
+    EXPECT_EQ(std::count_if(Mdb().calls.begin(), Mdb().calls.end(),
+                            [](const std::string& e) { return e.rfind("exec: create", 0) == 0; }),
+              1);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/ServerScripts.h"
+#include "platform/odbc/NameRules.h"
 
 #include "platform/text/AsciiCase.h"
 
@@ -158,6 +159,36 @@ TEST(ServerScripts, SqlServerInstallsTheTypeMapperFirstAndTheAccessPairOnlyForSq
     }
   }
   EXPECT_EQ(SqlServerReleaseStatements[1], "drop function gettableSql");
+}
+
+// The literal a script assigns to its list of reserved words, its pieces joined; empty when
+// it has none.
+std::string ReservedWordsOf(std::string_view text) {
+  size_t at = text.find("reservedWords constant");
+  if (at == std::string_view::npos) at = text.find("set @reservedWords =");
+  if (at == std::string_view::npos) return {};
+  // PL/SQL ends the declaration with ";", T-SQL the statement with a blank line.
+  const size_t end = std::min(text.find(';', at), text.find("\n\n", at));
+  std::string words;
+  for (size_t open = text.find('\'', at); open < end; open = text.find('\'', open)) {
+    const size_t close = text.find('\'', open + 1);
+    words += text.substr(open + 1, close - open - 1);
+    open = close + 1;
+  }
+  return words;
+}
+
+TEST(ServerScripts, TheFunctionsThatWriteNamesQuoteTheProgramsReservedWords) {
+  std::string expected = ",";
+  for (std::string_view word : db::ReservedWords()) expected += std::string(word) + ",";
+  size_t withList = 0;
+  for (const ServerScript& script : AllServerScripts()) {
+    if (script.function == "getaccesstype") continue;  // writes no names
+    SCOPED_TRACE(script.field);
+    EXPECT_EQ(ReservedWordsOf(script.text), expected);
+    ++withList;
+  }
+  EXPECT_EQ(withList, 4u);
 }
 
 }  // namespace

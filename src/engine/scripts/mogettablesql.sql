@@ -12,12 +12,22 @@ begin
   declare @columnScale int
   declare @defaultText varchar(1024)
   declare @isNullable int
-  declare @keyColumn varchar(64)
+  declare @keyColumn varchar(260)
   declare @keyColumns varchar(800)
   declare @asPosition int
   declare @defaultLength int
+  declare @reservedWords varchar(1000)
   declare @lineBreak char(2)
   set @lineBreak = char(13) + char(10)
+  -- Words that must be bracketed wherever they stand as names (the program's own list).
+  set @reservedWords = ',ACCESS,ADD,ALL,ALTER,AND,ANY,AS,ASC,BETWEEN,BY,CASE,CAST,CHAR,CHECK,COLUMN'
+    + ',COMMENT,CONSTRAINT,CREATE,CROSS,CURRENT,DATABASE,DATE,DECIMAL,DEFAULT'
+    + ',DELETE,DESC,DISTINCT,DROP,ELSE,END,EXCEPT,EXISTS,FILE,FLOAT,FOR,FOREIGN'
+    + ',FROM,FULL,GRANT,GROUP,HAVING,IN,INDEX,INNER,INSERT,INTEGER,INTERSECT,INTO'
+    + ',IS,JOIN,KEY,LEFT,LEVEL,LIKE,LIMIT,LONG,MINUS,MODE,NOT,NULL,NUMBER,OF,OFFSET'
+    + ',ON,OPTION,OR,ORDER,OUTER,PERCENT,PRIMARY,RAW,REFERENCES,RIGHT,ROW,ROWID'
+    + ',ROWNUM,ROWS,SELECT,SESSION,SET,SIZE,SYSDATE,TABLE,THEN,TO,TOP,TRIGGER,UID'
+    + ',UNION,UNIQUE,UPDATE,USER,VALUES,VIEW,WHEN,WHERE,WITH,'
 
   set @createText = 'create Table [' + replace(@tablename, ']', ']]') + '] ('
 
@@ -100,6 +110,11 @@ begin
   fetch next from keyList into @keyColumn
   while @@fetch_status = 0
   begin
+    -- A plain name that is no reserved word stays as it is; any other is bracketed.
+    if @keyColumn collate Latin1_General_BIN like '%[^A-Za-z0-9_]%'
+        or @keyColumn collate Latin1_General_BIN like '[^A-Za-z]%'
+        or charindex(',' + upper(@keyColumn) + ',', @reservedWords) > 0
+      set @keyColumn = '[' + replace(@keyColumn, ']', ']]') + ']'
     set @keyColumns = @keyColumns + @keyColumn + ','
     fetch next from keyList into @keyColumn
   end

@@ -22,12 +22,33 @@ is
   defaultDigits constant integer := 20;
   maxDigits     constant integer := 38;
   whiteSpace    constant varchar2(3) := chr(32) || chr(9) || chr(13);
+  -- Words that must be bracketed wherever they stand as names (the program's own list).
+  reservedWords constant varchar2(1000) :=
+    ',ACCESS,ADD,ALL,ALTER,AND,ANY,AS,ASC,BETWEEN,BY,CASE,CAST,CHAR,CHECK,COLUMN'
+    || ',COMMENT,CONSTRAINT,CREATE,CROSS,CURRENT,DATABASE,DATE,DECIMAL,DEFAULT'
+    || ',DELETE,DESC,DISTINCT,DROP,ELSE,END,EXCEPT,EXISTS,FILE,FLOAT,FOR,FOREIGN'
+    || ',FROM,FULL,GRANT,GROUP,HAVING,IN,INDEX,INNER,INSERT,INTEGER,INTERSECT,INTO'
+    || ',IS,JOIN,KEY,LEFT,LEVEL,LIKE,LIMIT,LONG,MINUS,MODE,NOT,NULL,NUMBER,OF,OFFSET'
+    || ',ON,OPTION,OR,ORDER,OUTER,PERCENT,PRIMARY,RAW,REFERENCES,RIGHT,ROW,ROWID'
+    || ',ROWNUM,ROWS,SELECT,SESSION,SET,SIZE,SYSDATE,TABLE,THEN,TO,TOP,TRIGGER,UID'
+    || ',UNION,UNIQUE,UPDATE,USER,VALUES,VIEW,WHEN,WHERE,WITH,';
 
   -- The text without blanks, tabs and carriage returns around it, so that a default
   -- typed as "sysdate " (followed by NOT NULL) is still recognised.
   function strippedText(inputText in varchar2) return varchar2 is
   begin
     return rtrim(ltrim(inputText, whiteSpace), whiteSpace);
+  end;
+
+  -- A key column as the key clause names it: a plain name that is no reserved word as it
+  -- is, any other in brackets, as its column line has it.
+  function keyName(keyColumnName in varchar2) return varchar2 is
+  begin
+    if regexp_like(keyColumnName, '^[A-Za-z][A-Za-z0-9_]*$', 'c')
+       and instr(reservedWords, ',' || upper(keyColumnName) || ',') = 0 then
+      return keyColumnName;
+    end if;
+    return '[' || replace(keyColumnName, ']', ']]') || ']';
   end;
 begin
   select nvl(max(TABLE_NAME), upper(tableName)) into storedName
@@ -41,9 +62,9 @@ begin
                        and c.TABLE_NAME = storedName
                      order by cc.POSITION) loop
     if keyClause is null then
-      keyClause := 'primary key (' || keyColumn.COLUMN_NAME;
+      keyClause := 'primary key (' || keyName(keyColumn.COLUMN_NAME);
     else
-      keyClause := keyClause || ',' || keyColumn.COLUMN_NAME;
+      keyClause := keyClause || ',' || keyName(keyColumn.COLUMN_NAME);
     end if;
   end loop;
   if keyClause is not null then

@@ -12,20 +12,45 @@ begin
   declare @columnScale int
   declare @defaultText varchar(1024)
   declare @isNullable int
-  declare @keyColumn varchar(64)
+  declare @keyColumn varchar(128)
   declare @keyColumns varchar(800)
   declare @asPosition int
   declare @defaultLength int
   declare @hasBinaryKey int
+  declare @quotedName varchar(260)
+  declare @reservedWords varchar(1000)
   declare @lineBreak char(2)
   set @lineBreak = char(13) + char(10)
+  -- Words that must be quoted wherever they stand as names (the program's own list).
+  set @reservedWords = ',ACCESS,ADD,ALL,ALTER,AND,ANY,AS,ASC,BETWEEN,BY,CASE,CAST,CHAR,CHECK,COLUMN'
+    + ',COMMENT,CONSTRAINT,CREATE,CROSS,CURRENT,DATABASE,DATE,DECIMAL,DEFAULT'
+    + ',DELETE,DESC,DISTINCT,DROP,ELSE,END,EXCEPT,EXISTS,FILE,FLOAT,FOR,FOREIGN'
+    + ',FROM,FULL,GRANT,GROUP,HAVING,IN,INDEX,INNER,INSERT,INTEGER,INTERSECT,INTO'
+    + ',IS,JOIN,KEY,LEFT,LEVEL,LIKE,LIMIT,LONG,MINUS,MODE,NOT,NULL,NUMBER,OF,OFFSET'
+    + ',ON,OPTION,OR,ORDER,OUTER,PERCENT,PRIMARY,RAW,REFERENCES,RIGHT,ROW,ROWID'
+    + ',ROWNUM,ROWS,SELECT,SESSION,SET,SIZE,SYSDATE,TABLE,THEN,TO,TOP,TRIGGER,UID'
+    + ',UNION,UNIQUE,UPDATE,USER,VALUES,VIEW,WHEN,WHERE,WITH,'
 
-  -- Oracle folds a plain name to upper case: a name that is not plain, or that mixes
-  -- case, is quoted so that the table keeps the source's spelling.
-  set @createText = 'create Table ' + case when @tablename like '%[^A-Za-z0-9_]%' or @tablename like '[^A-Za-z]%'
-      or (upper(@tablename) collate Latin1_General_BIN <> @tablename collate Latin1_General_BIN
-          and lower(@tablename) collate Latin1_General_BIN <> @tablename collate Latin1_General_BIN)
-    then '"' + @tablename + '"' else @tablename end + ' ('
+  -- The table's name and its columns' names as the text writes them. Oracle folds a
+  -- plain name to upper case: a name that is not plain, is a reserved word or mixes
+  -- case is quoted, so that the table keeps the source's spelling.
+  declare @quotedNames table (name varchar(128) collate Latin1_General_BIN primary key,
+                              quoted varchar(260))
+  insert into @quotedNames (name, quoted)
+    select n.name,
+           case when n.name like '%[^A-Za-z0-9_]%' or n.name like '[^A-Za-z]%'
+                  or charindex(',' + upper(n.name) + ',', @reservedWords) > 0
+                  or (upper(n.name) <> n.name and lower(n.name) <> n.name)
+                then '"' + n.name + '"' else n.name end
+      from (select @tablename collate Latin1_General_BIN as name
+            union
+            select c.name collate Latin1_General_BIN
+              from sysobjects o
+              join syscolumns c on c.id = o.id
+             where o.name = @tablename and o.xtype = 'U') n
+
+  select @quotedName = quoted from @quotedNames where name = @tablename collate Latin1_General_BIN
+  set @createText = 'create Table ' + @quotedName + ' ('
 
   -- Columns in column order: name, type, L, scale (0 when absent), default text and
   -- nullability.
@@ -74,14 +99,12 @@ begin
       set @defaultText = '''' + @defaultText + ''''
 
     -- synonym is a keyword of Oracle; such a column is written as fzsynonym.
+    select @quotedName = quoted from @quotedNames where name = @columnName collate Latin1_General_BIN
     if lower(@columnName) = 'synonym'
-      set @columnName = 'fzsynonym'
+      set @quotedName = 'fzsynonym'
 
     -- Column line: the name, quoted as the table's is, type, the default, then NOT NULL.
-    set @createText = @createText + @lineBreak + case when @columnName like '%[^A-Za-z0-9_]%' or @columnName like '[^A-Za-z]%'
-        or (upper(@columnName) collate Latin1_General_BIN <> @columnName collate Latin1_General_BIN
-            and lower(@columnName) collate Latin1_General_BIN <> @columnName collate Latin1_General_BIN)
-      then '"' + @columnName + '"' else @columnName end + ' '
+    set @createText = @createText + @lineBreak + @quotedName + ' '
       + dbo.getAccesstype(@typeName, @columnLength, @columnScale) + ' '
     -- 5. Only a default that kept some text is written.
     if @defaultText <> ''
@@ -115,10 +138,11 @@ begin
   fetch next from keyList into @keyColumn, @typeName
   while @@fetch_status = 0
   begin
-    -- The key names a renamed column by its new name.
+    -- The key names each column as its line does, a renamed one by its new name.
+    select @quotedName = quoted from @quotedNames where name = @keyColumn collate Latin1_General_BIN
     if lower(@keyColumn) = 'synonym'
-      set @keyColumn = 'fzsynonym'
-    set @keyColumns = @keyColumns + @keyColumn + ','
+      set @quotedName = 'fzsynonym'
+    set @keyColumns = @keyColumns + @quotedName + ','
     if @typeName = 'binary'
       set @hasBinaryKey = 1
     fetch next from keyList into @keyColumn, @typeName

@@ -245,6 +245,11 @@ const db::NameRules& TComDBConn::Names() {
   return rules;
 }
 
+db::NameRules TComDBConn::ServerNames() {
+  return Session_ ? db::NameRulesFor(db::Dbms::Oracle, {}, Session_->Connection().DbmsVersion())
+                  : Names();
+}
+
 std::string TComDBConn::QuotedName(const std::string& name) {
   return db::QuoteName(Names(), name);
 }

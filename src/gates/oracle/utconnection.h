@@ -81,6 +81,8 @@ class TComDBConn {
   bool TableExists(const std::string& table);
   // How Oracle writes and holds names, and a name as the source spells it, quoted for Oracle.
   static const db::NameRules& Names();
+  // Names() with the longest name this server takes, which depends on its version.
+  db::NameRules ServerNames();
   static std::string QuotedName(const std::string& name);
   void GetColumnNames(const std::string& table, const std::string& owner,
                       std::vector<std::string>& list);

@@ -140,14 +140,16 @@ class Connection {
 
   virtual int64_t Execute(const std::string& sql, const Params& params = {}) = 0;
   virtual std::unique_ptr<Query> CreateQuery() = 0;
-  // Every row of table (the name used verbatim), forward only and in bounded memory, as
-  // "select * from " + table streamed. Throws DbError.
+  // Every row of table, forward only and in bounded memory. table is the name as the source
+  // spells it: the ODBC connection quotes it for its engine; this default, for connections
+  // without a dialect, sends "select * from " + table as given. Throws DbError.
   virtual std::unique_ptr<Query> StreamTable(const std::string& table) {
     auto query = CreateQuery();
     query->Open("select * from " + table, {}, Fetch::Stream);
     return query;
   }
-  // Appender for the first columnCount columns of table (the name used verbatim).
+  // Appender for the first columnCount columns of table, the name as the source spells it;
+  // the appender quotes it for its engine.
   virtual std::unique_ptr<Appender> CreateAppender(const std::string& table,
                                                    size_t columnCount) = 0;
   // Calls a scalar server function with input values; its result, read whole whatever its
@@ -162,6 +164,8 @@ class Connection {
   virtual std::string ProviderName() const = 0;
   virtual std::string CurrentCatalog() const = 0;
   virtual Dbms dbms() const = 0;
+  // The server's version as the driver reports it (SQL_DBMS_VER); empty when not known.
+  virtual std::string DbmsVersion() const { return {}; }
   virtual void SetMarkerStyle(MarkerStyle style) = 0;
 };
 

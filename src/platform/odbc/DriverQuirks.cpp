@@ -26,16 +26,7 @@ bool IsPsqlOdbcDriver(std::string_view d) {
 
 // A MariaDB server of at least major.minor; SQL_DBMS_VER reads "10.11.000019".
 bool MariaDbServerAtLeast(const ServerInfo& server, int major, int minor) {
-  if (AsciiLower(server.dbmsName) != "mariadb") return false;
-  const char* p = server.dbmsVersion.data();
-  const char* end = p + server.dbmsVersion.size();
-  int got[2] = {0, 0};
-  for (int& part : got) {
-    auto r = std::from_chars(p, end, part);
-    if (r.ec != std::errc()) return false;
-    p = r.ptr < end && *r.ptr == '.' ? r.ptr + 1 : r.ptr;
-  }
-  return got[0] > major || (got[0] == major && got[1] >= minor);
+  return AsciiLower(server.dbmsName) == "mariadb" && VersionAtLeast(server.dbmsVersion, major, minor);
 }
 
 void StandardSavepoints(Quirks& q) {
@@ -45,6 +36,18 @@ void StandardSavepoints(Quirks& q) {
 }
 
 }  // namespace
+
+bool VersionAtLeast(std::string_view dbmsVersion, int major, int minor) {
+  const char* p = dbmsVersion.data();
+  const char* end = p + dbmsVersion.size();
+  int got[2] = {0, 0};
+  for (int& part : got) {
+    auto r = std::from_chars(p, end, part);
+    if (r.ec != std::errc()) return false;
+    p = r.ptr < end && *r.ptr == '.' ? r.ptr + 1 : r.ptr;
+  }
+  return got[0] > major || (got[0] == major && got[1] >= minor);
+}
 
 std::optional<std::string> WorkingDriverFor(std::string_view driver) {
   if (AsciiLower(driver) == "sqlite") return "SQLite3";

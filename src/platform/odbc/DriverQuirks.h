@@ -160,4 +160,8 @@ struct ServerInfo {
 // The quirks of an engine; connectionString tells the driver options in force.
 Quirks QuirksFor(Dbms dbms, std::string_view connectionString, const ServerInfo& server = {});
 
+// Whether a server's SQL_DBMS_VER ("10.11.000019", "11.02.0040") is at least major.minor;
+// false when it does not start with two numbers.
+bool VersionAtLeast(std::string_view dbmsVersion, int major, int minor);
+
 }  // namespace mvq::db

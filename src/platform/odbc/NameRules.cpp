@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/odbc/Connection.h"
+#include "platform/odbc/DriverQuirks.h"
 #include "platform/odbc/Session.h"
 #include "platform/text/AsciiCase.h"
 
@@ -84,7 +85,7 @@ std::string EachPart(const NameRules& rules, std::string_view name, Part part) {
 
 }  // namespace
 
-NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote) {
+NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote, std::string_view dbmsVersion) {
   NameRules r;
   switch (dbms) {
     case Dbms::SqlServer:
@@ -104,10 +105,14 @@ NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote) {
       break;
     case Dbms::Oracle:
       // Not even a quoted name may hold a double quote; a dot names the owner here. Servers
-      // before 12.2 take 30 bytes and refuse longer names with ORA-00972.
+      // before 12.2 take 30 bytes and refuse longer names with ORA-00972; a version that
+      // cannot be read is taken for a current server.
       r.fold = CaseFold::Upper;
       r.dotQualifies = true;
-      r.maxBytes = 128;
+      r.maxBytes = !dbmsVersion.empty() && !VersionAtLeast(dbmsVersion, 12, 2) &&
+                           VersionAtLeast(dbmsVersion, 0, 0)
+                       ? 30
+                       : 128;
       r.refusedChars = std::string("\".", 2) + std::string(1, '\0');
       break;
     case Dbms::PostgreSQL:
@@ -134,7 +139,7 @@ NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote) {
 }
 
 NameRules NamesOf(const Session& session) {
-  return NameRulesFor(session.dbms, session.quoteOpen);
+  return NameRulesFor(session.dbms, session.quoteOpen, session.dbmsVersion);
 }
 
 std::string TableName(const Session& session, std::string_view table) {
@@ -188,6 +193,18 @@ std::optional<std::string> NameRefusal(const NameRules& rules, std::string_view 
   if (rules.refusesLeadingSpace && name.front() == ' ') return "名称以空格开头";
   if (rules.refusesTrailingSpace && name.back() == ' ') return "名称以空格结尾";
   return std::nullopt;
+}
+
+std::optional<RefusedName> FirstRefusal(const NameRules& rules,
+                                        const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    if (auto why = NameRefusal(rules, name)) return RefusedName{name, *why};
+  }
+  return std::nullopt;
+}
+
+std::span<const std::string_view> ReservedWords() {
+  return kReservedWords;
 }
 
 std::string QuoteLiteral(const NameRules& rules, std::string_view text) {

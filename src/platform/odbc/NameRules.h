@@ -10,8 +10,10 @@
 // written as it is: statement texts of ordinary names do not change.
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mvq::db {
 
@@ -41,7 +43,9 @@ struct NameRules {
 
 // The rules of an engine. identifierQuote: what the driver reports as SQL_IDENTIFIER_QUOTE_CHAR,
 // used where the engine's quotes are not fixed here (MariaDB, engines not recognised).
-NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote = {});
+// dbmsVersion: SQL_DBMS_VER, where the longest name depends on the server (Oracle).
+NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote = {},
+                       std::string_view dbmsVersion = {});
 
 // The rules of a connection's engine; an ODBC connection adds what its driver reports.
 NameRules NamesOf(const Connection& connection);
@@ -61,8 +65,21 @@ std::string StoredName(const NameRules& rules, std::string_view name);
 // Always quoted, a closing quote written twice.
 std::string Quoted(const NameRules& rules, std::string_view name);
 
-// Why the engine cannot hold the name (in the log's words), or nothing when it can.
+// Why the engine cannot hold the name (in the log's words), or nothing when it can. The same
+// rule serves table and column names.
 std::optional<std::string> NameRefusal(const NameRules& rules, std::string_view name);
+// The first of names the engine cannot hold, with the reason; nothing when it holds them all.
+// Two names that differ only beyond the engine's length would clash, so a long name is
+// refused even when it is unique.
+struct RefusedName {
+  std::string name, why;
+};
+std::optional<RefusedName> FirstRefusal(const NameRules& rules,
+                                        const std::vector<std::string>& names);
+
+// The words quoted wherever they stand as names, upper case and sorted. The server scripts
+// carry a copy of their own (a test holds them to this list).
+std::span<const std::string_view> ReservedWords();
 
 // A string literal: single quotes around the text, a single quote inside written twice.
 std::string QuoteLiteral(const NameRules& rules, std::string_view text);

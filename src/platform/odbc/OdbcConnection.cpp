@@ -66,6 +66,7 @@ class OdbcConnection : public Connection {
     return session_->open ? ReadCurrentCatalog(*session_) : std::string();
   }
   Dbms dbms() const override { return session_->dbms; }
+  std::string DbmsVersion() const override { return session_->dbmsVersion; }
   void SetMarkerStyle(MarkerStyle style) override { session_->markers = style; }
 
  private:
@@ -110,6 +111,7 @@ void OdbcConnection::Open(const std::string& connectionString) {
   ServerInfo server{driverName, calls.InfoText(dbc, SQL_DBMS_NAME).value_or(""),
                     calls.InfoText(dbc, SQL_DBMS_VER).value_or("")};
   session->dbms = DetectDbms(server.dbmsName, driverName);
+  session->dbmsVersion = server.dbmsVersion;
   session->quirks = QuirksFor(session->dbms, odbc, server);
   SQLUINTEGER getData = 0;
   if (SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)))
@@ -286,7 +288,7 @@ Variant OdbcConnection::CallFunction(const std::string& name, const Params& inpu
 NameRules NamesOf(const Connection& connection) {
   if (const auto* odbc = dynamic_cast<const OdbcConnection*>(&connection))
     return NamesOf(odbc->session());
-  return NameRulesFor(connection.dbms());
+  return NameRulesFor(connection.dbms(), {}, connection.DbmsVersion());
 }
 
 std::unique_ptr<Connection> CreateOdbcConnection() {

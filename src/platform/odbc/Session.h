@@ -73,6 +73,7 @@ class Session : public std::enable_shared_from_this<Session> {
   bool open = false;
   std::string connectionString;  // as sent to the driver manager
   Dbms dbms = Dbms::Unknown;
+  std::string dbmsVersion;  // SQL_DBMS_VER
   Quirks quirks;
   std::string quoteOpen = "\"", quoteClose = "\"";
   MarkerStyle markers = MarkerStyle::Question;
