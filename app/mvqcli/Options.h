@@ -43,6 +43,8 @@ struct Options {
   bool drivers = false;     // list the ODBC drivers each kind of database would use, and stop
   bool verify = false;      // compare each copied table with its source
   bool verifyOnly = false;  // compare without copying
+  bool plan = false;        // print what the run would do, change nothing
+  int32_t jobs = 1;         // tables copied at once into a database target
 };
 
 // Throws UsageError for an unknown option, a missing value or a value out of range.

@@ -17,6 +17,7 @@
 #include "DriverReport.h"
 #include "Options.h"
 #include "Passwords.h"
+#include "PlanOutput.h"
 #include "TerminalProgress.h"
 #include "VerifyOutput.h"
 #include "engine/RowCopy.h"
@@ -118,6 +119,16 @@ int VerifyExitCode(VerifyVerdict verdict, int runCode) {
     return runCode == kAllExported ? kSettingsFailed : runCode;
   if (verdict == VerifyVerdict::Mismatch && runCode == kAllExported) return kTableFailed;
   return runCode;
+}
+
+// A plan in which a table would fail exits as that run would.
+int PlanExitCode(bool connected, const ExportRunReport& run) {
+  if (!connected) return kSettingsFailed;
+  for (const TableOutcome& t : run.tables) {
+    const TablePlan& p = *t.plan;
+    if (!p.refused.empty() || !p.error.empty() || p.step == ExistingStep::None) return kTableFailed;
+  }
+  return kAllExported;
 }
 
 // A missing Access file that cannot be made is a setting the user must change.
@@ -239,7 +250,7 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
       form.lbnew.Add(t);
   }
 
-  if (o.verifyOnly) {
+  if (o.verifyOnly || o.plan) {
     std::vector<TableOutcome*> all;
     for (const std::string& t : tables) {
       run.tables.push_back(TableOutcome{});
@@ -247,6 +258,10 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
     }
     for (TableOutcome& t : run.tables) all.push_back(&t);
     try {
+      if (o.plan) {
+        run.connected = PlanAndPrint(steps.Context(), all);
+        return PlanExitCode(run.connected, run);
+      }
       return VerifyExitCode(VerifyAndPrint(steps.Context(), all), kAllExported);
     } catch (const std::exception& e) {
       ui.ShowError(ErrorBoxText(e.what()));

@@ -60,6 +60,11 @@ bool OpenCustomSourceGateway(ShellContext& c);
 bool ListCustomSourceTables(ShellContext& c);
 void ReleaseCustomGateways();
 
+// Opens the gateways of CurrentDirection (the custom pair, or the groups the view shows,
+// with their server functions when install), runs body, and releases them again, also when
+// body throws. False, without running body, when a gateway did not connect.
+bool WithDirectionGateways(ShellContext& c, bool install, const std::function<void()>& body);
+
 // Runs body, then release, also when body throws; a failure of release while an error is
 // already on its way is written to the run log, so that the first error is the one shown.
 template <typename Body, typename Release>

@@ -334,23 +334,12 @@ TEST_F(Mvqcli, ASettingsFileTheWindowSavedIsReplayed) {
   EXPECT_EQ(missing.code, 2);
 }
 
-// The tables of a summary as the system Python's JSON reader sees them, one line per table:
-// "table|status|existing|rows_counted|rows_written|rows_refused|error", after a first line
-// "direction|cancelled|error|exit_code|run_log|tables".
-std::optional<Lines> ReadSummary(const std::string& json, const fs::path& scratch) {
-  const fs::path data = scratch / "summary.json", script = scratch / "read_summary.py";
-  std::ofstream(data, std::ios::binary) << json;
-  std::ofstream(script) << R"(import sys, json
-s = json.load(open(sys.argv[1], encoding='utf-8'))
-print(s['direction'], s['cancelled'], s['error'], s['exit_code'], s['run_log'],
-      len(s['tables']), sep='|')
-assert s['started'] <= s['ended']
-for t in s['tables']:
-    assert t['ms'] >= 0 and t['sheets_written'] >= 0
-    print(t['table'], t['status'], t['existing'], t['rows_counted'], t['rows_written'],
-          t['rows_refused'], t['error'], sep='|')
-)";
-  const std::string command = "/usr/bin/python3 " + script.string() + " " + data.string();
+// What a Python script prints about a file, one entry per line; nullopt when it fails.
+std::optional<Lines> PythonLines(const std::string& code, const fs::path& file,
+                                 const fs::path& scratch) {
+  const fs::path script = scratch / "python_script.py";
+  std::ofstream(script) << code;
+  const std::string command = "/usr/bin/python3 " + script.string() + " '" + file.string() + "'";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return std::nullopt;
   std::string text;
@@ -361,6 +350,24 @@ for t in s['tables']:
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// The tables of a summary as the system Python's JSON reader sees them, one line per table:
+// "table|status|existing|rows_counted|rows_written|rows_refused|error", after a first line
+// "direction|cancelled|error|exit_code|run_log|tables".
+std::optional<Lines> ReadSummary(const std::string& json, const fs::path& scratch) {
+  std::ofstream(scratch / "summary.json", std::ios::binary) << json;
+  return PythonLines(R"(import sys, json
+s = json.load(open(sys.argv[1], encoding='utf-8'))
+print(s['direction'], s['cancelled'], s['error'], s['exit_code'], s['run_log'],
+      len(s['tables']), sep='|')
+assert s['started'] <= s['ended']
+for t in s['tables']:
+    assert t['ms'] >= 0 and t['sheets_written'] >= 0
+    print(t['table'], t['status'], t['existing'], t['rows_counted'], t['rows_written'],
+          t['rows_refused'], t['error'], sep='|')
+)",
+                     scratch / "summary.json", scratch);
 }
 
 // The middle table of three cannot be emptied (it is a view in the target): it fails alone,
@@ -445,29 +452,18 @@ TEST_F(Mvqcli, CtrlCIsTheConfirmedCancelButton) {
 // tab order, "name|rows|header cells..." (rows counting the header).
 std::optional<Lines> ReadWorkbook(const fs::path& book, const fs::path& scratch) {
   const bool xlsx = book.extension() == ".xlsx";
-  const fs::path script = scratch / "read_book.py";
-  std::ofstream(script) << (xlsx ? R"(import sys, openpyxl
+  return PythonLines(xlsx ? R"(import sys, openpyxl
 b = openpyxl.load_workbook(sys.argv[1], read_only=True)
 for ws in b.worksheets:
     rows = list(ws.iter_rows(values_only=True))
     print(ws.title, len(rows), *(rows[0] if rows else []), sep='|')
 )"
-                                 : R"(import sys, xlrd
+                          : R"(import sys, xlrd
 b = xlrd.open_workbook(sys.argv[1])
 for s in b.sheets():
     print(s.name, s.nrows, *(s.row_values(0) if s.nrows else []), sep='|')
-)");
-  const std::string command = "/usr/bin/python3 " + script.string() + " '" + book.string() + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return std::nullopt;
-  std::string text;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  if (pclose(pipe) != 0) return std::nullopt;
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+)",
+                     book, scratch);
 }
 
 bool HasWorkbookReaders() {
@@ -956,6 +952,109 @@ TEST_F(Mvqcli, VerifyOptionsAreRefusedWhereTheyCannotWork) {
   EXPECT_TRUE(Contains(workbook.err, "a workbook is not checked")) << workbook.err;
 }
 
+// --- Plan ---------------------------------------------------------------------------------
+
+// The plan of each table in a --summary, one line per table:
+// "table|existing|statements|create_sql is set|loss columns".
+std::optional<Lines> ReadPlans(const std::string& json, const fs::path& scratch) {
+  std::ofstream(scratch / "plans.json", std::ios::binary) << json;
+  return PythonLines(R"(import sys, json
+s = json.load(open(sys.argv[1], encoding='utf-8'))
+for t in s['tables']:
+    p = t['plan']
+    print(t['table'], p['existing'], ';'.join(p['statements']), p['create_sql'] is not None,
+          ','.join(l['column'] + ':' + l['source_type'] + '>' + l['target_type']
+                   for l in p['losses']), sep='|')
+)",
+                     scratch / "plans.json", scratch);
+}
+
+TEST_F(Mvqcli, APlanLeavesASqliteTargetByteForByteAsItWas) {
+  const std::string src = PeopleSource();
+  const fs::path target = dir / "dst.db";
+  {
+    Db d(SqliteCs("dst.db"));
+    d.Exec("create table people (id integer, name varchar(20))");
+    d.Exec("insert into people values (7, 'kept')");
+  }
+  const std::string before = ReadFile(target);
+  const fs::path summary = dir / "plan.json";
+
+  Result r = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--all",
+                  "--mode", "2", "--plan", "--summary", summary.string()});
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(ReadFile(target), before);
+  EXPECT_TRUE(Contains(r.out, "existing:  exists, dropped and created again")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "executes:  drop table people")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "existing:  absent, created")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "create table [订单] (")) << r.out;
+  // Nothing was done, so nothing is in the log as done.
+  EXPECT_FALSE(Contains(LogText(), "删除成功")) << LogText();
+  EXPECT_FALSE(Contains(LogText(), "创建成功")) << LogText();
+  auto plans = ReadPlans(ReadFile(summary), dir);
+  ASSERT_TRUE(plans);
+  EXPECT_EQ(*plans, (Lines{"people|recreated|drop table people|True|", "订单|created||True|"}));
+
+  // Skipping and emptying: no CREATE TABLE, and only emptying has a statement.
+  Result skip = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"),
+                     "--tables", "people", "--mode", "0", "--plan", "--summary", summary.string()});
+  EXPECT_EQ(skip.code, 0) << skip.out << skip.err;
+  EXPECT_EQ(*ReadPlans(ReadFile(summary), dir), Lines{"people|skipped||False|"});
+  Result empty =
+      Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--tables",
+           "people", "--mode", "1", "--plan", "--summary", summary.string()});
+  EXPECT_EQ(empty.code, 0) << empty.out << empty.err;
+  EXPECT_EQ(*ReadPlans(ReadFile(summary), dir), Lines{"people|emptied|delete from people|False|"});
+  EXPECT_EQ(ReadFile(target), before);
+}
+
+// The catalogue of a server database as a test sees it: every column of every table.
+Lines Catalogue(Db& db, const std::string& schemaTest) {
+  Lines lines;
+  for (const auto& row :
+       db.Rows("select table_name, column_name, data_type from information_schema.columns "
+               "where " +
+               schemaTest + " order by table_name, column_name"))
+    lines.push_back(row[0].AsText() + "." + row[1].AsText() + ":" + row[2].AsText());
+  return lines;
+}
+
+TEST_F(Mvqcli, APlanNamesEachKindOfLossyColumnAndLeavesTheServersAsTheyWere) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  const char* maria = std::getenv("MVQ_TEST_MARIADB");
+  if (!pg || !*pg || !maria || !*maria)
+    return Unavailable("MVQ_TEST_PG and MVQ_TEST_MARIADB are not both set");
+  const std::string table = "cli_plan_" + std::to_string(::getpid());
+  Db source(pg), target(maria);
+  const DropAtEnd dropSource{source, {table}};
+  const DropAtEnd dropTarget{target, {table}};
+  source.Exec("create table " + table +
+              " (id integer, zoned timestamptz, unbounded numeric, wide numeric(70,2), "
+              "fine numeric(60,50), name varchar(20))");
+  target.Exec("create table " + table + " (id integer)");
+  target.Exec("insert into " + table + " values (1)");
+  const Lines pgBefore = Catalogue(source, "table_schema = 'public'");
+  const Lines mariaBefore = Catalogue(target, "table_schema = database()");
+
+  Result r = Run({"--direction", "9", "--source", pg, "--target", maria, "--tables", table,
+                  "--mode", "2", "--plan"});
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "loss:      zoned: timestamptz -> DATETIME(6): 不保留时区")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "loss:      unbounded: numeric")) << r.out;
+  EXPECT_TRUE(
+      Contains(r.out, "loss:      wide: numeric(70,2) -> NUMERIC(65,2): 精度70超过目标上限65"))
+      << r.out;
+  EXPECT_TRUE(Contains(r.out, "loss:      fine: numeric(60,50) -> NUMERIC(60,38): 小数位50减为38"))
+      << r.out;
+  EXPECT_FALSE(Contains(r.out, "loss:      id")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "loss:      name")) << r.out;
+  EXPECT_EQ(Catalogue(source, "table_schema = 'public'"), pgBefore);
+  EXPECT_EQ(Catalogue(target, "table_schema = database()"), mariaBefore);
+  EXPECT_EQ(target.Count(table), 1);
+}
+
 // --- Passwords ----------------------------------------------------------------------------
 
 // Sets an environment variable for the runs of one test.
@@ -1113,6 +1212,15 @@ sys.exit(os.waitstatus_to_exitcode(status))
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   EXPECT_TRUE(Contains(r.out, "password for MVQ_TEST_ASKED: ")) << r.out;
   EXPECT_EQ(admin->Count(table), 2);
+  ExpectHidden(r, "geheim");
+}
+
+TEST_F(MvqcliPasswords, APlanAndItsSummaryDoNotShowThePassword) {
+  ScopedEnv env("MVQ_TEST_SECRET", secret);
+  Result r = Run({"--direction", "9", "--source", source, "--target",
+                  targetWith("${MVQ_TEST_SECRET}"), "--tables", table, "--plan", "--summary", "-"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "\"create_sql\":\"create table " + table)) << r.out;
   ExpectHidden(r, "geheim");
 }
 
