@@ -32,11 +32,11 @@ void SplitTables(const std::string& value, std::vector<std::string>& tables) {
   }
 }
 
-}  // namespace
+using TextOptions = std::map<std::string, std::optional<std::string> Options::*>;
+using FlagOptions = std::map<std::string, bool Options::*>;
 
-Options ParseOptions(const std::vector<std::string>& args) {
-  Options o;
-  const std::map<std::string, std::optional<std::string> Options::*> text = {
+const TextOptions& TextMembers() {
+  static const TextOptions text = {
       {"--settings", &Options::settingsFile},
       {"--log-dir", &Options::logDir},
       {"--summary", &Options::summary},
@@ -56,7 +56,11 @@ Options ParseOptions(const std::vector<std::string>& args) {
       {"--source", &Options::source},
       {"--target", &Options::target},
   };
-  const std::map<std::string, bool Options::*> flags = {
+  return text;
+}
+
+const FlagOptions& FlagMembers() {
+  static const FlagOptions flags = {
       {"--help", &Options::help},
       {"-h", &Options::help},
       {"--list", &Options::list},
@@ -70,6 +74,15 @@ Options ParseOptions(const std::vector<std::string>& args) {
       {"--verify-only", &Options::verifyOnly},
       {"--plan", &Options::plan},
   };
+  return flags;
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string>& args) {
+  Options o;
+  const TextOptions& text = TextMembers();
+  const FlagOptions& flags = FlagMembers();
 
   for (size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
@@ -143,6 +156,25 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
   if (o.xls && !IsWorkbookName(*o.xls)) {
     throw UsageError("--xls takes a file name ending in .xls or .xlsx, not \"" + *o.xls + "\"");
   }
+}
+
+std::vector<std::string> OptionArgs(const Options& o) {
+  std::vector<std::string> args;
+  for (const auto& [name, member] : TextMembers()) {
+    if (o.*member) args.insert(args.end(), {name, *(o.*member)});
+  }
+  for (const auto& [name, member] : FlagMembers()) {
+    if (o.*member && name != "-h") args.push_back(name);
+  }
+  auto number = [&](const char* name, const std::optional<int32_t>& value) {
+    if (value) args.insert(args.end(), {name, std::to_string(*value)});
+  };
+  number("--direction", o.direction);
+  number("--mode", o.mode);
+  number("--commit-every", o.commitEvery);
+  if (o.jobs != 1) args.insert(args.end(), {"--jobs", std::to_string(o.jobs)});
+  for (const std::string& t : o.tables) args.insert(args.end(), {"--tables", t});
+  return args;
 }
 
 bool IsWorkbookName(const std::string& file) {

@@ -54,6 +54,10 @@ Options ParseOptions(const std::vector<std::string>& args);
 // custom direction's ends. settingsDirection is the direction a settings file gave, if any.
 void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection);
 
+// The command line that parses back into o. A table name holding a comma does not survive
+// --tables; pass such names some other way.
+std::vector<std::string> OptionArgs(const Options& o);
+
 // A workbook the writers can make: a name ending in .xls or .xlsx, letter case ignored.
 bool IsWorkbookName(const std::string& file);
 

@@ -18,6 +18,7 @@
 #include "Options.h"
 #include "Passwords.h"
 #include "PlanOutput.h"
+#include "TableJobs.h"
 #include "TerminalProgress.h"
 #include "VerifyOutput.h"
 #include "engine/RowCopy.h"
@@ -145,6 +146,7 @@ void CreateMdbFileForSettings(const std::string& file) {
 int Export(const Options& o, FormState& form, ExportRunReport& run);
 
 int Run(const std::vector<std::string>& args) {
+  if (IsTableJob(args)) return RunTableJob(args);
   Options o;
   FormState form;
   std::optional<int32_t> settingsDirection;
@@ -192,10 +194,7 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
   }
 
   CliUserInterface ui;
-  SetMessageHandler([](const std::string& text) { PrintNotice(text); });
-  SetErrorBoxHandler([](const std::string& text, const std::string& caption) {
-    PrintNotice("error: " + caption + ": " + text);
-  });
+  ShowMessagesAsNotices();
   TerminalProgress progress(::isatty(STDERR_FILENO) == 1);
   SetProgressUi(&progress);
   InstallInterruptHandler();
@@ -269,6 +268,8 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
     }
   }
 
+  if (o.jobs > 1)
+    steps.Context().convertTables = [&o](ExportRunReport& r) { return CopyTablesInJobs(o, r); };
   int code = kAllExported;
   try {
     steps.ExportRun();

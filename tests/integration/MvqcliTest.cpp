@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +27,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/bulk/PgLink.h"
@@ -1053,6 +1056,137 @@ TEST_F(Mvqcli, APlanNamesEachKindOfLossyColumnAndLeavesTheServersAsTheyWere) {
   EXPECT_EQ(Catalogue(source, "table_schema = 'public'"), pgBefore);
   EXPECT_EQ(Catalogue(target, "table_schema = database()"), mariaBefore);
   EXPECT_EQ(target.Count(table), 1);
+}
+
+// --- Jobs ---------------------------------------------------------------------------------
+
+// The run log's table blocks, each a table's lines from its blank line on, without the time
+// stamps and the milliseconds, sorted: the same set whichever table finished first.
+Lines LogBlocks(const std::string& log) {
+  Lines blocks;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string text = line.size() > 20 ? line.substr(20) : std::string();
+    if (text.find("新的一次导出开始") != std::string::npos) continue;
+    if (text.empty()) {
+      blocks.emplace_back();
+      continue;
+    }
+    for (size_t at = text.find("用时"); at != std::string::npos; at = text.find("用时", at + 1)) {
+      size_t end = at + std::strlen("用时");
+      while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+      text.replace(at, end - at, "用时N");
+    }
+    if (blocks.empty()) blocks.emplace_back();
+    blocks.back() += text + "\n";
+  }
+  blocks.erase(std::remove(blocks.begin(), blocks.end(), std::string()), blocks.end());
+  std::sort(blocks.begin(), blocks.end());
+  return blocks;
+}
+
+// Processes of tables that a parallel run started and that are still alive.
+int TableJobsAlive() {
+  int alive = 0;
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    const std::string cmdline = ReadFile(e.path() / "cmdline");
+    if (cmdline.find(std::string("--table-job\0", 12) + "/tmp/mvqcli-jobs-") != std::string::npos)
+      ++alive;
+  }
+  return alive;
+}
+
+TEST_F(Mvqcli, FourJobsGiveTheTablesRowsAndLogBlocksOfOne) {
+  const auto targets = ServerTargets();
+  if (targets.size() < 2) return Unavailable("MVQ_TEST_PG and MVQ_TEST_MARIADB are not both set");
+  const std::string id = std::to_string(::getpid());
+  const std::string src = SqliteCs("src.db");
+  Lines tables;
+  {
+    Db s(src);
+    for (int i = 0; i < 6; ++i) {
+      const std::string t = "cli_jobs_" + id + "_" + std::to_string(i);
+      tables.push_back(t);
+      s.Exec("create table " + t + " (id integer primary key, note varchar(20), v numeric(8,2))");
+      s.Exec("insert into " + t +
+             " with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+             std::to_string(500 * (i + 1)) + ") select i, 'n' || i, i / 4.0 from n");
+    }
+    // One table fails alone: the target refuses its long value, and says so in its block.
+    s.Exec("insert into " + tables[2] + " values (0, 'far too long for twenty', 1)");
+  }
+  std::string list;
+  for (const auto& t : tables) list += (list.empty() ? "" : ",") + t;
+  for (const auto& [engine, cs] : targets) {
+    SCOPED_TRACE(engine);
+    Db target(cs);
+    const DropAtEnd drop{target, tables};
+    // Each run starts from a target without the tables, and a log of its own.
+    auto run = [&](const char* jobs) {
+      for (const auto& t : tables) target.Exec("drop table if exists " + t);
+      fs::remove_all(logDir);
+      Result r = Run({"--direction", "9", "--source", src, "--target", cs, "--tables", list,
+                      "--mode", "2", "--jobs", jobs, "--verify"});
+      std::vector<int64_t> counts;
+      for (const auto& t : tables) counts.push_back(target.Count(t));
+      return std::make_tuple(r, counts, LogBlocks(LogText()));
+    };
+    const auto [one, oneCounts, oneBlocks] = run("1");
+    const auto [four, fourCounts, fourBlocks] = run("4");
+
+    EXPECT_EQ(one.code, 1) << one.out << one.err;
+    EXPECT_EQ(four.code, 1) << four.out << four.err;
+    EXPECT_EQ(oneCounts, (std::vector<int64_t>{500, 1000, 1500, 2000, 2500, 3000}));
+    EXPECT_EQ(fourCounts, oneCounts);
+    EXPECT_EQ(fourBlocks.size(), tables.size());
+    EXPECT_EQ(fourBlocks, oneBlocks);
+    for (const auto& t : tables) {
+      // The terminal lines, table by table in the order given, and each verified.
+      EXPECT_TRUE(Contains(four.out, "verified     " + t) || t == tables[2]) << four.out;
+    }
+    EXPECT_TRUE(Contains(four.out, "partial      " + tables[2])) << four.out;
+  }
+}
+
+TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string id = std::to_string(::getpid());
+  const std::string src = SqliteCs("big.db");
+  Lines tables;
+  {
+    Db big(src);
+    for (int i = 0; i < 6; ++i) {
+      tables.push_back("cli_jobs_stop_" + id + "_" + std::to_string(i));
+      big.Exec("create table " + tables.back() + " (id integer, note varchar(40))");
+      big.Exec("insert into " + tables.back() +
+               " with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+               "200000) select i, 'row ' || i from n");
+    }
+  }
+  std::string list;
+  for (const auto& t : tables) list += (list.empty() ? "" : ",") + t;
+  Db target(pg);
+  const DropAtEnd drop{target, tables};
+  pid_t pid = Spawn({Binary(), "--direction", "9", "--source", src, "--target", pg, "--tables",
+                     list, "--mode", "2", "--jobs", "3", "--log-dir", logDir.string()},
+                    dir / "out.txt", dir / "err.txt");
+  // Once the tables are under way (their processes are running), press Ctrl-C.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (TableJobsAlive() < 3 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(pid, SIGINT);
+  const int code = WaitFor(pid, 60);
+  const std::string out = ReadFile(dir / "out.txt");
+
+  EXPECT_EQ(code, 3) << out << ReadFile(dir / "err.txt");
+  EXPECT_EQ(TableJobsAlive(), 0);
+  // The three under way stopped short; the three waiting never started.
+  EXPECT_TRUE(Contains(out, "not exported " + tables[5])) << out;
+  EXPECT_FALSE(Contains(out, "exported     " + tables[0])) << out;
+  EXPECT_FALSE(Contains(out, "exported     " + tables[2])) << out;
 }
 
 // --- Passwords ----------------------------------------------------------------------------
