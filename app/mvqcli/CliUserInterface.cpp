@@ -4,6 +4,7 @@
 
 #include "TerminalProgress.h"
 #include "platform/odbc/ConnectionString.h"
+#include "support/Messages.h"
 
 namespace mvq::cli {
 
@@ -12,6 +13,13 @@ void PrintNotice(const std::string& text) {
   // Notices quote drivers and settings; a connection string in one keeps its password.
   std::fprintf(stderr, "%s\n", db::MaskPasswords(text).c_str());
   std::fflush(stderr);
+}
+
+void ShowMessagesAsNotices() {
+  SetMessageHandler([](const std::string& text) { PrintNotice(text); });
+  SetErrorBoxHandler([](const std::string& text, const std::string& caption) {
+    PrintNotice("error: " + caption + ": " + text);
+  });
 }
 
 void CliUserInterface::Message(const std::string& text) {

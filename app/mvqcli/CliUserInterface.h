@@ -31,4 +31,7 @@ class CliUserInterface : public UserInterface {
 // Writes a line to stderr, first ending a progress bar that may be on the line.
 void PrintNotice(const std::string& text);
 
+// The program's messages and error boxes become notices.
+void ShowMessagesAsNotices();
+
 }  // namespace mvq::cli

@@ -33,11 +33,11 @@ void SplitTables(const std::string& value, std::vector<std::string>& tables) {
   }
 }
 
-}  // namespace
+using TextOptions = std::map<std::string, std::optional<std::string> Options::*>;
+using FlagOptions = std::map<std::string, bool Options::*>;
 
-Options ParseOptions(const std::vector<std::string>& args) {
-  Options o;
-  const std::map<std::string, std::optional<std::string> Options::*> text = {
+const TextOptions& TextMembers() {
+  static const TextOptions text = {
       {"--settings", &Options::settingsFile},
       {"--log-dir", &Options::logDir},
       {"--summary", &Options::summary},
@@ -57,7 +57,11 @@ Options ParseOptions(const std::vector<std::string>& args) {
       {"--source", &Options::source},
       {"--target", &Options::target},
   };
-  const std::map<std::string, bool Options::*> flags = {
+  return text;
+}
+
+const FlagOptions& FlagMembers() {
+  static const FlagOptions flags = {
       {"--help", &Options::help},
       {"-h", &Options::help},
       {"--list", &Options::list},
@@ -69,7 +73,17 @@ Options ParseOptions(const std::vector<std::string>& args) {
       {"--drivers", &Options::drivers},
       {"--verify", &Options::verify},
       {"--verify-only", &Options::verifyOnly},
+      {"--plan", &Options::plan},
   };
+  return flags;
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string>& args) {
+  Options o;
+  const TextOptions& text = TextMembers();
+  const FlagOptions& flags = FlagMembers();
 
   for (size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
@@ -86,7 +100,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
       continue;
     }
     const bool takesValue = text.count(name) || name == "--direction" || name == "--mode" ||
-                            name == "--tables" || name == "--commit-every";
+                            name == "--tables" || name == "--commit-every" || name == "--jobs";
     if (!takesValue) throw UsageError("unknown option \"" + args[i] + "\"");
     std::string value;
     if (inlineValue) {
@@ -101,6 +115,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       o.mode = ParseNumber(name, value, 0, 2);
     } else if (name == "--commit-every") {
       o.commitEvery = ParseNumber(name, value, 1, INT32_MAX);
+    } else if (name == "--jobs") {
+      o.jobs = ParseNumber(name, value, 1, 64);
     } else if (name == "--tables") {
       SplitTables(value, o.tables);
     } else {
@@ -118,7 +134,7 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
         "--oracle-password, --oracle-password-env, --oracle-password-prompt");
   oneOf(o.sqlPassword.has_value() + o.sqlPasswordEnv.has_value() + o.sqlPasswordPrompt,
         "--sqlserver-password, --sqlserver-password-env, --sqlserver-password-prompt");
-  oneOf(o.verify + o.verifyOnly, "--verify, --verify-only");
+  oneOf(o.verify + o.verifyOnly + o.plan, "--verify, --verify-only, --plan");
   if (o.drivers) return;
   const std::optional<int32_t> direction = o.direction ? o.direction : settingsDirection;
   if (!direction) throw UsageError("give --direction N (0-9) or --settings FILE");
@@ -136,9 +152,30 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
       IsExcelTarget(*direction) || (*direction == kCustomDirection && CustomToWorkbook(o));
   if ((o.verify || o.verifyOnly) && workbookTarget)
     throw UsageError("--verify reads back database targets; a workbook is not checked");
+  if (o.plan && workbookTarget)
+    throw UsageError("--plan describes the tables of a database target, not a workbook");
   if (o.xls && !IsWorkbookName(*o.xls)) {
     throw UsageError("--xls takes a file name ending in .xls or .xlsx, not \"" + *o.xls + "\"");
   }
+}
+
+std::vector<std::string> OptionArgs(const Options& o) {
+  std::vector<std::string> args;
+  for (const auto& [name, member] : TextMembers()) {
+    if (o.*member) args.insert(args.end(), {name, *(o.*member)});
+  }
+  for (const auto& [name, member] : FlagMembers()) {
+    if (o.*member && name != "-h") args.push_back(name);
+  }
+  auto number = [&](const char* name, const std::optional<int32_t>& value) {
+    if (value) args.insert(args.end(), {name, std::to_string(*value)});
+  };
+  number("--direction", o.direction);
+  number("--mode", o.mode);
+  number("--commit-every", o.commitEvery);
+  if (o.jobs != 1) args.insert(args.end(), {"--jobs", std::to_string(o.jobs)});
+  for (const std::string& t : o.tables) args.insert(args.end(), {"--tables", t});
+  return args;
 }
 
 bool IsWorkbookName(const std::string& file) {
@@ -213,6 +250,12 @@ settings:
   --verify          after each table is copied, compare it with its source: row counts
                     and a checksum per column; a difference exits with 1
   --verify-only     the same comparison without copying anything
+  --plan            print what the run would do to each table without changing the
+                    target: the existing-table step, the CREATE TABLE text, and each
+                    column whose target type loses something
+  --jobs N          copy up to N tables at once into a database target, each with
+                    connections of its own (default 1; a workbook or an Access file
+                    is written one table at a time)
   --drivers         list the ODBC drivers mvq would use for each kind of database
   --commit-every N  also commit the target every N rows (default: at each source page of
                     65,535 rows and at the end of a table; a table read whole, and every

@@ -43,6 +43,8 @@ struct Options {
   bool drivers = false;     // list the ODBC drivers each kind of database would use, and stop
   bool verify = false;      // compare each copied table with its source
   bool verifyOnly = false;  // compare without copying
+  bool plan = false;        // print what the run would do, change nothing
+  int32_t jobs = 1;         // tables copied at once into a database target
 };
 
 // Throws UsageError for an unknown option, a missing value or a value out of range.
@@ -51,6 +53,10 @@ Options ParseOptions(const std::vector<std::string>& args);
 // Checks what needs the whole line: a direction from somewhere, tables unless listing, the
 // custom direction's ends. settingsDirection is the direction a settings file gave, if any.
 void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection);
+
+// The command line that parses back into o. A table name holding a comma does not survive
+// --tables; pass such names some other way.
+std::vector<std::string> OptionArgs(const Options& o);
 
 // A workbook the writers can make: a name ending in .xls or .xlsx, letter case ignored.
 bool IsWorkbookName(const std::string& file);

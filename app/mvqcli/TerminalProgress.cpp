@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -19,6 +20,8 @@ namespace {
 volatile std::sig_atomic_t g_interrupts = 0;
 int g_wake[2] = {-1, -1};  // the handler's note to the thread that tells the servers
 bool g_lineDrawn = false;  // a bar line is on the terminal and not yet ended
+constexpr size_t kForwarded = 64;
+std::atomic<pid_t> g_forward[kForwarded];  // processes told of each Ctrl-C; 0: a free place
 
 void Say(const char* text, size_t size) {
   ssize_t ignored = ::write(STDERR_FILENO, text, size);
@@ -35,6 +38,9 @@ void Say(const char* text, size_t size) {
 
 void OnInterrupt(int) {
   g_interrupts = g_interrupts + 1;
+  for (std::atomic<pid_t>& slot : g_forward) {
+    if (const pid_t pid = slot.load(); pid > 0) ::kill(pid, SIGINT);
+  }
   if (g_interrupts == 1) {
     static const char kNote[] =
         "\nmvqcli: cancelling the current statement (Ctrl-C again to stop at once)\n";
@@ -135,13 +141,7 @@ class TerminalWindow : public ProgressWindow {
               std::string(static_cast<size_t>(kWidth - filled), '.') + "] " + std::to_string(p) +
               "% ";
     }
-    const size_t columns = static_cast<size_t>(TerminalColumns()) - 1;
-    std::string line = bars + caption_;
-    // A cut caption says so: a number cut short would read as another number.
-    if (DisplayWidth(line) > columns) line = FitColumns(line, columns - 3) + "...";
-    std::fprintf(stderr, "\r\033[K%s", line.c_str());
-    std::fflush(stderr);
-    g_lineDrawn = true;
+    ShowStatusLine(bars + caption_, true);
   }
 
   TerminalProgress& owner_;
@@ -188,6 +188,34 @@ void InstallInterruptHandler() {
 
 bool Interrupted() {
   return g_interrupts > 0;
+}
+
+void ForwardInterruptsTo(pid_t pid) {
+  for (std::atomic<pid_t>& slot : g_forward) {
+    pid_t free = 0;
+    if (slot.compare_exchange_strong(free, pid)) return;
+  }
+}
+
+void StopForwardingTo(pid_t pid) {
+  for (std::atomic<pid_t>& slot : g_forward) {
+    pid_t mine = pid;
+    slot.compare_exchange_strong(mine, 0);
+  }
+}
+
+void ShowStatusLine(const std::string& text, bool interactive) {
+  if (!interactive) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return;
+  }
+  const size_t columns = static_cast<size_t>(TerminalColumns()) - 1;
+  std::string line = text;
+  // A cut line says so: a number cut short would read as another number.
+  if (DisplayWidth(line) > columns) line = FitColumns(line, columns - 3) + "...";
+  std::fprintf(stderr, "\r\033[K%s", line.c_str());
+  std::fflush(stderr);
+  g_lineDrawn = true;
 }
 
 void ClearProgressLine() {

@@ -3,6 +3,8 @@
 // terminal, plain lines otherwise (a new caption, every tenth of the bottom bar). Ctrl-C is
 // the cancel button, confirmed, and cancels the statements under way on their servers; a
 // second Ctrl-C ends the program once the servers have been told.
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +37,15 @@ inline constexpr int kExitCancelled = 3;
 void InstallInterruptHandler();
 // Whether Ctrl-C has been pressed.
 bool Interrupted();
+
+// Every Ctrl-C the program gets from now on is passed on to process pid, at once, from the
+// handler itself (so also the press that ends the program); until StopForwardingTo(pid).
+// Room for 64 processes; more are not told.
+void ForwardInterruptsTo(pid_t pid);
+void StopForwardingTo(pid_t pid);
+
+// On a terminal the redrawn progress line becomes text; elsewhere text is a line of its own.
+void ShowStatusLine(const std::string& text, bool interactive);
 
 // Ends a progress line that is being redrawn, so that the next output starts on its own.
 void ClearProgressLine();

@@ -17,6 +17,8 @@
 #include "DriverReport.h"
 #include "Options.h"
 #include "Passwords.h"
+#include "PlanOutput.h"
+#include "TableJobs.h"
 #include "TerminalProgress.h"
 #include "VerifyOutput.h"
 #include "engine/RowCopy.h"
@@ -120,6 +122,16 @@ int VerifyExitCode(VerifyVerdict verdict, int runCode) {
   return runCode;
 }
 
+// A plan in which a table would fail exits as that run would.
+int PlanExitCode(bool connected, const ExportRunReport& run) {
+  if (!connected) return kSettingsFailed;
+  for (const TableOutcome& t : run.tables) {
+    const TablePlan& p = *t.plan;
+    if (!p.refused.empty() || !p.error.empty() || p.step == ExistingStep::None) return kTableFailed;
+  }
+  return kAllExported;
+}
+
 // A missing Access file that cannot be made is a setting the user must change.
 void CreateMdbFileForSettings(const std::string& file) {
   try {
@@ -134,6 +146,7 @@ void CreateMdbFileForSettings(const std::string& file) {
 int Export(const Options& o, FormState& form, ExportRunReport& run);
 
 int Run(const std::vector<std::string>& args) {
+  if (IsTableJob(args)) return RunTableJob(args);
   Options o;
   FormState form;
   std::optional<int32_t> settingsDirection;
@@ -181,10 +194,7 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
   }
 
   CliUserInterface ui;
-  SetMessageHandler([](const std::string& text) { PrintNotice(text); });
-  SetErrorBoxHandler([](const std::string& text, const std::string& caption) {
-    PrintNotice("error: " + caption + ": " + text);
-  });
+  ShowMessagesAsNotices();
   TerminalProgress progress(::isatty(STDERR_FILENO) == 1);
   SetProgressUi(&progress);
   InstallInterruptHandler();
@@ -239,7 +249,7 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
       form.lbnew.Add(t);
   }
 
-  if (o.verifyOnly) {
+  if (o.verifyOnly || o.plan) {
     std::vector<TableOutcome*> all;
     for (const std::string& t : tables) {
       run.tables.push_back(TableOutcome{});
@@ -247,6 +257,10 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
     }
     for (TableOutcome& t : run.tables) all.push_back(&t);
     try {
+      if (o.plan) {
+        run.connected = PlanAndPrint(steps.Context(), all);
+        return PlanExitCode(run.connected, run);
+      }
       return VerifyExitCode(VerifyAndPrint(steps.Context(), all), kAllExported);
     } catch (const std::exception& e) {
       ui.ShowError(ErrorBoxText(e.what()));
@@ -254,6 +268,8 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
     }
   }
 
+  if (o.jobs > 1)
+    steps.Context().convertTables = [&o](ExportRunReport& r) { return CopyTablesInJobs(o, r); };
   int code = kAllExported;
   try {
     steps.ExportRun();

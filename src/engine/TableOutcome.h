@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "gates/ado/ColumnLoss.h"
+
 namespace mvq {
 
 // What the existing-table step did before the copy.
@@ -35,6 +37,18 @@ struct VerifyResult {
   std::string detail;                         // one line for the terminal when not matching
 };
 
+// What an export run would do with a table, found without changing the target.
+struct TablePlan {
+  std::string refused;                     // why the target cannot hold the name; empty if it can
+  bool exists = false;                     // the table is in the target now
+  ExistingStep step = ExistingStep::None;  // what the existing-table step would do
+  bool copies = false;                     // rows would be copied after the step
+  std::vector<std::string> statements;     // what the existing-table step would execute
+  std::string createSql;                   // the CREATE TABLE text; empty when none would run
+  std::vector<ddl::ColumnLoss> losses;     // the columns of createSql that lose something
+  std::string error;                       // why the plan could not be made, empty when it was
+};
+
 struct TableOutcome {
   std::string table;
   ExistingStep existing = ExistingStep::None;
@@ -49,6 +63,7 @@ struct TableOutcome {
   // the copy's report, the existing-table step's refusal, or the failure that stopped it.
   std::string report;
   std::optional<VerifyResult> verify;
+  std::optional<TablePlan> plan;  // --plan: what the run would do, instead of a run
 };
 
 // Stable names for scripts: "exported", "partial", "skipped", "failed", "not_reached".

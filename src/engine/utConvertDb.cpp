@@ -1,10 +1,15 @@
 #include "engine/utConvertDb.h"
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "engine/DirectionTable.h"
 #include "engine/Gateways.h"
 #include "engine/RowCopy.h"
 #include "engine/StrFormat.h"
 #include "engine/TableRun.h"
+#include "gates/ado/CreateTableBuilder.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
@@ -149,7 +154,52 @@ void CopyRows(const DirectionRow& row, const std::string& table, TableOutcome& o
   }
 }
 
+// A name the target cannot hold is never cut to fit: it could land on another table.
+std::optional<std::string> NameRefused(const TableTarget& target, const std::string& table) {
+  return db::NameRefusal(target.names(), table);
+}
+
+// The target as the existing-table step sees it, with statements recorded instead of run
+// and answered as the target answers a success.
+TableTarget DryTarget(TableTarget target, std::vector<std::string>& statements) {
+  const TargetRules& r = *target.rules;
+  const int32_t ok = std::max(r.deleteOkFrom, r.dropOkFrom);
+  target.executeSql = [&statements, ok](const std::string& sql) {
+    statements.push_back(sql);
+    return ok;
+  };
+  return target;
+}
+
 }  // namespace
+
+TablePlan PlanTable(const std::string& tableName, TTableMode tableMode) {
+  TablePlan plan;
+  const DirectionRow& row = DirectionOf(CurrentDirection);
+  if (row.copy == CopyVariant::None) throw std::logic_error("a workbook target has no plan");
+  if (!SlotOpen(row.sourceSlot) || !SlotOpen(row.targetSlot)) throw RunEndingError(kNotOpen);
+  const LogCapture quiet;
+  try {
+    const TableTarget target = DryTarget(TargetIn(row.targetSlot), plan.statements);
+    if (auto why = NameRefused(target, tableName)) {
+      plan.refused = *why;
+      return plan;
+    }
+    plan.exists = target.tableExists(tableName);
+    const TableModeResult step = ApplyTableMode(target, tableName, tableMode);
+    plan.step = step.step;
+    plan.copies = step.proceed;
+    if (step.proceed && !step.exists) {
+      const ddl::LossNotes notes;
+      plan.createSql = CreateText(row.createText, tableName);
+      plan.losses = notes.losses;
+    }
+  } catch (const std::exception& e) {
+    if (EndsTheRun(e)) throw;
+    plan.error = e.what();
+  }
+  return plan;
+}
 
 std::string GetOracleCreateSql(const std::string& tableName) {
   TStoreProOCI caller(*OracleGate);
@@ -165,8 +215,7 @@ void ConvertTable(const std::string& tableName, TTableMode tableMode, TableOutco
   if (!SlotOpen(row.sourceSlot) || !SlotOpen(row.targetSlot)) throw RunEndingError(kNotOpen);
   RunTable(outcome, [&] {
     const TableTarget target = TargetIn(row.targetSlot);
-    // A name the target cannot hold is never cut to fit: it could land on another table.
-    if (auto why = db::NameRefusal(target.names(), tableName)) {
+    if (auto why = NameRefused(target, tableName)) {
       outcome.report = StrFormat(kNameRefused, tableName.c_str(), why->c_str());
       outcome.firstError = outcome.report;
       outcome.status = OutcomeStatus::Failed;

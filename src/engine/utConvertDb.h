@@ -16,6 +16,11 @@ namespace mvq {
 void ConvertTable(const std::string& tableName, TTableMode tableMode, TableOutcome& outcome);
 TableOutcome ConvertTable(const std::string& tableName, TTableMode tableMode);
 
+// What ConvertTable would do with the table, through the same steps, without changing the
+// target: the existing-table step sees the target as it is but executes nothing, and the
+// CREATE TABLE text is written as the run would write it. Nothing goes to the run log.
+TablePlan PlanTable(const std::string& tableName, TTableMode tableMode);
+
 // The CREATE TABLE text of an Oracle source table, from the server function getMdbCreateSql.
 std::string GetOracleCreateSql(const std::string& tableName);
 

@@ -222,4 +222,20 @@ void ReleaseCustomGateways() {
   if (CustomTargetGate) Release(CustomTargetGate);
 }
 
+bool WithDirectionGateways(ShellContext& c, bool install, const std::function<void()>& body) {
+  const bool custom = IsCustomDirection(CurrentDirection);
+  return WithRelease(
+      [&] {
+        const bool connected = custom ? OpenCustomGateways(c) : ConnectGateways(c, install);
+        if (connected) body();
+        return connected;
+      },
+      [custom, install] {
+        if (custom)
+          ReleaseCustomGateways();
+        else
+          ReleaseGateways(install);
+      });
+}
+
 }  // namespace mvq

@@ -9,6 +9,7 @@
 
 #include "shell/FormState.h"
 #include "shell/PageFlow.h"
+#include "shell/RunReport.h"
 #include "shell/UserInterface.h"
 #include "shell/ValidateSettings.h"
 #include "shell/WorkbookExport.h"
@@ -25,6 +26,12 @@ struct ShellContext {
   // The custom direction writes the source tables into the workbook edtxlsfilename instead
   // of the connection edtDest (a batch-runner choice; the window never sets it).
   bool customToWorkbook = false;
+  // One table of a run that copies its tables in parallel: no banner, no server functions
+  // (the run that started it installed them), the log not opened at the end.
+  bool tableJob = false;
+  // Copies the run's tables some other way once the gateways are open; false when it does
+  // not take them, and they go one after another on the run's gateways.
+  std::function<bool(ExportRunReport&)> convertTables;
 };
 
 // The groups the view shows, each tried even after another failed; each failure is one
@@ -59,6 +66,11 @@ bool OpenCustomSourceGateway(ShellContext& c);
 // lbold := the custom source's tables. True when there was at least one.
 bool ListCustomSourceTables(ShellContext& c);
 void ReleaseCustomGateways();
+
+// Opens the gateways of CurrentDirection (the custom pair, or the groups the view shows,
+// with their server functions when install), runs body, and releases them again, also when
+// body throws. False, without running body, when a gateway did not connect.
+bool WithDirectionGateways(ShellContext& c, bool install, const std::function<void()>& body);
 
 // Runs body, then release, also when body throws; a failure of release while an error is
 // already on its way is written to the run log, so that the first error is the one shown.

@@ -111,8 +111,11 @@ void btnExpClick(ShellContext& c, ExportRunReport& report) {
     ExportRunReport& run;
     ~Ended() { run.endTime = std::chrono::system_clock::now(); }
   } ended{report};
-  WriteLog("");
-  WriteLog(RunBanner(direction));
+  const bool job = c.tableJob;
+  if (!job) {
+    WriteLog("");
+    WriteLog(RunBanner(direction));
+  }
   if (c.form.lbnew.Empty()) {
     c.ui.Message(std::string(kEmptyExportListMessage));
     return;
@@ -126,23 +129,23 @@ void btnExpClick(ShellContext& c, ExportRunReport& report) {
   }
 
   c.view.nextEnabled = false;
-  auto releaseGates = [direction] {
+  auto releaseGates = [direction, job] {
     if (IsCustomDirection(direction))
       ReleaseCustomGateways();
     else
-      ReleaseGateways(true);
+      ReleaseGateways(!job);
   };
   auto finish = [&] {
     WithRelease(releaseGates, [&] {
       c.view.nextEnabled = true;
-      OpenDocument(c.ui, LogFileName, "open");
+      if (!job) OpenDocument(c.ui, LogFileName, "open");
     });
   };
   try {
     WithRelease(
         [&] {
           if (!IsCustomDirection(direction))
-            report.connected = ConnectGateways(c, true);
+            report.connected = ConnectGateways(c, !job);
           else if (report.workbook)
             report.connected = OpenCustomSourceGateway(c);
           else
@@ -150,7 +153,7 @@ void btnExpClick(ShellContext& c, ExportRunReport& report) {
           if (!report.connected) return;
           if (report.workbook)
             ExportToWorkbook(c, report);
-          else
+          else if (!c.convertTables || !c.convertTables(report))
             ConvertTables(c, report);
         },
         finish);

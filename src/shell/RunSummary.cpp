@@ -61,6 +61,29 @@ const char* Bool(bool b) {
   return b ? "true" : "false";
 }
 
+std::string Strings(const std::vector<std::string>& texts) {
+  std::string s = "[";
+  for (size_t i = 0; i < texts.size(); ++i) s += (i ? "," : "") + Quoted(texts[i]);
+  return s + "]";
+}
+
+std::string PlanJson(const TablePlan& p) {
+  std::string s = "{\"refused\":" + OrNull(p.refused);
+  s += ",\"exists\":" + std::string(Bool(p.exists));
+  s += ",\"existing\":" + Quoted(ExistingStepName(p.step));
+  s += ",\"copies\":" + std::string(Bool(p.copies));
+  s += ",\"statements\":" + Strings(p.statements);
+  s += ",\"create_sql\":" + OrNull(p.createSql);
+  s += ",\"losses\":[";
+  for (size_t i = 0; i < p.losses.size(); ++i) {
+    const ddl::ColumnLoss& l = p.losses[i];
+    s += std::string(i ? "," : "") + "{\"column\":" + Quoted(l.column) +
+         ",\"source_type\":" + Quoted(l.sourceType) + ",\"target_type\":" + Quoted(l.targetType) +
+         ",\"loss\":" + Quoted(l.loss) + "}";
+  }
+  return s + "],\"error\":" + OrNull(p.error) + "}";
+}
+
 std::string TableJson(const TableOutcome& t) {
   std::string s = "{\"table\":" + Quoted(t.table);
   s += ",\"status\":" + Quoted(StatusName(t.status));
@@ -77,11 +100,10 @@ std::string TableJson(const TableOutcome& t) {
     s += ",\"verify\":{\"match\":" + std::string(Bool(v.match));
     s += ",\"source_rows\":" + std::to_string(v.sourceRows);
     s += ",\"target_rows\":" + std::to_string(v.targetRows);
-    s += ",\"columns_differing\":[";
-    for (size_t i = 0; i < v.columnsDiffering.size(); ++i)
-      s += (i ? "," : "") + Quoted(v.columnsDiffering[i]);
-    s += "],\"detail\":" + OrNull(v.detail) + "}";
+    s += ",\"columns_differing\":" + Strings(v.columnsDiffering);
+    s += ",\"detail\":" + OrNull(v.detail) + "}";
   }
+  if (t.plan) s += ",\"plan\":" + PlanJson(*t.plan);
   return s + "}";
 }
 

@@ -52,26 +52,16 @@ std::optional<std::vector<VerifyResult>> VerifyTables(ShellContext& c,
   const int32_t direction = CurrentDirection;
   if (!CanVerify(direction, c.customToWorkbook))
     throw std::logic_error("a workbook target is not read back");
-  const bool custom = IsCustomDirection(direction);
-  auto release = [custom] {
-    if (custom)
-      ReleaseCustomGateways();
-    else
-      ReleaseGateways(false);
-  };
-  return WithRelease(
-      [&]() -> std::optional<std::vector<VerifyResult>> {
-        const bool connected = custom ? OpenCustomGateways(c) : ConnectGateways(c, false);
-        if (!connected) return std::nullopt;
+  std::vector<VerifyResult> results;
+  if (!WithDirectionGateways(c, false, [&] {
         const DirectionRow& d = DirectionOf(direction);
         const TableRowsOpener source = RowsInSlot(d.sourceSlot);
         const TableRowsOpener target = RowsInSlot(d.targetSlot);
-        std::vector<VerifyResult> results;
         for (const VerifyRequest& r : tables)
           results.push_back(CompareTable(r.table, source, target, r.rowsRefused));
-        return results;
-      },
-      release);
+      }))
+    return std::nullopt;
+  return results;
 }
 
 }  // namespace mvq

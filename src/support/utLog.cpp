@@ -54,7 +54,44 @@ void WaitForLock(int fd) {
   }
 }
 
+thread_local LogCapture* Capturing = nullptr;
+
+// One write of the whole text at the end: another process's lines land before or after it.
+void AppendToLog(const std::string& bytes) {
+  const std::string& path = LogFileName;
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) Fail("open", path);
+  WaitForLock(fd);
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int saved = errno;
+      ::close(fd);
+      errno = saved;
+      Fail("write", path);
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) Fail("close", path);  // also releases the lock
+}
+
 }  // namespace
+
+LogCapture::LogCapture() : outer_(Capturing) {
+  Capturing = this;
+}
+
+LogCapture::~LogCapture() {
+  Capturing = outer_;
+}
+
+void AppendLogBlock(const std::string& lines) {
+  if (!lines.empty()) AppendToLog(lines);
+}
 
 void SetLogFileForDay(const std::string& dir) {
   LogFileName = dir + "Mvq" + Format(Now(), "%Y.%m.%d") + ".log";
@@ -77,27 +114,11 @@ bool IsFileLocked(const std::string& path) {
 }
 
 void WriteLog(const std::string& text) {
-  const std::string& path = LogFileName;
-  const std::string line = text::Utf8ToGbk(Format(Now(), "%Y.%m.%d %H:%M:%S ") + text) + "\r\n";
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) Fail("open", path);
-  WaitForLock(fd);
-  // One write of the whole line at the end: another process's lines land before or after it.
-  const char* p = line.data();
-  size_t left = line.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int saved = errno;
-      ::close(fd);
-      errno = saved;
-      Fail("write", path);
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
+  if (Capturing) {
+    Capturing->texts_.push_back(text);
+    return;
   }
-  if (::close(fd) != 0) Fail("close", path);  // also releases the lock
+  AppendToLog(text::Utf8ToGbk(Format(Now(), "%Y.%m.%d %H:%M:%S ") + text) + "\r\n");
 }
 
 }  // namespace mvq

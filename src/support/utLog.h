@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace mvq {
 
@@ -20,6 +21,26 @@ void SetLogFileForDay();
 // of processes sharing the log stay whole. An I/O failure throws std::runtime_error naming
 // the path.
 void WriteLog(const std::string& text);
+
+// While it lives, WriteLog on this thread keeps the texts here instead of writing them: a
+// preview of a step must not put lines into the log that no step earned.
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+  const std::vector<std::string>& Texts() const { return texts_; }
+
+ private:
+  friend void WriteLog(const std::string& text);
+  LogCapture* outer_;
+  std::vector<std::string> texts_;
+};
+
+// Appends bytes that are whole log lines already (another process's block) in one write,
+// under the same lock as WriteLog, so that they stay together.
+void AppendLogBlock(const std::string& lines);
 
 // True when another process holds the file locked (a non-blocking exclusive lock fails).
 bool IsFileLocked(const std::string& path);

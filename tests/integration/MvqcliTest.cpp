@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +27,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/bulk/PgLink.h"
@@ -334,23 +337,12 @@ TEST_F(Mvqcli, ASettingsFileTheWindowSavedIsReplayed) {
   EXPECT_EQ(missing.code, 2);
 }
 
-// The tables of a summary as the system Python's JSON reader sees them, one line per table:
-// "table|status|existing|rows_counted|rows_written|rows_refused|error", after a first line
-// "direction|cancelled|error|exit_code|run_log|tables".
-std::optional<Lines> ReadSummary(const std::string& json, const fs::path& scratch) {
-  const fs::path data = scratch / "summary.json", script = scratch / "read_summary.py";
-  std::ofstream(data, std::ios::binary) << json;
-  std::ofstream(script) << R"(import sys, json
-s = json.load(open(sys.argv[1], encoding='utf-8'))
-print(s['direction'], s['cancelled'], s['error'], s['exit_code'], s['run_log'],
-      len(s['tables']), sep='|')
-assert s['started'] <= s['ended']
-for t in s['tables']:
-    assert t['ms'] >= 0 and t['sheets_written'] >= 0
-    print(t['table'], t['status'], t['existing'], t['rows_counted'], t['rows_written'],
-          t['rows_refused'], t['error'], sep='|')
-)";
-  const std::string command = "/usr/bin/python3 " + script.string() + " " + data.string();
+// What a Python script prints about a file, one entry per line; nullopt when it fails.
+std::optional<Lines> PythonLines(const std::string& code, const fs::path& file,
+                                 const fs::path& scratch) {
+  const fs::path script = scratch / "python_script.py";
+  std::ofstream(script) << code;
+  const std::string command = "/usr/bin/python3 " + script.string() + " '" + file.string() + "'";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return std::nullopt;
   std::string text;
@@ -361,6 +353,24 @@ for t in s['tables']:
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// The tables of a summary as the system Python's JSON reader sees them, one line per table:
+// "table|status|existing|rows_counted|rows_written|rows_refused|error", after a first line
+// "direction|cancelled|error|exit_code|run_log|tables".
+std::optional<Lines> ReadSummary(const std::string& json, const fs::path& scratch) {
+  std::ofstream(scratch / "summary.json", std::ios::binary) << json;
+  return PythonLines(R"(import sys, json
+s = json.load(open(sys.argv[1], encoding='utf-8'))
+print(s['direction'], s['cancelled'], s['error'], s['exit_code'], s['run_log'],
+      len(s['tables']), sep='|')
+assert s['started'] <= s['ended']
+for t in s['tables']:
+    assert t['ms'] >= 0 and t['sheets_written'] >= 0
+    print(t['table'], t['status'], t['existing'], t['rows_counted'], t['rows_written'],
+          t['rows_refused'], t['error'], sep='|')
+)",
+                     scratch / "summary.json", scratch);
 }
 
 // The middle table of three cannot be emptied (it is a view in the target): it fails alone,
@@ -445,29 +455,18 @@ TEST_F(Mvqcli, CtrlCIsTheConfirmedCancelButton) {
 // tab order, "name|rows|header cells..." (rows counting the header).
 std::optional<Lines> ReadWorkbook(const fs::path& book, const fs::path& scratch) {
   const bool xlsx = book.extension() == ".xlsx";
-  const fs::path script = scratch / "read_book.py";
-  std::ofstream(script) << (xlsx ? R"(import sys, openpyxl
+  return PythonLines(xlsx ? R"(import sys, openpyxl
 b = openpyxl.load_workbook(sys.argv[1], read_only=True)
 for ws in b.worksheets:
     rows = list(ws.iter_rows(values_only=True))
     print(ws.title, len(rows), *(rows[0] if rows else []), sep='|')
 )"
-                                 : R"(import sys, xlrd
+                          : R"(import sys, xlrd
 b = xlrd.open_workbook(sys.argv[1])
 for s in b.sheets():
     print(s.name, s.nrows, *(s.row_values(0) if s.nrows else []), sep='|')
-)");
-  const std::string command = "/usr/bin/python3 " + script.string() + " '" + book.string() + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return std::nullopt;
-  std::string text;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  if (pclose(pipe) != 0) return std::nullopt;
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+)",
+                     book, scratch);
 }
 
 bool HasWorkbookReaders() {
@@ -956,6 +955,240 @@ TEST_F(Mvqcli, VerifyOptionsAreRefusedWhereTheyCannotWork) {
   EXPECT_TRUE(Contains(workbook.err, "a workbook is not checked")) << workbook.err;
 }
 
+// --- Plan ---------------------------------------------------------------------------------
+
+// The plan of each table in a --summary, one line per table:
+// "table|existing|statements|create_sql is set|loss columns".
+std::optional<Lines> ReadPlans(const std::string& json, const fs::path& scratch) {
+  std::ofstream(scratch / "plans.json", std::ios::binary) << json;
+  return PythonLines(R"(import sys, json
+s = json.load(open(sys.argv[1], encoding='utf-8'))
+for t in s['tables']:
+    p = t['plan']
+    print(t['table'], p['existing'], ';'.join(p['statements']), p['create_sql'] is not None,
+          ','.join(l['column'] + ':' + l['source_type'] + '>' + l['target_type']
+                   for l in p['losses']), sep='|')
+)",
+                     scratch / "plans.json", scratch);
+}
+
+TEST_F(Mvqcli, APlanLeavesASqliteTargetByteForByteAsItWas) {
+  const std::string src = PeopleSource();
+  const fs::path target = dir / "dst.db";
+  {
+    Db d(SqliteCs("dst.db"));
+    d.Exec("create table people (id integer, name varchar(20))");
+    d.Exec("insert into people values (7, 'kept')");
+  }
+  const std::string before = ReadFile(target);
+  const fs::path summary = dir / "plan.json";
+
+  Result r = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--all",
+                  "--mode", "2", "--plan", "--summary", summary.string()});
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(ReadFile(target), before);
+  EXPECT_TRUE(Contains(r.out, "existing:  exists, dropped and created again")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "executes:  drop table people")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "existing:  absent, created")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "create table [订单] (")) << r.out;
+  // Nothing was done, so nothing is in the log as done.
+  EXPECT_FALSE(Contains(LogText(), "删除成功")) << LogText();
+  EXPECT_FALSE(Contains(LogText(), "创建成功")) << LogText();
+  auto plans = ReadPlans(ReadFile(summary), dir);
+  ASSERT_TRUE(plans);
+  EXPECT_EQ(*plans, (Lines{"people|recreated|drop table people|True|", "订单|created||True|"}));
+
+  // Skipping and emptying: no CREATE TABLE, and only emptying has a statement.
+  Result skip = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"),
+                     "--tables", "people", "--mode", "0", "--plan", "--summary", summary.string()});
+  EXPECT_EQ(skip.code, 0) << skip.out << skip.err;
+  EXPECT_EQ(*ReadPlans(ReadFile(summary), dir), Lines{"people|skipped||False|"});
+  Result empty =
+      Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--tables",
+           "people", "--mode", "1", "--plan", "--summary", summary.string()});
+  EXPECT_EQ(empty.code, 0) << empty.out << empty.err;
+  EXPECT_EQ(*ReadPlans(ReadFile(summary), dir), Lines{"people|emptied|delete from people|False|"});
+  EXPECT_EQ(ReadFile(target), before);
+}
+
+// The catalogue of a server database as a test sees it: every column of every table.
+Lines Catalogue(Db& db, const std::string& schemaTest) {
+  Lines lines;
+  for (const auto& row :
+       db.Rows("select table_name, column_name, data_type from information_schema.columns "
+               "where " +
+               schemaTest + " order by table_name, column_name"))
+    lines.push_back(row[0].AsText() + "." + row[1].AsText() + ":" + row[2].AsText());
+  return lines;
+}
+
+TEST_F(Mvqcli, APlanNamesEachKindOfLossyColumnAndLeavesTheServersAsTheyWere) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  const char* maria = std::getenv("MVQ_TEST_MARIADB");
+  if (!pg || !*pg || !maria || !*maria)
+    return Unavailable("MVQ_TEST_PG and MVQ_TEST_MARIADB are not both set");
+  const std::string table = "cli_plan_" + std::to_string(::getpid());
+  Db source(pg), target(maria);
+  const DropAtEnd dropSource{source, {table}};
+  const DropAtEnd dropTarget{target, {table}};
+  source.Exec("create table " + table +
+              " (id integer, zoned timestamptz, unbounded numeric, wide numeric(70,2), "
+              "fine numeric(60,50), name varchar(20))");
+  target.Exec("create table " + table + " (id integer)");
+  target.Exec("insert into " + table + " values (1)");
+  const Lines pgBefore = Catalogue(source, "table_schema = 'public'");
+  const Lines mariaBefore = Catalogue(target, "table_schema = database()");
+
+  Result r = Run({"--direction", "9", "--source", pg, "--target", maria, "--tables", table,
+                  "--mode", "2", "--plan"});
+
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "loss:      zoned: timestamptz -> DATETIME(6): 不保留时区")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "loss:      unbounded: numeric")) << r.out;
+  EXPECT_TRUE(
+      Contains(r.out, "loss:      wide: numeric(70,2) -> NUMERIC(65,2): 精度70超过目标上限65"))
+      << r.out;
+  EXPECT_TRUE(Contains(r.out, "loss:      fine: numeric(60,50) -> NUMERIC(60,38): 小数位50减为38"))
+      << r.out;
+  EXPECT_FALSE(Contains(r.out, "loss:      id")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "loss:      name")) << r.out;
+  EXPECT_EQ(Catalogue(source, "table_schema = 'public'"), pgBefore);
+  EXPECT_EQ(Catalogue(target, "table_schema = database()"), mariaBefore);
+  EXPECT_EQ(target.Count(table), 1);
+}
+
+// --- Jobs ---------------------------------------------------------------------------------
+
+// The run log's table blocks, each a table's lines from its blank line on, without the time
+// stamps and the milliseconds, sorted: the same set whichever table finished first.
+Lines LogBlocks(const std::string& log) {
+  Lines blocks;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string text = line.size() > 20 ? line.substr(20) : std::string();
+    if (text.find("新的一次导出开始") != std::string::npos) continue;
+    if (text.empty()) {
+      blocks.emplace_back();
+      continue;
+    }
+    for (size_t at = text.find("用时"); at != std::string::npos; at = text.find("用时", at + 1)) {
+      size_t end = at + std::strlen("用时");
+      while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+      text.replace(at, end - at, "用时N");
+    }
+    if (blocks.empty()) blocks.emplace_back();
+    blocks.back() += text + "\n";
+  }
+  blocks.erase(std::remove(blocks.begin(), blocks.end(), std::string()), blocks.end());
+  std::sort(blocks.begin(), blocks.end());
+  return blocks;
+}
+
+// Processes of tables that a parallel run started and that are still alive.
+int TableJobsAlive() {
+  int alive = 0;
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    const std::string cmdline = ReadFile(e.path() / "cmdline");
+    if (cmdline.find(std::string("--table-job\0", 12) + "/tmp/mvqcli-jobs-") != std::string::npos)
+      ++alive;
+  }
+  return alive;
+}
+
+TEST_F(Mvqcli, FourJobsGiveTheTablesRowsAndLogBlocksOfOne) {
+  const auto targets = ServerTargets();
+  if (targets.size() < 2) return Unavailable("MVQ_TEST_PG and MVQ_TEST_MARIADB are not both set");
+  const std::string id = std::to_string(::getpid());
+  const std::string src = SqliteCs("src.db");
+  Lines tables;
+  {
+    Db s(src);
+    for (int i = 0; i < 6; ++i) {
+      const std::string t = "cli_jobs_" + id + "_" + std::to_string(i);
+      tables.push_back(t);
+      s.Exec("create table " + t + " (id integer primary key, note varchar(20), v numeric(8,2))");
+      s.Exec("insert into " + t +
+             " with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+             std::to_string(500 * (i + 1)) + ") select i, 'n' || i, i / 4.0 from n");
+    }
+    // One table fails alone: the target refuses its long value, and says so in its block.
+    s.Exec("insert into " + tables[2] + " values (0, 'far too long for twenty', 1)");
+  }
+  std::string list;
+  for (const auto& t : tables) list += (list.empty() ? "" : ",") + t;
+  for (const auto& [engine, cs] : targets) {
+    SCOPED_TRACE(engine);
+    Db target(cs);
+    const DropAtEnd drop{target, tables};
+    // Each run starts from a target without the tables, and a log of its own.
+    auto run = [&](const char* jobs) {
+      for (const auto& t : tables) target.Exec("drop table if exists " + t);
+      fs::remove_all(logDir);
+      Result r = Run({"--direction", "9", "--source", src, "--target", cs, "--tables", list,
+                      "--mode", "2", "--jobs", jobs, "--verify"});
+      std::vector<int64_t> counts;
+      for (const auto& t : tables) counts.push_back(target.Count(t));
+      return std::make_tuple(r, counts, LogBlocks(LogText()));
+    };
+    const auto [one, oneCounts, oneBlocks] = run("1");
+    const auto [four, fourCounts, fourBlocks] = run("4");
+
+    EXPECT_EQ(one.code, 1) << one.out << one.err;
+    EXPECT_EQ(four.code, 1) << four.out << four.err;
+    EXPECT_EQ(oneCounts, (std::vector<int64_t>{500, 1000, 1500, 2000, 2500, 3000}));
+    EXPECT_EQ(fourCounts, oneCounts);
+    EXPECT_EQ(fourBlocks.size(), tables.size());
+    EXPECT_EQ(fourBlocks, oneBlocks);
+    for (const auto& t : tables) {
+      // The terminal lines, table by table in the order given, and each verified.
+      EXPECT_TRUE(Contains(four.out, "verified     " + t) || t == tables[2]) << four.out;
+    }
+    EXPECT_TRUE(Contains(four.out, "partial      " + tables[2])) << four.out;
+  }
+}
+
+TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
+  const char* pg = std::getenv("MVQ_TEST_PG");
+  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string id = std::to_string(::getpid());
+  const std::string src = SqliteCs("big.db");
+  Lines tables;
+  {
+    Db big(src);
+    for (int i = 0; i < 6; ++i) {
+      tables.push_back("cli_jobs_stop_" + id + "_" + std::to_string(i));
+      big.Exec("create table " + tables.back() + " (id integer, note varchar(40))");
+      big.Exec("insert into " + tables.back() +
+               " with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+               "200000) select i, 'row ' || i from n");
+    }
+  }
+  std::string list;
+  for (const auto& t : tables) list += (list.empty() ? "" : ",") + t;
+  Db target(pg);
+  const DropAtEnd drop{target, tables};
+  pid_t pid = Spawn({Binary(), "--direction", "9", "--source", src, "--target", pg, "--tables",
+                     list, "--mode", "2", "--jobs", "3", "--log-dir", logDir.string()},
+                    dir / "out.txt", dir / "err.txt");
+  // Once the tables are under way (their processes are running), press Ctrl-C.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (TableJobsAlive() < 3 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(pid, SIGINT);
+  const int code = WaitFor(pid, 60);
+  const std::string out = ReadFile(dir / "out.txt");
+
+  EXPECT_EQ(code, 3) << out << ReadFile(dir / "err.txt");
+  EXPECT_EQ(TableJobsAlive(), 0);
+  // The three under way stopped short; the three waiting never started.
+  EXPECT_TRUE(Contains(out, "not exported " + tables[5])) << out;
+  EXPECT_FALSE(Contains(out, "exported     " + tables[0])) << out;
+  EXPECT_FALSE(Contains(out, "exported     " + tables[2])) << out;
+}
+
 // --- Passwords ----------------------------------------------------------------------------
 
 // Sets an environment variable for the runs of one test.
@@ -1113,6 +1346,15 @@ sys.exit(os.waitstatus_to_exitcode(status))
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   EXPECT_TRUE(Contains(r.out, "password for MVQ_TEST_ASKED: ")) << r.out;
   EXPECT_EQ(admin->Count(table), 2);
+  ExpectHidden(r, "geheim");
+}
+
+TEST_F(MvqcliPasswords, APlanAndItsSummaryDoNotShowThePassword) {
+  ScopedEnv env("MVQ_TEST_SECRET", secret);
+  Result r = Run({"--direction", "9", "--source", source, "--target",
+                  targetWith("${MVQ_TEST_SECRET}"), "--tables", table, "--plan", "--summary", "-"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.out, "\"create_sql\":\"create table " + table)) << r.out;
   ExpectHidden(r, "geheim");
 }
 

@@ -363,7 +363,27 @@ ColumnType ProviderTypeOf(ProviderTypes& types, const FieldDesc& f) {
   }
 }
 
+thread_local LossNotes* Noting = nullptr;
+
 }  // namespace
+
+LossNotes::LossNotes() : outer_(Noting) {
+  Noting = this;
+}
+
+LossNotes::~LossNotes() {
+  Noting = outer_;
+}
+
+std::string SourceTypeText(const FieldDesc& f) {
+  std::string t = f.typeName.empty() ? std::string(FieldTypeName(f.category)) : f.typeName;
+  if (f.category == ftBCD && f.precision > 0)
+    return t + "(" + Digits(f.precision) + "," + Digits(f.scale) + ")";
+  if ((f.category == ftString || f.category == ftWideString || f.category == ftFixedChar) &&
+      f.definedSize > 0)
+    return t + "(" + std::to_string(f.definedSize) + ")";
+  return t;
+}
 
 Dialect SqlServerDialect() {
   // smallint holds every 16-bit value; float (53-bit mantissa) holds every floating-point
@@ -457,7 +477,13 @@ std::string BuildCreateTable(const std::string& table, const std::vector<FieldDe
     std::string name = (f.name == "rowid" || f.name == "date") ? "fz" + f.name : f.name;
     ColumnChoice type = ChooseColumnType(f, dialect);
     if (!type.mapped) ShowMessage("----" + std::string(FieldTypeName(f.category)));
-    if (!type.loss.empty()) WriteLog(LossLine(table, f.name, type.loss));
+    if (!type.loss.empty()) {
+      WriteLog(LossLine(table, f.name, type.loss));
+      if (Noting)
+        Noting->losses.push_back({f.name, SourceTypeText(f),
+                                  type.typeText.empty() ? std::string() : type.typeText.substr(1),
+                                  type.loss});
+    }
     text += "  " + dialect.Name(name) + type.typeText;
     if (i + 1 < columns.size()) text += ",";
     text += "\r\n";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gates/ado/ColumnLoss.h"
 #include "platform/odbc/Connection.h"
 #include "platform/odbc/NameRules.h"
 
@@ -51,6 +52,23 @@ ColumnChoice ChooseColumnType(const db::FieldDesc& column, const Dialect& dialec
 
 // The run-log line naming what a column's type does not keep.
 std::string LossLine(const std::string& table, const std::string& column, const std::string& loss);
+
+// While it lives, BuildCreateTable on this thread also keeps each lossy column here, so that
+// a preview names exactly what the run would log.
+class LossNotes {
+ public:
+  LossNotes();
+  ~LossNotes();
+  LossNotes(const LossNotes&) = delete;
+  LossNotes& operator=(const LossNotes&) = delete;
+  std::vector<ColumnLoss> losses;
+
+ private:
+  LossNotes* outer_;
+};
+
+// The source column's type as its driver names it, with its size or digits ("varchar(20)").
+std::string SourceTypeText(const db::FieldDesc& column);
 
 Dialect SqlServerDialect();
 Dialect OracleDialect();
