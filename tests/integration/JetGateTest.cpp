@@ -3,6 +3,10 @@
 // a file another process holds.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "gates/ado/utAdopub.h"
@@ -129,6 +133,47 @@ TEST_F(JetGate, AnAccessMadeFileKeepsItsOwnTablesWhenOneIsAdded) {
   JsDump js = ReadWithJs(path, {"NEW"});
   EXPECT_EQ(js.counts["Users"], std::make_pair(3L, 3L));
   EXPECT_EQ(js.counts["NEW"], std::make_pair(2L, 2L));
+}
+
+TEST_F(JetGate, AFileAnotherProcessWritesGetsTheConnectionFailureAndStaysIntact) {
+  const std::string path = Fresh("other.mdb");
+  {
+    TMDBDataGate gate(path);
+    ASSERT_EQ(gate.ExecuteSql("create Table [T] ([K] long, primary key ([K]))"), 0);
+    Append(gate, "[T]", {{int64_t(1)}, {int64_t(2)}});
+  }
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    // Holds the file for writing, as another copy of the program would, until killed.
+    auto held = jet::JetDatabase::Open(path);
+    char c = 1;
+    if (write(ready[1], &c, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  {
+    TMDBDataGate gate(path);
+    EXPECT_FALSE(gate.IsConnected());
+    ASSERT_FALSE(LogLines().empty());
+    EXPECT_NE(LogLines().back().find("file already in use"), std::string::npos)
+        << LogLines().back();
+    EXPECT_NE(LogLines().back().find("无法建立数据连接"), std::string::npos) << LogLines().back();
+  }
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  // Once the other writer is gone the file is as it was, and takes rows again.
+  EXPECT_EQ(MdbExport(path, "T"), "K\n1\n2\n");
+  TMDBDataGate gate(path);
+  ASSERT_TRUE(gate.IsConnected());
+  Append(gate, "[T]", {{int64_t(3)}});
+  EXPECT_EQ(Shell("mdb-count " + Quoted(path) + " T"), "3\n");
+  EXPECT_TRUE(jet::CheckFile(path).problems.empty());
 }
 
 TEST_F(JetGate, AFileAnotherWriterHoldsGetsTheConnectionFailure) {

@@ -1,6 +1,8 @@
 #include "support/ScriptedConnection.h"
 
+#include "platform/jet/JetConnection.h"
 #include "platform/odbc/NameRules.h"
+#include "platform/odbc/OdbcConnection.h"
 
 #include <cstdio>
 
@@ -330,14 +332,66 @@ class ScriptedConnection : public db::Connection {
   int level_ = 0;
 };
 
+// Scripted, except that a connection opened on an Access file is the real one: MDBTools
+// reading, our Jet writer writing.
+class AccessRoutingConnection : public db::Connection {
+ public:
+  explicit AccessRoutingConnection(ScriptedWorld* world)
+      : active_(std::make_unique<ScriptedConnection>(world)) {}
+  void Open(const std::string& cs) override {
+    if (!jet::AccessFileOf(cs).empty() && !real_) {
+      active_ = jet::AccessWritingConnection(db::CreateOdbcConnection());
+      real_ = true;
+    }
+    active_->Open(cs);
+  }
+  bool IsOpen() const override { return active_->IsOpen(); }
+  void Close() override { active_->Close(); }
+  int BeginTrans() override { return active_->BeginTrans(); }
+  void CommitTrans() override { active_->CommitTrans(); }
+  void RollbackTrans() override { active_->RollbackTrans(); }
+  bool InTransaction() const override { return active_->InTransaction(); }
+  void SetAutoCommit(bool on) override { active_->SetAutoCommit(on); }
+  int64_t Execute(const std::string& sql, const db::Params& params) override {
+    return active_->Execute(sql, params);
+  }
+  std::unique_ptr<db::Query> CreateQuery() override { return active_->CreateQuery(); }
+  std::unique_ptr<db::Query> StreamTable(const std::string& table) override {
+    return active_->StreamTable(table);
+  }
+  std::unique_ptr<db::Appender> CreateAppender(const std::string& table, size_t n) override {
+    return active_->CreateAppender(table, n);
+  }
+  db::Variant CallFunction(const std::string& name, const db::Params& inputs) override {
+    return active_->CallFunction(name, inputs);
+  }
+  std::vector<db::TableRow> SchemaTables() override { return active_->SchemaTables(); }
+  std::vector<db::PrimaryKeyRow> SchemaPrimaryKeys() override {
+    return active_->SchemaPrimaryKeys();
+  }
+  std::vector<db::ProviderTypeRow> SchemaProviderTypes() override {
+    return active_->SchemaProviderTypes();
+  }
+  std::string ProviderName() const override { return active_->ProviderName(); }
+  std::string CurrentCatalog() const override { return active_->CurrentCatalog(); }
+  db::Dbms dbms() const override { return active_->dbms(); }
+  void SetMarkerStyle(db::MarkerStyle style) override { active_->SetMarkerStyle(style); }
+
+ private:
+  std::unique_ptr<db::Connection> active_;
+  bool real_ = false;
+};
+
 }  // namespace
 
-std::shared_ptr<ScriptedWorld> ScriptedWorld::Install() {
+std::shared_ptr<ScriptedWorld> ScriptedWorld::Install(bool realAccessFiles) {
   auto world = std::shared_ptr<ScriptedWorld>(new ScriptedWorld());
   ScriptedWorld* raw = world.get();
-  world->previous_ = db::SetConnectionFactory([raw]() -> std::unique_ptr<db::Connection> {
-    return std::make_unique<ScriptedConnection>(raw);
-  });
+  world->previous_ =
+      db::SetConnectionFactory([raw, realAccessFiles]() -> std::unique_ptr<db::Connection> {
+        if (realAccessFiles) return std::make_unique<AccessRoutingConnection>(raw);
+        return std::make_unique<ScriptedConnection>(raw);
+      });
   return world;
 }
 

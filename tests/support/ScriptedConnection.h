@@ -96,8 +96,9 @@ class Script {
 
 class ScriptedWorld {
  public:
-  // Installs the scripted factory for the life of the returned object.
-  static std::shared_ptr<ScriptedWorld> Install();
+  // Installs the scripted factory for the life of the returned object. realAccessFiles:
+  // connections opened on an Access file are real ones (MDBTools and our Jet writer).
+  static std::shared_ptr<ScriptedWorld> Install(bool realAccessFiles = false);
   ~ScriptedWorld();
 
   // The script for a connection string; connections opened with an unknown string get a
