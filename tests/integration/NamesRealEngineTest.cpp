@@ -228,22 +228,37 @@ class AccessNames : public CustomConvertTest {
 
 const Lines kFruitTables = {"Fruit", "Fruit Salad", "Veggie Salad", "Muffin/Bread", "Dried"};
 
-TEST_P(AccessNames, EveryTableOfTheFileArrivesUnderItsName) {
+TEST_P(AccessNames, EveryTableOfTheFileArrivesUnderItsNameAndIsFoundAgainInEveryMode) {
   OpenGates();
   auto source = db::NewConnection();
   source->Open(from.connectionString);
   for (const auto& t : kFruitTables) {
     SCOPED_TRACE(t);
     DropTable(Dst(), Q(Dst(), t));
-    ConvertTable(t, tmDropTable);
     const auto rows = ReadRows(*source, "[" + t + "]");
     ASSERT_FALSE(rows.empty());
     const int n = static_cast<int>(rows.size());
-    EXPECT_EQ(LogLines().back(), Complete(t, n, n));
-    auto target = ReadRows(Dst(), Q(Dst(), t));
-    ASSERT_EQ(target.size(), rows.size());
-    for (size_t r = 0; r < rows.size(); ++r)
-      EXPECT_EQ(RowDifference(rows[r], target[r], from, to), "") << "row " << r;
+    // Created, then found again by every mode under the same spelling.
+    const TTableMode modes[] = {tmSkipExisting, tmSkipExisting, tmDeleteRecords, tmDropTable};
+    for (size_t step = 0; step < std::size(modes); ++step) {
+      SCOPED_TRACE("step " + std::to_string(step));
+      const size_t before = LogLines().size();
+      ConvertTable(t, modes[step]);
+      const Lines all = LogLines();
+      const Lines lines(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+      ASSERT_GE(lines.size(), 2u);
+      if (step == 1) {
+        EXPECT_EQ(lines, (Lines{"", "导出失败：因表" + t + "已存在，不再导入"}));
+        continue;
+      }
+      EXPECT_EQ(lines[1], step == 0 ? "创建成功:表" + t : "删除成功：表" + t);
+      EXPECT_EQ(lines.back(), Complete(t, n, n));
+      auto target = ReadRows(Dst(), Q(Dst(), t));
+      ASSERT_EQ(target.size(), rows.size());
+      for (size_t r = 0; r < rows.size(); ++r)
+        EXPECT_EQ(RowDifference(rows[r], target[r], from, to), "") << "row " << r;
+    }
+    EXPECT_EQ(TableNames(Dst()).count(t), 1u);
     DropTable(Dst(), Q(Dst(), t));
   }
 }
