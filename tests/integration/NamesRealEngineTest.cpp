@@ -15,6 +15,7 @@
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/odbc/NameRules.h"
+#include "support/AccessReadBack.h"
 #include "support/CurrentDirection.h"
 #include "support/CustomConvert.h"
 #include "support/NameCatalogue.h"
@@ -172,6 +173,38 @@ TEST_P(NamesOnEngines, ATableNamedLikeStatementsRunsNoneOfThemOnTheTarget) {
   }
 }
 
+TEST_P(NamesOnEngines, AColumnTheTargetWouldCutOrCannotHoldFailsItsTableAloneBeforeItIsCreated) {
+  // 65 characters, alike but for the last: PostgreSQL would cut both to the same 63 bytes,
+  // MariaDB refuses names over 64.
+  const std::string stem(64, 'c'), first = stem + "1", second = stem + "2";
+  if (db::NameRefusal(db::NamesOf(*src_), first))
+    GTEST_SKIP() << "the source cannot hold such a column either";
+  src_->Execute("create table wide_names (id integer, " + Q(*src_, first) + " varchar(10), " +
+                Q(*src_, second) + " varchar(10))");
+  Insert(*src_, "wide_names", {{db::Variant(1), db::Variant("a"), db::Variant("b")}});
+  src_->Execute("create table later_table (id integer, v varchar(10))");
+  Insert(*src_, "later_table", {{db::Variant(1), db::Variant("x")}});
+  OpenGates();
+
+  ConvertTable("wide_names", tmDropTable);
+  ConvertTable("later_table", tmSkipExisting);
+
+  const Lines later = {"", "创建成功:表later_table", Complete("later_table", 1, 1)};
+  if (auto why = db::NameRefusal(db::NamesOf(*dst_), first)) {
+    Lines expected = {"",
+                      "导出失败：目标数据库不能容纳表wide_names的列名" + first + "(" + *why + ")"};
+    expected.insert(expected.end(), later.begin(), later.end());
+    EXPECT_EQ(NewLines(), expected);
+    EXPECT_EQ(TableNames(*dst_), std::set<std::string>{"later_table"}) << "nothing cut to fit";
+  } else {
+    Lines expected = {"", "创建成功:表wide_names", Complete("wide_names", 1, 1)};
+    expected.insert(expected.end(), later.begin(), later.end());
+    EXPECT_EQ(NewLines(), expected);
+    EXPECT_EQ(ColumnNames(*dst_, "wide_names"), (std::vector<std::string>{"id", first, second}));
+  }
+  EXPECT_EQ(ReadRows(*dst_, "later_table").size(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pairs, NamesOnEngines,
                          ::testing::Values(ConvertPair{"SQLite", "PostgreSQL"},
                                            ConvertPair{"SQLite", "MariaDB"},
@@ -195,22 +228,37 @@ class AccessNames : public CustomConvertTest {
 
 const Lines kFruitTables = {"Fruit", "Fruit Salad", "Veggie Salad", "Muffin/Bread", "Dried"};
 
-TEST_P(AccessNames, EveryTableOfTheFileArrivesUnderItsName) {
+TEST_P(AccessNames, EveryTableOfTheFileArrivesUnderItsNameAndIsFoundAgainInEveryMode) {
   OpenGates();
   auto source = db::NewConnection();
   source->Open(from.connectionString);
   for (const auto& t : kFruitTables) {
     SCOPED_TRACE(t);
     DropTable(Dst(), Q(Dst(), t));
-    ConvertTable(t, tmDropTable);
     const auto rows = ReadRows(*source, "[" + t + "]");
     ASSERT_FALSE(rows.empty());
     const int n = static_cast<int>(rows.size());
-    EXPECT_EQ(LogLines().back(), Complete(t, n, n));
-    auto target = ReadRows(Dst(), Q(Dst(), t));
-    ASSERT_EQ(target.size(), rows.size());
-    for (size_t r = 0; r < rows.size(); ++r)
-      EXPECT_EQ(RowDifference(rows[r], target[r], from, to), "") << "row " << r;
+    // Created, then found again by every mode under the same spelling.
+    const TTableMode modes[] = {tmSkipExisting, tmSkipExisting, tmDeleteRecords, tmDropTable};
+    for (size_t step = 0; step < std::size(modes); ++step) {
+      SCOPED_TRACE("step " + std::to_string(step));
+      const size_t before = LogLines().size();
+      ConvertTable(t, modes[step]);
+      const Lines all = LogLines();
+      const Lines lines(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+      ASSERT_GE(lines.size(), 2u);
+      if (step == 1) {
+        EXPECT_EQ(lines, (Lines{"", "导出失败：因表" + t + "已存在，不再导入"}));
+        continue;
+      }
+      EXPECT_EQ(lines[1], step == 0 ? "创建成功:表" + t : "删除成功：表" + t);
+      EXPECT_EQ(lines.back(), Complete(t, n, n));
+      auto target = ReadRows(Dst(), Q(Dst(), t));
+      ASSERT_EQ(target.size(), rows.size());
+      for (size_t r = 0; r < rows.size(); ++r)
+        EXPECT_EQ(RowDifference(rows[r], target[r], from, to), "") << "row " << r;
+    }
+    EXPECT_EQ(TableNames(Dst()).count(t), 1u);
     DropTable(Dst(), Q(Dst(), t));
   }
 }
@@ -220,6 +268,110 @@ INSTANTIATE_TEST_SUITE_P(Targets, AccessNames,
                                            ConvertPair{"Access", "PostgreSQL"},
                                            ConvertPair{"Access", "MariaDB"}),
                          PairName);
+
+// Access as the target: a new file written by our Jet writer, read back by mdb-reader.
+class NamesIntoAccess : public RunLogCapture {
+ protected:
+  void SetUp() override {
+    RunLogCapture::SetUp();
+    if (auto missing = OdbcMissing()) MVQ_SKIP_OR_FAIL(*missing);
+    if (auto why = JsReaderMissing(); !why.empty()) MVQ_SKIP_OR_FAIL(why);
+    SetTickSource([] { return 5000u; });
+    CurrentDirection = 9;
+    mdb_ = folder_.File("名 目标.mdb");
+    CreateMdbFile(mdb_);
+    CustomSourceGate =
+        std::make_unique<TADOConn>("DRIVER=SQLite3;Database=" + folder_.File("s.db"));
+    CustomTargetGate =
+        std::make_unique<TADOConn>("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb_);
+    ASSERT_TRUE(CustomSourceGate->IsConnected());
+    ASSERT_TRUE(CustomTargetGate->IsConnected());
+  }
+  void TearDown() override {
+    CustomSourceGate.reset();
+    CustomTargetGate.reset();
+    SetTickSource({});
+    RunLogCapture::TearDown();
+  }
+  db::Connection& Src() { return *CustomSourceGate->AdoConnection(); }
+  // The source table: a key, then the columns, one row naming its table.
+  void SourceTable(const std::string& table, const std::vector<std::string>& columns) {
+    std::string list = "id integer primary key";
+    for (const auto& c : columns) list += ", " + Q(Src(), c) + " varchar(80)";
+    Src().Execute("create table " + Q(Src(), table) + " (" + list + ")");
+    std::string values = "1";
+    for (size_t i = 0; i < columns.size(); ++i)
+      values += ", " + db::QuoteLiteral(db::NamesOf(Src()), table);
+    Src().Execute("insert into " + Q(Src(), table) + " values (" + values + ")");
+  }
+  Lines NewLines() {
+    Lines all = LogLines();
+    Lines fresh(all.begin() + static_cast<std::ptrdiff_t>(std::min(seen_, all.size())), all.end());
+    seen_ = all.size();
+    return fresh;
+  }
+  static std::string Done(const std::string& t) {
+    return "导出成功:表" + t + "，总的记录数1,导出数据1条，全部完成,用时0ms";
+  }
+
+  TempDir folder_;
+  std::string mdb_;
+  size_t seen_ = 0;
+};
+
+TEST_F(NamesIntoAccess, EveryNameAccessHoldsArrivesAndIsFoundAgainInEveryMode) {
+  const db::NameRules access = db::NameRulesFor(db::Dbms::Access);
+  std::vector<std::string> columns;  // "id" comes first by itself
+  for (const auto& c : kCatalogueColumns)
+    if (c != "id" && !db::NameRefusal(access, c)) columns.push_back(c);
+  std::vector<std::string> tables;
+  for (const auto& c : kNameCatalogue) {
+    if (db::NameRefusal(access, c.name)) continue;
+    tables.push_back(c.name);
+    SourceTable(c.name, columns);
+  }
+  ASSERT_GE(tables.size(), 8u);
+  for (const auto& t : tables) {
+    SCOPED_TRACE(t);
+    ConvertTable(t, tmSkipExisting);
+    EXPECT_EQ(NewLines(), (Lines{"", "创建成功:表" + t, Done(t)}));
+    ConvertTable(t, tmSkipExisting);
+    EXPECT_EQ(NewLines(), (Lines{"", "导出失败：因表" + t + "已存在，不再导入"}));
+    ConvertTable(t, tmDeleteRecords);
+    EXPECT_EQ(NewLines(), (Lines{"", "删除成功：表" + t, Done(t)}));
+    ConvertTable(t, tmDropTable);
+    EXPECT_EQ(NewLines(), (Lines{"", "删除成功：表" + t, "创建成功:表" + t, Done(t)}));
+  }
+  // Read by a reader of its own: each table once, under its name, with its columns and row.
+  const JsDump js = ReadWithJs(mdb_, tables);
+  std::set<std::string> userTables;
+  for (const auto& [name, count] : js.counts)
+    if (name.rfind("MSys", 0) != 0) userTables.insert(name);
+  EXPECT_EQ(userTables, std::set<std::string>(tables.begin(), tables.end()));
+  for (const auto& t : tables) {
+    SCOPED_TRACE(t);
+    EXPECT_EQ(js.counts.at(t), std::make_pair(1L, 1L));
+    const auto cols = js.Columns(t);
+    ASSERT_EQ(cols.size(), columns.size() + 1);
+    for (size_t i = 0; i < columns.size(); ++i)
+      EXPECT_EQ(cols[i + 1].substr(0, columns[i].size() + 1), columns[i] + " ");
+    const auto rows = js.Rows(t);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].back(), t);
+  }
+}
+
+TEST_F(NamesIntoAccess, ATableWithAColumnAccessRefusesFailsAloneAndTheNextArrives) {
+  SourceTable("brackets", {"a]b"});
+  SourceTable("Order Details", {"select"});
+  ConvertTable("brackets", tmDropTable);
+  ConvertTable("Order Details", tmDropTable);
+  EXPECT_EQ(NewLines(), (Lines{"", "导出失败：目标数据库不能容纳表brackets的列名a]b(名称含有字符])",
+                               "", "创建成功:表Order Details", Done("Order Details")}));
+  const JsDump js = ReadWithJs(mdb_);
+  EXPECT_EQ(js.counts.count("brackets"), 0u);
+  EXPECT_EQ(js.counts.at("Order Details"), std::make_pair(1L, 1L));
+}
 
 // Workbooks: the Access file (its own direction) and the catalogue from SQLite (custom).
 class NamesIntoWorkbooks : public RunLogCapture, public ::testing::WithParamInterface<std::string> {

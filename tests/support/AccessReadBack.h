@@ -21,8 +21,11 @@ inline std::string Shell(const std::string& command, int* status = nullptr) {
   return out;
 }
 
+// One word for the shell, whatever it holds (a table named O'Brien).
 inline std::string Quoted(const std::string& s) {
-  return "'" + s + "'";
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
 }
 
 // Why mdb-reader cannot run, or "" when it can.

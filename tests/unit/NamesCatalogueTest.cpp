@@ -393,6 +393,13 @@ TEST_F(NamesCatalogue, AColumnTheTargetCannotHoldRefusesItsTableBeforeAnythingIs
   Ora().On("delete from EMP").Affected(2);
   mvq::ConvertTable("EMP", tmDeleteRecords);
   EXPECT_EQ(LogLines()[1], "删除成功：表EMP的记录");
+
+  // A table name is held to the same version's limit, before any statement.
+  SqlServerToOracleOf("11.02.0040", "NAME", false);
+  mvq::ConvertTable(col31, tmDropTable);
+  EXPECT_EQ(LogLines(),
+            (Lines{"", "导出失败：目标数据库不能容纳表名" + col31 + "(名称长于30个字节)"}));
+  EXPECT_TRUE(Ora().calls.empty());
 }
 
 TEST_F(NamesCatalogue,

@@ -109,10 +109,8 @@ NameRules NameRulesFor(Dbms dbms, std::string_view identifierQuote, std::string_
       // cannot be read is taken for a current server.
       r.fold = CaseFold::Upper;
       r.dotQualifies = true;
-      r.maxBytes = !dbmsVersion.empty() && !VersionAtLeast(dbmsVersion, 12, 2) &&
-                           VersionAtLeast(dbmsVersion, 0, 0)
-                       ? 30
-                       : 128;
+      r.maxBytes =
+          VersionAtLeast(dbmsVersion, 0, 0) && !VersionAtLeast(dbmsVersion, 12, 2) ? 30 : 128;
       r.refusedChars = std::string("\".", 2) + std::string(1, '\0');
       break;
     case Dbms::PostgreSQL:
