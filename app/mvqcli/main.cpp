@@ -25,6 +25,7 @@
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
 #include "shell/FormComponents.h"
+#include "shell/PlanRun.h"
 #include "shell/RunSummary.h"
 #include "shell/ShellError.h"
 #include "shell/ShellSteps.h"
@@ -205,6 +206,14 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
   const bool custom = IsCustomDirection(CurrentDirection);
   ShellSteps steps(
       ShellContext{form, view, ui, CreateMdbFileForSettings, {}, custom && CustomToWorkbook(o)});
+
+  // A plan looks at the target as it is; connecting would make a missing file.
+  if (o.plan) {
+    if (const std::string missing = MissingTargetFile(form, CurrentDirection); !missing.empty()) {
+      PrintNotice("mvqcli: " + PlanWithoutTargetMessage(missing));
+      return kSettingsFailed;
+    }
+  }
 
   // What the settings page (or the custom page) does on next: check, connect, list.
   StepResult listed = StepResult::Stayed;

@@ -80,7 +80,7 @@ std::optional<std::string> CanonicalDecimal(std::string_view s) {
   while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
   std::string out = whole.empty() ? "0" : std::string(whole);
-  if (!fraction.empty()) out += "." + std::string(fraction);
+  if (!fraction.empty()) out.append(".").append(fraction);
   if (negative && out != "0") out = "-" + out;
   return out;
 }
@@ -183,7 +183,7 @@ std::string MomentText(const db::DateTime& t, Kind kind, int fractionDigits) {
   out += buffer;
   if (fractionDigits > 0) {
     std::snprintf(buffer, sizeof buffer, "%09u", t.fraction);
-    out += "." + std::string(buffer, static_cast<size_t>(fractionDigits));
+    out.append(".").append(buffer, static_cast<size_t>(fractionDigits));
   }
   return out;
 }

@@ -1010,6 +1010,13 @@ TEST_F(Mvqcli, APlanLeavesASqliteTargetByteForByteAsItWas) {
   EXPECT_EQ(empty.code, 0) << empty.out << empty.err;
   EXPECT_EQ(*ReadPlans(ReadFile(summary), dir), Lines{"people|emptied|delete from people|False|"});
   EXPECT_EQ(ReadFile(target), before);
+
+  // A target file that is not there is not made by looking at it.
+  Result missing =
+      Run({"--direction", "9", "--source", src, "--target", SqliteCs("new.db"), "--all", "--plan"});
+  EXPECT_EQ(missing.code, 2) << missing.out << missing.err;
+  EXPECT_TRUE(Contains(missing.err, "a run would create it, a plan does not")) << missing.err;
+  EXPECT_FALSE(fs::exists(dir / "new.db"));
 }
 
 // The catalogue of a server database as a test sees it: every column of every table.

@@ -424,5 +424,77 @@ TEST_F(ConvertTable, AnUnknownDirectionWritesOnlyTheSeparator) {
   EXPECT_EQ(LogLines(), Lines{""});
 }
 
+// What the target saw: everything but the reads that look at it.
+Lines Writes(const Lines& calls) {
+  Lines writes;
+  for (const std::string& c : calls)
+    if (c.rfind("exec: ", 0) == 0 || c == "begin" || c == "commit") writes.push_back(c);
+  return writes;
+}
+
+TEST_F(ConvertTable, APlanTellsEachModesStepAndTheCreateTextWithoutWritingOrLogging) {
+  CurrentDirection = 0;
+  Open(Kind::Oracle);
+  Open(Kind::SqlServer);
+  SourceRows(Kind::Oracle, {{1, "a"}});
+  TargetTable(Kind::SqlServer, true);
+
+  const TablePlan skip = mvq::PlanTable("EMP", tmSkipExisting);
+  const TablePlan empty = mvq::PlanTable("EMP", tmDeleteRecords);
+  const TablePlan drop = mvq::PlanTable("EMP", tmDropTable);
+
+  EXPECT_TRUE(skip.exists);
+  EXPECT_EQ(skip.step, ExistingStep::Skipped);
+  EXPECT_FALSE(skip.copies);
+  EXPECT_TRUE(skip.statements.empty());
+  EXPECT_EQ(skip.createSql, "");
+  EXPECT_EQ(empty.step, ExistingStep::Emptied);
+  EXPECT_EQ(empty.statements, Lines{"delete from EMP"});
+  EXPECT_EQ(empty.createSql, "");
+  EXPECT_TRUE(empty.copies);
+  EXPECT_EQ(drop.step, ExistingStep::Recreated);
+  EXPECT_EQ(drop.statements, Lines{"drop table EMP"});
+  // The text the server function writes, as the run would execute it.
+  EXPECT_EQ(drop.createSql, "create Table [EMP] (ID integer)");
+  EXPECT_EQ(Writes(Of(Kind::SqlServer).calls), Lines{});
+  EXPECT_EQ(LogLines(), Lines{});
+}
+
+TEST_F(ConvertTable, APlanNamesTheLossyColumnsTheRunWouldLogWithBothTypes) {
+  CurrentDirection = 5;
+  Open(Kind::Access);
+  Open(Kind::SqlServer);
+  Script& mdb = Of(Kind::Access);
+  mdb.On("select * from EMP where 1=2")
+      .Rows(
+          {{"ID", db::adInteger}, {"WIDE", db::adNumeric, 0, 50, 2}, {"NAME", db::adVarWChar, 20}},
+          {});
+  TargetTable(Kind::SqlServer, false);
+
+  const TablePlan plan = mvq::PlanTable("EMP", tmDropTable);
+
+  EXPECT_EQ(plan.step, ExistingStep::Created);
+  EXPECT_TRUE(plan.statements.empty());
+  ASSERT_EQ(plan.losses.size(), 1u);
+  EXPECT_EQ(plan.losses[0].column, "WIDE");
+  EXPECT_EQ(plan.losses[0].targetType, "DECIMAL(38,2)");
+  EXPECT_EQ(plan.losses[0].loss, "精度50超过目标上限38，位数更多的值被拒绝");
+  EXPECT_NE(plan.createSql.find("[WIDE] DECIMAL(38,2)"), std::string::npos) << plan.createSql;
+  EXPECT_EQ(Writes(Of(Kind::SqlServer).calls), Lines{});
+  EXPECT_EQ(LogLines(), Lines{});
+
+  // The run writes the same text and logs the same loss.
+  Of(Kind::SqlServer).On("create*").Affected(-1);
+  mdb.On("select count(*) from EMP").Rows({{"n", db::adInteger}}, {{int64_t{0}}});
+  mdb.On("select * from EMP").Rows(kEmpColumns, {});
+  mvq::ConvertTable("EMP", tmDropTable);
+  const Lines log = LogLines();
+  EXPECT_NE(
+      std::find(log.begin(), log.end(), "表EMP列WIDE：精度50超过目标上限38，位数更多的值被拒绝"),
+      log.end());
+  const Lines calls = Of(Kind::SqlServer).calls;
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "exec: " + plan.createSql), calls.end());
+}
+
 }  // namespace
 }  // namespace mvq
