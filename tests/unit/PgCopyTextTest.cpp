@@ -49,6 +49,12 @@ TEST(PgCopyText, BytesAreHexForByteaAndRawTextElsewhere) {
   EXPECT_EQ(Field(Variant("a\\b"), CopyTarget::Bytea), "\\\\x615c62");
 }
 
+TEST(PgCopyText, DatesBeforeChristCarryTheirEraAtTheEnd) {
+  EXPECT_EQ(Field(Variant(Date{-4713, 1, 1})), "4713-01-01 BC");
+  EXPECT_EQ(Field(Variant(DateTime{{-44, 3, 15}, {12, 0, 0}, 500000000})),
+            "0044-03-15 12:00:00.5 BC");
+}
+
 TEST(PgCopyText, DatesAndTimesWithTheirFractions) {
   EXPECT_EQ(Field(Variant(Date{2024, 2, 29})), "2024-02-29");
   EXPECT_EQ(Field(Variant(Date{33, 1, 5})), "0033-01-05");
@@ -84,6 +90,7 @@ TEST(PgCopyText, ConnectParametersFromPsqlOdbcAttributes) {
   EXPECT_EQ(value("password"), "p;w");
   EXPECT_EQ(value("sslmode"), "require");
   EXPECT_EQ(value("client_encoding"), "UTF8");
+  EXPECT_EQ(value("options"), "-c TimeZone=UTC");
 
   auto longNames = PgConnectParams("Servername=h;Username=u;Password=x;Database=d");
   EXPECT_EQ(longNames[0], (std::pair<std::string, std::string>{"host", "h"}));

@@ -16,6 +16,12 @@ TEST(Variant, TextFormsKeepEveryDigitAndDateParts) {
             "2024-03-07 09:05:01.5");
   EXPECT_EQ(Variant().AsText(), "");
   EXPECT_TRUE(Variant(nullptr).IsNull());
+  // Before Christ as PostgreSQL writes it; MariaDB's zero dates as they are.
+  EXPECT_EQ(Variant(Date{-4713, 1, 1}).AsText(), "4713-01-01 BC");
+  EXPECT_EQ(Variant(DateTime{{-1, 12, 31}, {23, 0, 0}, 250000000}).AsText(),
+            "0001-12-31 23:00:00.25 BC");
+  EXPECT_EQ(Variant(Date{0, 0, 0}).AsText(), "0000-00-00");
+  EXPECT_EQ(Variant(Date{2024, 0, 15}).AsText(), "2024-00-15");
 }
 
 TEST(FieldTypes, NumericWithSmallPrecisionAndNoScaleIsInteger) {

@@ -17,15 +17,17 @@ void Digits(std::string& out, unsigned n, int width) {
   out.append(b, static_cast<size_t>(width));
 }
 
+// The era of a year before Christ goes at the end of the field: AppendEra.
 void AppendDate(std::string& out, const Date& d) {
-  // A year before 1 has no plain form; the server refuses what it gets, as it refuses the
-  // same value sent as a parameter.
-  if (d.year < 0) out += '-';
   Digits(out, static_cast<unsigned>(d.year < 0 ? -d.year : d.year), 4);
   out += '-';
   Digits(out, d.month, 2);
   out += '-';
   Digits(out, d.day, 2);
+}
+
+void AppendEra(std::string& out, const Date& d) {
+  if (d.year < 0) out += " BC";
 }
 
 void AppendTime(std::string& out, const Time& t) {
@@ -138,12 +140,14 @@ void AppendCopyField(std::string& line, const Variant& v, CopyTarget target) {
     }
     case Kind::Date:
       AppendDate(line, v.AsDate());
+      AppendEra(line, v.AsDate());
       return;
     case Kind::Time:
       AppendTime(line, v.AsTime());
       return;
     case Kind::DateTime:
       AppendDateTime(line, v.AsDateTime());
+      AppendEra(line, v.AsDateTime().date);
       return;
   }
 }

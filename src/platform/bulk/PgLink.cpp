@@ -75,6 +75,8 @@ std::vector<std::pair<std::string, std::string>> PgConnectParams(const std::stri
   params.emplace_back("client_encoding", "UTF8");
   params.emplace_back("connect_timeout", kConnectTimeout);
   params.emplace_back("application_name", "mvq");
+  // As the ODBC sessions (Quirks::sessionSetup): time stamps with a zone keep their instant.
+  params.emplace_back("options", "-c TimeZone=UTC");
   return params;
 }
 

@@ -108,6 +108,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString, const ServerInfo&
       q.readsTextAsUtf8 = true;
       // Julian day conversion (JDConv) changes how the driver reads numbers as dates.
       q.streamsFromTheFile = AttributeValue(connectionString, "JDConv").value_or("0") == "0";
+      q.valuesThroughLiterals = q.streamsFromTheFile;
       StandardSavepoints(q);
       q.providerName = "SQLite";
       break;
@@ -121,6 +122,8 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString, const ServerInfo&
       q.undoesFailedStatements = !q.failedStatementAbortsTransaction;
       q.providerName = "Postgres";
       q.copyOverPartnerSession = true;
+      q.datesReadAsText = q.dateTextNeedsCast = q.holdsDatesBeforeChrist = true;
+      q.sessionSetup = "set time zone 'UTC'";
       q.declaredTypesQuery =
           "select attname::text, format_type(atttypid, atttypmod) from pg_attribute where "
           "attrelid = to_regclass(quote_ident('%s')) and attnum > 0 and not attisdropped";
@@ -128,6 +131,7 @@ Quirks QuirksFor(Dbms dbms, std::string_view connectionString, const ServerInfo&
     }
     case Dbms::MariaDB:
       q.holdsNaN = q.holdsInfinity = false;
+      q.datesReadAsText = q.holdsZeroDates = true;
       q.tablesNeedCurrentCatalog = true;
       q.readsTextAsUtf8 = true;
       q.keyRangeRows = 10000;

@@ -62,6 +62,22 @@ struct Quirks {
   // declared numeric(28,6), and its SQLColumns names both "numeric". This query (%s: the
   // table's name as a literal) gives each column's declared type from the catalog instead.
   std::string declaredTypesQuery;
+  // Dates and time stamps read as the engine's text and parsed here, since the driver's date
+  // structures lose them: psqlODBC drops the era (4713-01-01 BC arrives as AD), MariaDB's
+  // driver gives a zero date ('0000-00-00', '2024-00-15') as NULL.
+  bool datesReadAsText = false;
+  // PostgreSQL: psqlODBC writes even the text of a date column without its era, so a query
+  // with date columns is run again with those columns cast to text on the server.
+  bool dateTextNeedsCast = false;
+  // What the engine's date and time stamp columns hold beyond the common calendar: years
+  // before Christ (PostgreSQL), zero years, months and days (MariaDB). Such a value into a
+  // date column of an engine without it refuses its row.
+  bool holdsDatesBeforeChrist = false;
+  bool holdsZeroDates = false;
+  // Run once a connection is open. PostgreSQL: every session in UTC, so that a timestamptz
+  // read by one session and written by another (or by the COPY session) keeps its instant
+  // whatever the sessions' TimeZone settings.
+  std::string sessionSetup;
   // Floating-point values the engine stores as they are: SQLite turns NaN into NULL, MariaDB
   // has neither NaN nor infinities. Such a value into such a column refuses its row.
   bool holdsNaN = true;
@@ -79,6 +95,10 @@ struct Quirks {
   // time of a large copy; streamed reads run on the file through libsqlite3 instead (the
   // driver still describes the result) while no transaction of this connection is open.
   bool streamsFromTheFile = false;
+  // SQLite: where the driver reads a result all the same (not streamed, inside a transaction,
+  // with parameters), each column is selected as SqliteExactExpression, which the driver
+  // passes whole, and converted here as the file reader converts values.
+  bool valuesThroughLiterals = false;
   // SQLite: sqliteodbc describes a result before its first step, from the schema the
   // connection last read, so a table another connection has created anew shows its old
   // columns. This statement, run first, brings the connection's schema up to date.

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/odbc/DateText.h"
 #include "platform/odbc/NameRules.h"
 #include "platform/odbc/OdbcConnection.h"
 #include "platform/odbc/ParamBinding.h"
@@ -171,6 +172,15 @@ void OdbcAppender::Cancel() {
 std::optional<std::string> OdbcAppender::Unheld(const std::vector<Variant>& row) const {
   const Quirks& q = session_->quirks;
   for (size_t i = 0; i < row.size() && i < targets_.size(); ++i) {
+    if (row[i].kind() == Variant::Kind::Date || row[i].kind() == Variant::Kind::DateTime) {
+      const auto c = ValueClassOf(targets_[i].sqlType, false);
+      if (c != ValueClass::Date && c != ValueClass::Timestamp) continue;
+      const Date& d =
+          row[i].kind() == Variant::Kind::Date ? row[i].AsDate() : row[i].AsDateTime().date;
+      if ((d.year < 0 && !q.holdsDatesBeforeChrist) || (HasZeroParts(d) && !q.holdsZeroDates))
+        return "目标列" + targets_[i].name + "不能保存值" + row[i].AsText();
+      continue;
+    }
     if (row[i].kind() != Variant::Kind::Double) continue;
     const SQLSMALLINT t = targets_[i].sqlType;
     if (t != SQL_REAL && t != SQL_FLOAT && t != SQL_DOUBLE && t != SQL_NUMERIC && t != SQL_DECIMAL)

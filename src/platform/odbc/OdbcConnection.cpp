@@ -124,6 +124,7 @@ void OdbcConnection::Open(const std::string& connectionString) {
              quote && quote->size() == 1 && *quote != " ") {
     session->quoteOpen = session->quoteClose = *quote;
   }
+  if (!session->quirks.sessionSetup.empty()) session->ExecuteDirect(session->quirks.sessionSetup);
   session_ = std::move(session);
 }
 

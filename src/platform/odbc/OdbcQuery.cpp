@@ -1,6 +1,9 @@
 #include "platform/odbc/OdbcQuery.h"
 
+#include <algorithm>
 #include <cctype>
+#include <functional>
+#include <set>
 
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/Markers.h"
@@ -18,6 +21,30 @@ bool IsQueryText(const std::string& sql) {
   if (at == std::string::npos || sql.size() - at < 6) return false;
   return text::SameIgnoringCase(std::string_view(sql).substr(at, 6), "select");
 }
+// sql again as "select <expression of each column> from (sql) q"; empty when no column needs
+// an expression of its own (expression gives "" for those), or when the columns cannot all
+// be named (a name twice, or none).
+std::string Rewrapped(
+    const Session& session, const std::string& sql, const std::vector<ResultColumn>& columns,
+    const std::function<std::string(const ResultColumn&, const std::string&)>& expression) {
+  bool any = false;
+  std::set<std::string> names;
+  std::string list;
+  for (const auto& c : columns) {
+    if (c.desc.name.empty() || !names.insert(c.desc.name).second) return {};
+    const std::string column = "q." + session.Quote(c.desc.name);
+    std::string e = expression(c, column);
+    any = any || !e.empty();
+    list += (list.empty() ? "" : ", ") + (e.empty() ? column : e);
+  }
+  return any ? "select " + list + " from (" + sql + ") q" : std::string();
+}
+
+// Quirks::dateTextNeedsCast: date columns as their text.
+std::string DateAsText(const ResultColumn& c, const std::string& column) {
+  return c.valueClass == ValueClass::Date ? column + "::text" : std::string();
+}
+
 }  // namespace
 
 std::unique_ptr<Statement> RunStatement(const std::shared_ptr<Session>& session,
@@ -62,6 +89,15 @@ void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) 
     session_->RefreshSchema();
     stmt_ = RunStatement(session_, sql, params, buffers_, &rc);
     std::vector<ResultColumn> columns = DescribeResult(*stmt_);
+    const Quirks& quirks = session_->quirks;
+    // Run again in another form, the columns stay as first described.
+    auto runAgain = [&](const std::string& again) {
+      stmt_.reset();
+      stmt_ = RunStatement(session_, again, params, buffers_, &rc);
+    };
+    if (quirks.dateTextNeedsCast)
+      if (std::string cast = Rewrapped(*session_, sql, columns, DateAsText); !cast.empty())
+        runAgain(cast);
     for (const auto& c : columns) fields_.push_back(c.desc);
     streaming_ = fetch == Fetch::Stream;
     // Inside a transaction of this connection the file may not yet hold what it wrote.
@@ -76,12 +112,33 @@ void OdbcQuery::Open(const std::string& sql, const Params& params, Fetch fetch) 
         return;
       }
     }
+    literalColumns_.clear();
+    const bool anyTime = std::any_of(columns.begin(), columns.end(), [](const ResultColumn& c) {
+      return c.valueClass == ValueClass::Time;
+    });
+    if (quirks.valuesThroughLiterals && !anyTime &&
+        SqliteReadsSetting() != SqliteReads::DriverConversions) {
+      auto literal = [](const ResultColumn&, const std::string& column) {
+        return SqliteExactExpression(column);
+      };
+      if (std::string exact = Rewrapped(*session_, sql, columns, literal); !exact.empty()) {
+        runAgain(exact);
+        literalColumns_ = std::move(columns);
+        columns = DescribeResult(*stmt_);
+        for (auto& c : columns) {
+          c.valueClass = ValueClass::Text;
+          c.utf8Text = c.longData = true;
+          c.dateText = false;
+        }
+      }
+    }
     reader_ = std::make_unique<ResultReader>(*stmt_, std::move(columns), kFetchRows);
     if (streaming_) {
       FillBlock();
     } else {
       while (reader_->FetchBlock(rows_)) {
       }
+      FromLiterals(rows_);
       reader_.reset();
       stmt_.reset();
     }
@@ -100,6 +157,7 @@ int64_t OdbcQuery::Execute(const std::string& sql, const Params& params) {
 }
 
 void OdbcQuery::Close() {
+  literalColumns_.clear();
   fileReader_.reset();
   reader_.reset();
   stmt_.reset();
@@ -120,11 +178,21 @@ void OdbcQuery::FillBlock() {
   }
   while (rows_.empty() && reader_ && reader_->FetchBlock(rows_)) {
   }
+  FromLiterals(rows_);
   if (rows_.empty()) {
     // The result is exhausted: the statement is no longer needed.
     reader_.reset();
     stmt_.reset();
   }
+}
+
+void OdbcQuery::FromLiterals(std::vector<std::vector<Variant>>& rows) const {
+  if (literalColumns_.empty()) return;
+  for (auto& row : rows)
+    for (size_t i = 0; i < row.size() && i < literalColumns_.size(); ++i)
+      row[i] = row[i].kind() == Variant::Kind::String
+                   ? ConvertSqliteLiteral(literalColumns_[i], row[i].Str())
+                   : Variant();
 }
 
 void OdbcQuery::RequireOpen() const {

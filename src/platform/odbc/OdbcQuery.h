@@ -37,6 +37,8 @@ class OdbcQuery : public Query {
  private:
   void RequireOpen() const;
   void FillBlock();
+  // Rows read through SqliteExactExpression: each value from its literal.
+  void FromLiterals(std::vector<std::vector<Variant>>& rows) const;
 
   std::shared_ptr<Session> session_;
   std::unique_ptr<Statement> stmt_;
@@ -45,6 +47,7 @@ class OdbcQuery : public Query {
   ParamBuffers buffers_;
   bool open_ = false;
   bool streaming_ = false;
+  std::vector<ResultColumn> literalColumns_;  // as described, when values come as literals
   std::vector<FieldDesc> fields_;
   std::vector<std::vector<Variant>> rows_;
   size_t pos_ = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/odbc/DateText.h"
 #include "platform/odbc/WideText.h"
 #include "platform/text/AsciiCase.h"
 
@@ -19,6 +20,8 @@ constexpr SQLULEN kMaxBoundBytes = 8000;
 constexpr SQLULEN kUnconstrainedDigits = 147455;
 // Bytes of bound buffers per block of rows.
 constexpr size_t kBlockBytes = 1 << 20;
+// Bytes of a date or time stamp's text: "-infinity", "4713-01-01 10:00:00.123456789+00 BC".
+constexpr size_t kDateTextBytes = 64;
 // Bytes per SQLGetData piece; the first is small, since most values are, and a driver may
 // fill the whole buffer it is given (sqliteodbc pads it with strncpy).
 constexpr size_t kFirstPieceBytes = 512;
@@ -48,6 +51,7 @@ int PrecisionOf(SQLSMALLINT sqlType, SQLULEN size) {
 }
 
 size_t BoundWidth(const ResultColumn& c) {
+  if (c.dateText) return kDateTextBytes;
   switch (c.valueClass) {
     case ValueClass::Bool:
       return 1;
@@ -75,6 +79,7 @@ size_t BoundWidth(const ResultColumn& c) {
 }
 
 SQLSMALLINT ReadCType(const ResultColumn& c) {
+  if (c.dateText) return SQL_C_CHAR;
   switch (c.valueClass) {
     case ValueClass::Bool:
       return SQL_C_BIT;
@@ -103,6 +108,16 @@ SQLSMALLINT ReadCType(const ResultColumn& c) {
 // A value from a buffer holding one element of the column's C type.
 Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
   if (length == SQL_NULL_DATA) return Variant();
+  if (c.dateText) {
+    std::string_view text(data, static_cast<size_t>(length));
+    if (c.valueClass == ValueClass::Date) {
+      if (auto d = ParseDateText(text)) return Variant(*d);
+    } else if (auto dt = ParseDateTimeText(text)) {
+      return Variant(*dt);
+    }
+    // "infinity" and the like: carried as the engine's text, for the target to take or refuse.
+    return Variant(std::string(text));
+  }
   switch (c.valueClass) {
     case ValueClass::Bool:
       return Variant(data[0] != 0);
@@ -157,6 +172,7 @@ Variant Convert(const ResultColumn& c, const char* data, SQLLEN length) {
 
 // Bytes of a value that fit a bound element: text buffers keep room for their terminator.
 size_t Room(const ResultColumn& c, size_t width) {
+  if (c.dateText) return width - 1;
   switch (c.valueClass) {
     case ValueClass::Text:
       return width - (c.utf8Text ? 1 : sizeof(SQLWCHAR));
@@ -235,6 +251,8 @@ std::vector<ResultColumn> DescribeResult(Statement& stmt) {
 
     c.valueClass = ValueClassOf(c.sqlType, c.isUnsigned);
     c.utf8Text = quirks.readsTextAsUtf8 && c.valueClass == ValueClass::Text;
+    c.dateText = quirks.datesReadAsText &&
+                 (c.valueClass == ValueClass::Date || c.valueClass == ValueClass::Timestamp);
     // A decimal of any length is OLE DB's varying numeric.
     c.desc.adoType = unconstrained ? adVarNumeric : AdoTypeOf(c.sqlType, c.isUnsigned);
     c.desc.definedSize = static_cast<int64_t>(c.size);

@@ -19,6 +19,7 @@ struct ResultColumn {
   ValueClass valueClass = ValueClass::Text;
   bool utf8Text = false;  // text read as SQL_C_CHAR in UTF-8 rather than as UTF-16
   bool longData = false;  // read with SQLGetData in pieces
+  bool dateText = false;  // a date or time stamp read as text (Quirks::datesReadAsText)
 };
 
 // Describes the open result of stmt (no columns: a statement without a result).

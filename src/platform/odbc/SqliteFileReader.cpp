@@ -158,6 +158,15 @@ bool FastDoubleText(double d, std::string& out) {
   return true;
 }
 
+// A REAL's text where FastDoubleText gives none: SQLite's own text (own) where it reads back
+// as the same double, else the shortest exact form.
+void ExactDoubleText(double d, const std::string& own, std::string& out) {
+  char b[32];
+  auto r = std::to_chars(b, b + sizeof b, d);
+  out.assign(b, r.ptr);
+  if (LeadingDouble(own) == d) out = own;
+}
+
 }  // namespace
 
 Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v) {
@@ -236,6 +245,67 @@ Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v) {
   return Variant();
 }
 
+namespace {
+SqliteReads& ReadsSetting() {
+  static SqliteReads reads = SqliteReads::FileOrLiterals;
+  return reads;
+}
+}  // namespace
+
+void SetSqliteReads(SqliteReads reads) {
+  ReadsSetting() = reads;
+}
+
+SqliteReads SqliteReadsSetting() {
+  return ReadsSetting();
+}
+
+std::string SqliteExactExpression(const std::string& quotedColumn) {
+  const std::string& c = quotedColumn;
+  // "%!.20e" reads back as the same double, even where SQLite's quote() does not (below
+  // 1e-290); only the sign of a negative zero is lost.
+  return "case typeof(" + c + ") when 'real' then printf('%!.20e', " + c + ") || ' ' || cast(" + c +
+         " as text) else quote(" + c + ") end";
+}
+
+Variant ConvertSqliteLiteral(const ResultColumn& c, std::string_view literal) {
+  SqliteValue v;
+  std::string text;
+  if (literal == "NULL") {
+    v.storage = SQLITE_NULL;
+  } else if (literal.starts_with('\'')) {
+    v.storage = SQLITE_TEXT;
+    for (size_t at = 1; at + 1 < literal.size(); ++at) {
+      text += literal[at];
+      if (literal[at] == '\'') ++at;  // doubled
+    }
+  } else if (literal.starts_with("X'") && c.valueClass == ValueClass::Text) {
+    // The driver shows a blob in a text column as its literal.
+    v.storage = SQLITE_BLOB;
+    text = literal;
+  } else if (literal.starts_with("X'") && literal.size() >= 3) {
+    v.storage = SQLITE_BLOB;
+    auto nibble = [](char h) { return h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10; };
+    for (size_t at = 2; at + 2 < literal.size(); at += 2)
+      text += static_cast<char>(nibble(literal[at]) << 4 | nibble(literal[at + 1]));
+  } else if (size_t space = literal.find(' '); space != std::string_view::npos) {
+    v.storage = SQLITE_FLOAT;
+    std::string digits(literal.substr(0, space));
+    v.real = LeadingDouble(digits).value_or(0);
+    // In a binary column SQLite's own text, as the file reader gives it.
+    if (c.valueClass == ValueClass::Bytes)
+      text = literal.substr(space + 1);
+    else if (!FastDoubleText(v.real, text))
+      ExactDoubleText(v.real, std::string(literal.substr(space + 1)), text);
+  } else {
+    v.storage = SQLITE_INTEGER;
+    std::from_chars(literal.data(), literal.data() + literal.size(), v.integer);
+    text = literal;
+  }
+  v.text = text;
+  return ConvertSqliteValue(c, v);
+}
+
 SqliteFileReader::SqliteFileReader(sqlite3* db, sqlite3_stmt* stmt,
                                    std::vector<ResultColumn> columns)
     : db_(db), stmt_(stmt), columns_(std::move(columns)) {}
@@ -256,7 +326,9 @@ SqliteFileReader::~SqliteFileReader() {
 std::unique_ptr<SqliteFileReader> SqliteFileReader::Open(const std::string& file,
                                                          const std::string& sql,
                                                          const std::vector<ResultColumn>& columns) {
-  if (file.empty() || file == ":memory:" || columns.empty()) return nullptr;
+  if (SqliteReadsSetting() == SqliteReads::Literals || file.empty() || file == ":memory:" ||
+      columns.empty())
+    return nullptr;
   // Times have conversions of their own in the driver (a number is an hour); such results
   // stay with it.
   for (const auto& c : columns)
@@ -387,13 +459,9 @@ bool SqliteFileReader::ReadBlock(Block& out, size_t maxRows) {
           if (!binary) {
             // SQLite's own text has 15 digits; a double that needs more gets its shortest
             // exact form.
-            if (!FastDoubleText(v.real, scratch_)) {
-              char b[32];
-              auto r = std::to_chars(b, b + sizeof b, v.real);
-              scratch_.assign(b, r.ptr);
-              std::string own = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
-              if (LeadingDouble(own) == v.real) scratch_ = own;
-            }
+            if (!FastDoubleText(v.real, scratch_))
+              ExactDoubleText(
+                  v.real, reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col)), scratch_);
             v.text = scratch_;
             break;
           }

@@ -35,6 +35,22 @@ struct SqliteValue {
 };
 Variant ConvertSqliteValue(const ResultColumn& c, const SqliteValue& v);
 
+// Where the driver reads a result (the file reader cannot stand in), it is asked for this
+// expression of each column instead: the driver reads REAL values through 15-digit text and
+// cuts integers out of other text, but passes text whole. It gives the value's SQL literal
+// (NULL, 42, 'it''s', X'00FF'), a REAL as all its digits and SQLite's own text of it.
+std::string SqliteExactExpression(const std::string& quotedColumn);
+// The value of column c from the text of its SqliteExactExpression, converted as the file
+// reader converts it.
+Variant ConvertSqliteLiteral(const ResultColumn& c, std::string_view literal);
+
+// How SQLite results are read: from the file where the file reader can stand in, else
+// through the driver as literals (the default); always as literals; or from the file where it
+// can, else with the driver's own conversions (tests compare the other ways against those).
+enum class SqliteReads { FileOrLiterals, Literals, DriverConversions };
+void SetSqliteReads(SqliteReads reads);
+SqliteReads SqliteReadsSetting();
+
 class SqliteFileReader {
  public:
   // A reader of sql's rows from file, or null where it cannot stand in for the driver (a

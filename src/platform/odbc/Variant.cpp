@@ -16,7 +16,12 @@ void Digits(std::string& out, unsigned v, int width) {
   }
   out.append(b, static_cast<size_t>(width));
 }
+// A year before Christ is written as its number; the caller adds the era at the end.
 void AppendDate(std::string& out, const Date& d) {
+  if (d.year < 0 && d.year > -10000 && d.month <= 99 && d.day <= 99) {
+    AppendDate(out, Date{static_cast<int16_t>(-d.year), d.month, d.day});
+    return;
+  }
   if (d.year < 0 || d.year > 9999 || d.month > 99 || d.day > 99) {
     char b[32];
     std::snprintf(b, sizeof b, "%04d-%02u-%02u", d.year, d.month, d.day);
@@ -29,9 +34,13 @@ void AppendDate(std::string& out, const Date& d) {
   out += '-';
   Digits(out, d.day, 2);
 }
+void AppendEra(std::string& out, const Date& d) {
+  if (d.year < 0 && d.year > -10000) out += " BC";
+}
 std::string DateText(const Date& d) {
   std::string s;
   AppendDate(s, d);
+  AppendEra(s, d);
   return s;
 }
 void AppendTime(std::string& out, const Time& t) {
@@ -124,6 +133,7 @@ std::string Variant::AsText() const {
         Digits(s, dt.fraction, 9);
       }
       while (dt.fraction != 0 && s.back() == '0') s.pop_back();
+      AppendEra(s, dt.date);
       return s;
     }
   }

@@ -10,7 +10,7 @@
 namespace mvq::db {
 
 struct Date {
-  int16_t year = 0;
+  int16_t year = 0;  // negative before Christ, without a year 0 (4713 BC is -4713)
   uint16_t month = 0, day = 0;
   friend bool operator==(const Date&, const Date&) = default;
 };
@@ -57,7 +57,8 @@ class Variant {
   int64_t AsInt() const;
   double AsDouble() const;
   // Text form: what log lines and text cells show. Null gives "", dates "YYYY-MM-DD",
-  // timestamps "YYYY-MM-DD hh:mm:ss[.fraction]", bytes as the raw bytes.
+  // timestamps "YYYY-MM-DD hh:mm:ss[.fraction]", a year before Christ (negative) with " BC"
+  // after it, bytes as the raw bytes.
   std::string AsText() const;
   const std::string& Str() const { return std::get<std::string>(v_); }
   const Bytes& Blob() const { return std::get<Bytes>(v_); }
