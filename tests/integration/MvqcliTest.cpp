@@ -1167,6 +1167,18 @@ TEST_F(Mvqcli, FourJobsGiveTheTablesRowsAndLogBlocksOfOne) {
   }
 }
 
+TEST_F(Mvqcli, JobsIntoAFileTargetGoOneTableAtATime) {
+  const std::string src = PeopleSource();
+  Result r = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--all",
+                  "--jobs", "3"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.err, "its tables are written one at a time")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "under way")) << r.err;
+  Db dst(SqliteCs("dst.db"));
+  EXPECT_EQ(dst.Count("people"), 3);
+  EXPECT_EQ(dst.Count("订单"), 2);
+}
+
 TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
   const char* pg = std::getenv("MVQ_TEST_PG");
   if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
