@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -285,8 +286,10 @@ bool CopyTablesInJobs(const Options& o, ExportRunReport& report) {
     PrintNotice("mvqcli: the target is one file; its tables are written one at a time");
     return false;
   }
-  char pattern[] = "/tmp/mvqcli-jobs-XXXXXX";
-  if (!::mkdtemp(pattern)) throw std::runtime_error("cannot make a folder for the tables' jobs");
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mvqcli-jobs-XXXXXX";
+  if (!::mkdtemp(pattern.data()))
+    throw std::runtime_error("cannot make a folder for the tables' jobs in " + pattern);
   const fs::path dir = pattern;
   struct Removed {
     fs::path dir;

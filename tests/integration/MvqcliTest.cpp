@@ -1065,6 +1065,15 @@ TEST_F(Mvqcli, APlanNamesEachKindOfLossyColumnAndLeavesTheServersAsTheyWere) {
   EXPECT_EQ(target.Count(table), 1);
 }
 
+// Sets an environment variable for the runs of one test.
+struct ScopedEnv {
+  std::string name;
+  ScopedEnv(std::string n, const std::string& value) : name(std::move(n)) {
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+  ~ScopedEnv() { ::unsetenv(name.c_str()); }
+};
+
 // --- Jobs ---------------------------------------------------------------------------------
 
 // The run log's table blocks, each a table's lines from its blank line on, without the time
@@ -1093,12 +1102,14 @@ Lines LogBlocks(const std::string& log) {
   return blocks;
 }
 
-// Processes of tables that a parallel run started and that are still alive.
-int TableJobsAlive() {
+// Processes of tables that a parallel run started, with its job files under tmp, and that
+// are still alive.
+int TableJobsAlive(const fs::path& tmp) {
   int alive = 0;
   for (const auto& e : fs::directory_iterator("/proc")) {
     const std::string cmdline = ReadFile(e.path() / "cmdline");
-    if (cmdline.find(std::string("--table-job\0", 12) + "/tmp/mvqcli-jobs-") != std::string::npos)
+    if (cmdline.find(std::string("--table-job\0", 12) + (tmp / "mvqcli-jobs-").string()) !=
+        std::string::npos)
       ++alive;
   }
   return alive;
@@ -1156,6 +1167,18 @@ TEST_F(Mvqcli, FourJobsGiveTheTablesRowsAndLogBlocksOfOne) {
   }
 }
 
+TEST_F(Mvqcli, JobsIntoAFileTargetGoOneTableAtATime) {
+  const std::string src = PeopleSource();
+  Result r = Run({"--direction", "9", "--source", src, "--target", SqliteCs("dst.db"), "--all",
+                  "--jobs", "3"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.err, "its tables are written one at a time")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "under way")) << r.err;
+  Db dst(SqliteCs("dst.db"));
+  EXPECT_EQ(dst.Count("people"), 3);
+  EXPECT_EQ(dst.Count("订单"), 2);
+}
+
 TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
   const char* pg = std::getenv("MVQ_TEST_PG");
   if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
@@ -1176,12 +1199,13 @@ TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
   for (const auto& t : tables) list += (list.empty() ? "" : ",") + t;
   Db target(pg);
   const DropAtEnd drop{target, tables};
+  const ScopedEnv tmp("TMPDIR", dir.string());
   pid_t pid = Spawn({Binary(), "--direction", "9", "--source", src, "--target", pg, "--tables",
                      list, "--mode", "2", "--jobs", "3", "--log-dir", logDir.string()},
                     dir / "out.txt", dir / "err.txt");
   // Once the tables are under way (their processes are running), press Ctrl-C.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (TableJobsAlive() < 3 && std::chrono::steady_clock::now() < deadline)
+  while (TableJobsAlive(dir) < 3 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   kill(pid, SIGINT);
@@ -1189,7 +1213,7 @@ TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
   const std::string out = ReadFile(dir / "out.txt");
 
   EXPECT_EQ(code, 3) << out << ReadFile(dir / "err.txt");
-  EXPECT_EQ(TableJobsAlive(), 0);
+  EXPECT_EQ(TableJobsAlive(dir), 0);
   // The three under way stopped short; the three waiting never started.
   EXPECT_TRUE(Contains(out, "not exported " + tables[5])) << out;
   EXPECT_FALSE(Contains(out, "exported     " + tables[0])) << out;
@@ -1197,15 +1221,6 @@ TEST_F(Mvqcli, CtrlCStopsEveryTableOfAParallelRun) {
 }
 
 // --- Passwords ----------------------------------------------------------------------------
-
-// Sets an environment variable for the runs of one test.
-struct ScopedEnv {
-  std::string name;
-  ScopedEnv(std::string n, const std::string& value) : name(std::move(n)) {
-    ::setenv(name.c_str(), value.c_str(), 1);
-  }
-  ~ScopedEnv() { ::unsetenv(name.c_str()); }
-};
 
 // A MariaDB login with a password, for the paths that must carry one unseen.
 class MvqcliPasswords : public Mvqcli {
