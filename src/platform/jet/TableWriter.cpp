@@ -8,6 +8,7 @@
 #include "platform/jet/PageFile.h"
 #include "platform/jet/RowCodec.h"
 #include "platform/jet/ValueCodec.h"
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::jet {
 
@@ -64,7 +65,8 @@ void TableWriter::Load(uint32_t tdefPage) {
   std::string name = std::move(schema_.name);
   schema_ = DecodeTableSchema(def);
   schema_.name = std::move(name);
-  schema_.system = schema_.name.size() >= 4 && FoldedEqual(schema_.name.substr(0, 4), "MSys");
+  schema_.system =
+      schema_.name.size() >= 4 && text::SameIgnoringCase(schema_.name.substr(0, 4), "MSys");
   state_ = DecodeTableDefState(def, schema_);
   auto read = [&](uint32_t p) { return file_.Read(p); };
   auto mapRow = [&](RowRef r) { return DataPage::FromBytes(file_.Read(r.page)).Row(r.row); };
