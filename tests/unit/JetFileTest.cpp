@@ -6,6 +6,8 @@
 #include "ScratchDir.h"
 #include "platform/jet/JetChecker.h"
 #include "platform/jet/JetDatabase.h"
+#include "platform/jet/PageFile.h"
+#include "platform/jet/TableDefPage.h"
 #include "support/AccessReadBack.h"
 
 namespace mvq::jet {
@@ -402,6 +404,54 @@ TEST_F(JetFileTest, AReopenedFileTakesMoreRowsAndKeepsEveryPageAccountedFor) {
     db->Commit();
     ExpectRows(path, "O", 3000 + 500 * round);
   }
+}
+
+// The text columns of the table at tdef as its definition declares them: name and order.
+std::vector<std::pair<std::string, uint16_t>> TextOrders(const std::string& path, uint32_t tdef) {
+  std::vector<std::pair<std::string, uint16_t>> out;
+  PageFile file(path, false);
+  std::vector<Page> pages;
+  for (uint32_t p = tdef; p && pages.size() < 64; p = Get32(&pages.back()[4]))
+    pages.push_back(file.Read(p));
+  for (const Column& c : DecodeTableSchema(JoinTableDef(pages)).columns)
+    if (c.IsTextual()) out.emplace_back(c.name, c.sortOrder);
+  return out;
+}
+
+TEST_F(JetFileTest, AFileSortingTextOtherwiseGetsTablesDeclaringTheGeneralOrderTheyAreKeyedIn) {
+  if (!std::filesystem::exists(Fixture())) GTEST_SKIP() << "run scripts/fixtures";
+  const std::string path = dir_.File("prc.mdb");
+  std::filesystem::copy_file(Fixture(), path);
+  // The fixture sorts text in the Chinese PRC order (0x0804), its catalog's names too.
+  for (const auto& [name, order] : TextOrders(path, 2)) EXPECT_EQ(order, 0x0804) << name;
+  {
+    auto db = JetDatabase::Open(path);
+    TableSchema s;
+    s.name = "按名";
+    s.columns = {Col("NAME", ColType::Text, 2 * 20), Col("N", ColType::Long)};
+    s.indexes = {Index{"PrimaryKey", {0}, true, true, false, true}};
+    TableWriter& t = db->CreateTable(s);
+    int n = 0;
+    for (const char* name : {"张三", "李四", "Zoe", "adam", "王五", "Éva", "bob"})
+      ASSERT_EQ(t.Append({Variant(name), Variant(int64_t(++n))}), std::nullopt);
+    db->Commit();
+  }
+  // Whatever this writer keys is declared in the order it keys in; the checker finds every
+  // index in that order, one entry per row.
+  for (const auto& [name, order] : TextOrders(path, 2))
+    EXPECT_EQ(order, kGeneralSortOrder) << "MSysObjects " << name;
+  uint32_t tdef = 0;
+  {
+    auto db = JetDatabase::Open(path);
+    ASSERT_TRUE(db->Find("按名"));
+    tdef = db->Find("按名")->DefinitionPage();
+  }
+  for (const auto& [name, order] : TextOrders(path, tdef))
+    EXPECT_EQ(order, kGeneralSortOrder) << name;
+  CheckReport r = CheckFile(path);
+  EXPECT_TRUE(r.problems.empty()) << (r.problems.empty() ? "" : r.problems.front());
+  EXPECT_EQ(test::Shell("mdb-count " + path + " 按名"), "7\n");
+  EXPECT_EQ(test::ReadWithJs(path).counts["Users"], std::make_pair(3L, 3L));
 }
 
 }  // namespace

@@ -151,6 +151,8 @@ TableSchema DecodeTableSchema(const Bytes& b) {
     if (c.type == ColType::Numeric) {
       c.precision = b[at + 11];
       c.scale = b[at + 12];
+    } else if (c.IsTextual()) {
+      c.sortOrder = Get16(&b[at + 11]);
     }
     c.autoNumber = b[at + 15] & kAutoNumberFlag;
     c.hiddenFlag = b[at + 15] & kHiddenFlag;

@@ -17,6 +17,9 @@ struct Column {
   bool autoNumber = false;           // Counter
   bool hiddenFlag = false;           // the flag Jet's own binary columns carry
   bool compressed = true;            // text stored in the compressed form where shorter
+  // The order text sorts in, as read; every definition this writer writes declares General,
+  // the order its index keys are built in (a table of another order is rewritten to it).
+  uint16_t sortOrder = kGeneralSortOrder;
   // Filled by Layout():
   uint16_t number = 0;       // position in the row's null mask
   uint16_t varIndex = 0;     // slot in the variable-length offset table
