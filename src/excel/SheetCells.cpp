@@ -1,5 +1,7 @@
 #include "excel/SheetCells.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -48,6 +50,14 @@ size_t SignificantDigits(const std::string& text) {
   }
   if (!any) return SIZE_MAX;
   return first == std::string::npos ? 0 : last - first + 1;
+}
+
+// The shortest text that reads back as d, in plain or exponent form.
+std::string ShortestText(double d) {
+  char b[32];
+  auto r = std::to_chars(b, b + sizeof b, d, std::chars_format::scientific);
+  std::string s(b, r.ptr);
+  return s.substr(0, s.find('e'));
 }
 
 xls::Cell NumberOrText(const std::string& text) {
@@ -104,6 +114,11 @@ xls::Cell TypedCell(const db::Variant& value) {
     case Kind::Int:
       return NumberOrText(value.AsText());
     case Kind::Double:
+      // A double whose exact form needs 16 or 17 digits: Excel keeps 15 (and the .xlsx
+      // writer writes 16), so it is kept as its text.
+      if (std::isfinite(value.AsDouble()) &&
+          SignificantDigits(ShortestText(value.AsDouble())) > kExcelDigits)
+        return xls::Cell::Text(value.AsText());
       return xls::Cell::Number(value.AsDouble());
     case Kind::Decimal:
       return NumberOrText(value.Dec().text);
@@ -113,7 +128,10 @@ xls::Cell TypedCell(const db::Variant& value) {
       return xls::Cell::Text(Hex(value.Blob()));
     case Kind::Date: {
       const auto& d = value.AsDate();
-      return xls::Cell::Date(d.year, d.month, d.day);
+      xls::Cell cell = xls::Cell::Date(d.year, d.month, d.day);
+      // Outside the calendar, the date's own text (with its era before Christ).
+      if (cell.kind == xls::CellKind::kText) cell.text = value.AsText();
+      return cell;
     }
     case Kind::Time: {
       const auto& t = value.AsTime();
@@ -121,8 +139,12 @@ xls::Cell TypedCell(const db::Variant& value) {
     }
     case Kind::DateTime: {
       const auto& dt = value.AsDateTime();
-      return xls::Cell::DateTime(dt.date.year, dt.date.month, dt.date.day, dt.time.hour,
-                                 dt.time.minute, dt.time.second, dt.fraction);
+      // A cell's time keeps milliseconds; finer fractions stay text.
+      if (dt.fraction % 1000000 != 0) return xls::Cell::Text(value.AsText());
+      xls::Cell cell = xls::Cell::DateTime(dt.date.year, dt.date.month, dt.date.day, dt.time.hour,
+                                           dt.time.minute, dt.time.second, dt.fraction);
+      if (cell.kind == xls::CellKind::kText) cell.text = value.AsText();
+      return cell;
     }
   }
   return {};
@@ -154,11 +176,17 @@ void SheetChanges::Apply(const db::Variant& value, xls::Cell& cell, bool typed) 
       longNumbers_ += typed ? 1 : 0;
       break;
     case Kind::Double:
-      nonFinite_ += typed ? 1 : 0;
+      (std::isfinite(value.AsDouble()) ? longNumbers_ : nonFinite_) += typed ? 1 : 0;
       break;
     case Kind::Date:
-    case Kind::DateTime:
       outsideCalendar_ += typed ? 1 : 0;
+      break;
+    case Kind::DateTime:
+      if (typed && xls::DateSerial(value.AsDateTime().date.year, value.AsDateTime().date.month,
+                                   value.AsDateTime().date.day) >= 0)
+        ++fineTimes_;
+      else
+        outsideCalendar_ += typed ? 1 : 0;
       break;
     case Kind::String:
       invalidText_ += IsValidUtf8(value.Str()) ? 0 : 1;
@@ -176,6 +204,8 @@ void SheetChanges::Report(const std::string& sheet) const {
   if (outsideCalendar_ > 0)
     WriteLog(StrFormat("工作表%s有%d个单元格的日期不在1900-01-01至9999-12-31之间,已写为文本", s,
                        outsideCalendar_));
+  if (fineTimes_ > 0)
+    WriteLog(StrFormat("工作表%s有%d个单元格的时间精度超过毫秒,已写为文本", s, fineTimes_));
   if (nonFinite_ > 0)
     WriteLog(StrFormat("工作表%s有%d个单元格的数值为NaN或无穷大,已写为文本", s, nonFinite_));
   if (invalidText_ > 0)

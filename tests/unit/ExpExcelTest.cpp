@@ -541,17 +541,20 @@ TEST_F(ExpExcel, EveryCellThatCannotHoldItsValueIsCountedPerSheetByKind) {
              {int64_t{7}, db::Decimal{"12345678901234567890.5"}, std::nan(""),
               db::DateTime{{2024, 1, 2}}, std::string("bad\xff")},
              {int64_t{9223372036854775807}, db::Decimal{"2"}, -HUGE_VAL, db::DateTime{{1, 1, 1}},
-              std::string("\xe5\xae")}});
+              std::string("\xe5\xae")},
+             {int64_t{8}, db::Decimal{"3"}, 0.30000000000000004,
+              db::DateTime{{2024, 1, 2}, {3, 4, 5}, 500}, std::string("fine")}});
   Texpexcel writer(Path("changed.xls"));
   writer.ExportTable("C");
   writer.Close();
-  EXPECT_EQ(LogLines(), (Lines{"工作表C有3个单元格的数值超过15位有效数字,已写为文本",
+  EXPECT_EQ(LogLines(), (Lines{"工作表C有4个单元格的数值超过15位有效数字,已写为文本",
                                "工作表C有2个单元格的日期不在1900-01-01至9999-12-31之间,已写为文本",
+                               "工作表C有1个单元格的时间精度超过毫秒,已写为文本",
                                "工作表C有2个单元格的数值为NaN或无穷大,已写为文本",
                                "工作表C有2个单元格的文本含无效的UTF-8字节,已替换为U+FFFD",
                                "导出成功:表C，全部完成,用时7ms"}));
   const auto rows = SheetRows(writer.Workbook(), "C");
-  ASSERT_EQ(rows.size(), 4u);
+  ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[1][0], "t:1234567890123456");
   EXPECT_EQ(rows[2][1], "t:12345678901234567890.5");
 }
@@ -579,7 +582,21 @@ TEST(SheetCells, TypedCellsKeepTypesAndEveryDigit) {
   EXPECT_EQ(stamp.kind, xls::CellKind::kDateTime);
   EXPECT_DOUBLE_EQ(stamp.number, 45293.25);
   EXPECT_EQ(TypedCell(Variant(db::Date{1850, 1, 1})).text, "1850-01-01")
-      << "dates Excel cannot show stay readable as text";
+      << "dates Excel cannot show stay readable as text";  // Before Christ with its era; a double
+                                                           // Excel would round, and a time finer
+                                                           // than a
+  // millisecond, as their text.
+  EXPECT_EQ(TypedCell(Variant(db::Date{-4713, 1, 1})).text, "4713-01-01 BC");
+  EXPECT_EQ(TypedCell(Variant(db::DateTime{{-44, 3, 15}, {12, 0, 0}, 0})).text,
+            "0044-03-15 12:00:00 BC");
+  EXPECT_EQ(TypedCell(Variant(0.30000000000000004)).text, "0.30000000000000004");
+  EXPECT_EQ(TypedCell(Variant(1.7976931348623157e308)).text, "1.7976931348623157e+308");
+  EXPECT_EQ(TypedCell(Variant(0.1)).number, 0.1);
+  EXPECT_EQ(TypedCell(Variant(123456789012345.0)).number, 123456789012345.0);
+  EXPECT_EQ(TypedCell(Variant(db::DateTime{{2024, 1, 2}, {3, 4, 5}, 123456000})).text,
+            "2024-01-02 03:04:05.123456");
+  EXPECT_EQ(TypedCell(Variant(db::DateTime{{2024, 1, 2}, {3, 4, 5}, 123000000})).kind,
+            xls::CellKind::kDateTime);
 }
 
 TEST(SheetCells, LargeObjectsAreTheLongTextAndLongBinaryKinds) {
