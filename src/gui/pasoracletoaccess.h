@@ -114,7 +114,6 @@ class TFrmoracletoaccess : public QWidget {
   QWidget* BuildCustomPage();
   QWidget* BuildButtonPanel();
   void BuildPopupMenu();
-  void ChooseFont();
   QString PlaceFile() const;
   void RestorePlace();
   void SavePlace();
