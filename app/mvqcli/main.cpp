@@ -182,9 +182,6 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
 
   CliUserInterface ui;
   SetMessageHandler([](const std::string& text) { PrintNotice(text); });
-  SetErrorBoxHandler([](const std::string& text, const std::string& caption) {
-    PrintNotice("error: " + caption + ": " + text);
-  });
   TerminalProgress progress(::isatty(STDERR_FILENO) == 1);
   SetProgressUi(&progress);
   InstallInterruptHandler();
