@@ -14,19 +14,19 @@
 #include "platform/desktop/TopWindows.h"
 #include "platform/desktop/WorkingSet.h"
 #include "platform/files/AppDir.h"
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 
 namespace mvq {
 namespace {
 
-using test::ScratchDir;
+using test::TempDir;
 
 TEST(FileVersionRecord, OurExecutableCarriesTheBuildVersionAndOtherFilesNone) {
   const std::optional<std::string> own = FileVersionOf(ExecutablePath());
   ASSERT_TRUE(own.has_value());
   EXPECT_NE(own->find('.'), std::string::npos);
 
-  ScratchDir dir;
+  TempDir dir;
   test::WriteBytes(dir.File("other"), "x");
   EXPECT_EQ(FileVersionOf(dir.File("other")), std::nullopt);
 }
@@ -53,7 +53,7 @@ class OpenDocumentTest : public ::testing::Test {
   }
   void TearDown() override { SetDocumentLauncher(std::move(previous_)); }
 
-  ScratchDir dir;
+  TempDir dir;
   std::vector<std::string> launched;
   int result = kOpenStarted;
 
@@ -86,7 +86,7 @@ TEST_F(OpenDocumentTest, ExistingFilesAndLinksGoToTheLauncherAndItsCodeDecides) 
 }
 
 TEST(OpenDocumentXdg, StartsTheHandlerInTheBackgroundWithoutWaitingForIt) {
-  ScratchDir dir;
+  TempDir dir;
   std::string fake = dir.File("xdg-open");
   std::string marker = dir.File("opened");
   // A slow viewer: it records its argument after two seconds.
@@ -95,7 +95,7 @@ TEST(OpenDocumentXdg, StartsTheHandlerInTheBackgroundWithoutWaitingForIt) {
   std::string doc = dir.File("-a b.log");
   test::WriteBytes(doc, "x");
   std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-  ::setenv("PATH", (dir.Path() + ":" + path).c_str(), 1);
+  ::setenv("PATH", (dir.Folder() + ":" + path).c_str(), 1);
 
   auto start = std::chrono::steady_clock::now();
   int code = OpenDocument(doc, "open");
@@ -168,16 +168,16 @@ TEST(AppDir, IsTheExecutablesDirectoryWithItsSeparator) {
 }
 
 TEST(AppDir, FilesGoNextToTheExecutableWhenWritableElseToTheUsersDataDirectory) {
-  ScratchDir dir;
-  EXPECT_EQ(ChooseDataDir(dir.Path(), "/xdg", "/home/u"), dir.Path());
+  TempDir dir;
+  EXPECT_EQ(ChooseDataDir(dir.Folder(), "/xdg", "/home/u"), dir.Folder());
   std::string gone = dir.File("gone/");
   EXPECT_EQ(ChooseDataDir(gone, "/xdg", "/home/u"), "/xdg/mvq/");
   EXPECT_EQ(ChooseDataDir(gone, "relative", "/home/u/"), "/home/u/.local/share/mvq/");
   EXPECT_EQ(ChooseDataDir(gone, "", "/home/u"), "/home/u/.local/share/mvq/");
   if (::geteuid() != 0) {  // root writes anywhere
-    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
-    EXPECT_EQ(ChooseDataDir(dir.Path(), "/xdg", ""), "/xdg/mvq/");
-    ::chmod(dir.Path().c_str(), 0700);
+    ASSERT_EQ(::chmod(dir.Folder().c_str(), 0500), 0);
+    EXPECT_EQ(ChooseDataDir(dir.Folder(), "/xdg", ""), "/xdg/mvq/");
+    ::chmod(dir.Folder().c_str(), 0700);
   }
   std::string data = AppDataDir();
   EXPECT_EQ(data.back(), '/');
