@@ -13,6 +13,7 @@
 
 #include "platform/files/ReplacingFile.h"
 #include "platform/odbc/StatementCancel.h"
+#include "platform/text/Utf8.h"
 
 namespace mvq::cli {
 namespace {
@@ -77,14 +78,9 @@ std::string FitColumns(const std::string& text, size_t columns) {
   std::string out;
   size_t used = 0;
   for (size_t i = 0; i < text.size();) {
-    size_t len = 1;
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0xF0)
-      len = 4;
-    else if (c >= 0xE0)
-      len = 3;
-    else if (c >= 0xC0)
-      len = 2;
+    size_t next = i;
+    text::NextCodePoint(text, next);
+    const size_t len = next - i;
     const std::string ch = text.substr(i, len);
     const size_t w = DisplayWidth(ch);
     if (used + w > columns) break;
@@ -228,26 +224,12 @@ void ClearProgressLine() {
 size_t DisplayWidth(const std::string& text) {
   size_t width = 0;
   for (size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    uint32_t cp = c;
-    size_t len = 1;
-    if (c >= 0xF0 && i + 3 < text.size()) {
-      cp = ((c & 0x07u) << 18) | ((text[i + 1] & 0x3Fu) << 12) | ((text[i + 2] & 0x3Fu) << 6) |
-           (text[i + 3] & 0x3Fu);
-      len = 4;
-    } else if (c >= 0xE0 && i + 2 < text.size()) {
-      cp = ((c & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
-      len = 3;
-    } else if (c >= 0xC0 && i + 1 < text.size()) {
-      cp = ((c & 0x1Fu) << 6) | (text[i + 1] & 0x3Fu);
-      len = 2;
-    }
+    const char32_t cp = text::NextCodePoint(text, i);
     const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
                       (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
                       (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
                       (cp >= 0xFFE0 && cp <= 0xFFE6) || cp >= 0x1F300;
     width += wide ? 2 : 1;
-    i += len;
   }
   return width;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/StrFormat.h"
+#include "platform/text/Utf8.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/Workbook.h"
 #include "support/utLog.h"
@@ -63,19 +64,6 @@ std::string ShortestText(double d) {
 xls::Cell NumberOrText(const std::string& text) {
   if (SignificantDigits(text) > kExcelDigits) return xls::Cell::Text(text);
   return xls::Cell::Number(std::strtod(text.c_str(), nullptr));
-}
-
-bool IsValidUtf8(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    const size_t at = i;
-    // A well-formed U+FFFD is three bytes; the malformed ones give it from one.
-    if (xls::NextCodePoint(text, i) == 0xFFFD && i - at != 3) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -153,14 +141,7 @@ xls::Cell TypedCell(const db::Variant& value) {
 bool CutToCellLimit(xls::Cell& cell) {
   // A UTF-8 text never has more UTF-16 units than bytes.
   if (cell.kind != xls::CellKind::kText || cell.text.size() <= xls::kMaxCellChars) return false;
-  size_t at = 0, units = 0;
-  while (at < cell.text.size()) {
-    size_t next = at;
-    const size_t n = xls::NextCodePoint(cell.text, next) >= 0x10000 ? 2 : 1;
-    if (units + n > xls::kMaxCellChars) break;
-    units += n;
-    at = next;
-  }
+  const size_t at = text::CutToUtf16Units(cell.text, xls::kMaxCellChars).size();
   if (at == cell.text.size()) return false;
   cell.text.resize(at);
   return true;
@@ -189,7 +170,7 @@ void SheetChanges::Apply(const db::Variant& value, xls::Cell& cell, bool typed) 
         outsideCalendar_ += typed ? 1 : 0;
       break;
     case Kind::String:
-      invalidText_ += IsValidUtf8(value.Str()) ? 0 : 1;
+      invalidText_ += text::IsValidUtf8(value.Str()) ? 0 : 1;
       break;
     default:
       break;

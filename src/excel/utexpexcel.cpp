@@ -14,6 +14,7 @@
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
 #include "platform/files/ReplacingFile.h"
+#include "platform/text/Utf8.h"
 #include "platform/xls/SheetName.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/XlsError.h"
@@ -36,19 +37,6 @@ Gate& Require(const std::unique_ptr<Gate>& slot) {
 
 int Elapsed(uint32_t start) {
   return static_cast<int>(GetTickCount() - start);
-}
-
-// The longest prefix of utf8 that Excel counts as at most `chars` characters.
-std::string CutToChars(const std::string& utf8, size_t chars) {
-  size_t at = 0, units = 0;
-  while (at < utf8.size()) {
-    size_t next = at;
-    const size_t n = xls::NextCodePoint(utf8, next) >= 0x10000 ? 2 : 1;
-    if (units + n > chars) break;
-    units += n;
-    at = next;
-  }
-  return utf8.substr(0, at);
 }
 
 // Names the table being exported in the renaming lines while it lasts.
@@ -312,8 +300,10 @@ std::string Texpexcel::UsableSheetName(const std::string& wanted, const std::str
   }
   // Cut the table's part, not the page number, when the name is too long.
   const size_t room = xls::kMaxSheetNameChars - suffix.size();
-  const std::string usable = book.UniqueSheetName(
-      xls::Utf16Length(name) > xls::kMaxSheetNameChars ? CutToChars(wanted, room) + suffix : name);
+  const std::string usable =
+      book.UniqueSheetName(text::Utf16Length(name) > xls::kMaxSheetNameChars
+                               ? std::string(text::CutToUtf16Units(wanted, room)) + suffix
+                               : name);
   const std::string& table = CurrentTable_.empty() ? name : CurrentTable_;
   WriteLog(StrFormat("表%s写入工作表%s,因%s", table.c_str(), usable.c_str(), reason.c_str()));
   return usable;

@@ -75,17 +75,7 @@ std::optional<std::string> QtUserInterface::InputBox(const std::string& caption,
 }
 
 int QtUserInterface::ShellOpen(const std::string& file, const std::string& verb) {
-  // The desktop opener shows its own error box; the caller of ShellOpen shows one instead.
-  ErrorBoxHandler previous = SetErrorBoxHandler([](const std::string&, const std::string&) {});
-  int code = 0;
-  try {
-    code = OpenDocument(file, verb);
-  } catch (...) {
-    SetErrorBoxHandler(std::move(previous));
-    throw;
-  }
-  SetErrorBoxHandler(std::move(previous));
-  return code;
+  return OpenDocument(file, verb);  // the caller of ShellOpen shows the error box
 }
 
 }  // namespace mvq

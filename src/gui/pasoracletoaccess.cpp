@@ -159,10 +159,6 @@ TFrmoracletoaccess::TFrmoracletoaccess(WindowOptions options) : options_(std::mo
 
   // Notices raised below the shell come to this window's boxes.
   previousMessage_ = SetMessageHandler([this](const std::string& text) { ui_->Message(text); });
-  previousErrorBox_ =
-      SetErrorBoxHandler([this](const std::string& text, const std::string& caption) {
-        ui_->ShowErrorBox(caption, text);
-      });
   registry_ = std::make_unique<WidgetWindowRegistry>();
   SetWindowRegistry(registry_.get());
   SetEventPump([] { QCoreApplication::processEvents(); });
@@ -178,7 +174,7 @@ TFrmoracletoaccess::TFrmoracletoaccess(WindowOptions options) : options_(std::mo
   BuildWindow();
 
   RestorePlace();
-  flow_->Start(GetFileVersionText(ExecutablePath()));
+  flow_->Start(GetFileVersionText(*ui_, FileVersionOf(ExecutablePath())));
   RunGuarded(*ui_, [] { SetLogFileForDay(); });
   RunGuarded(*ui_, [this] { LoadFormState(form_, options_.settingsPath); });
   ShowState();
@@ -188,7 +184,6 @@ TFrmoracletoaccess::~TFrmoracletoaccess() {
   SetProgressUi(previousProgressUi_);
   SetEventPump({});
   SetWindowRegistry(nullptr);
-  SetErrorBoxHandler(std::move(previousErrorBox_));
   SetMessageHandler(std::move(previousMessage_));
 }
 

@@ -114,7 +114,6 @@ class TFrmoracletoaccess : public QWidget {
   QWidget* BuildCustomPage();
   QWidget* BuildButtonPanel();
   void BuildPopupMenu();
-  void ChooseFont();
   QString PlaceFile() const;
   void RestorePlace();
   void SavePlace();
@@ -146,7 +145,6 @@ class TFrmoracletoaccess : public QWidget {
   std::unique_ptr<TMyProgressUi> progressUi_;
   ProgressUi* previousProgressUi_ = nullptr;
   MessageHandler previousMessage_;
-  ErrorBoxHandler previousErrorBox_;
   bool busy_ = false;            // a step behind next is running (and may process events)
   bool closeAfterStep_ = false;  // the user closed the window during that step
 

@@ -188,7 +188,7 @@ void FillCatalogList(ShellContext& c) {
 bool OpenCustomGateways(ShellContext& c) {
   const bool source = OpenCustomSourceGateway(c);
   // An Access file as the target is created when it is missing, as directions 2 and 4 do.
-  const std::string mdb = jet::AccessFileOf(c.form.edtDest);
+  const std::string mdb = db::AccessFileOf(c.form.edtDest);
   if (!mdb.empty() && !std::filesystem::exists(mdb)) {
     try {
       CreateMdbFile(mdb);

@@ -34,10 +34,6 @@ struct SettingsLayout {
   bool operator==(const SettingsLayout&) const = default;
 };
 
-inline constexpr std::string_view kOracleFunctionName = "getMdbCreateSql";
-inline constexpr std::string_view kAccessTypeFunctionName = "getaccesstype";
-inline constexpr std::string_view kTableSqlFunctionName = "gettablesql";
-
 // What the window shows of a direction; what it plugs together is its DirectionRow.
 struct Direction {
   int32_t number;

@@ -1,10 +1,10 @@
 #include "shell/ListCommands.h"
 
-#include "platform/text/AsciiCase.h"
-
 #include <algorithm>
 #include <utility>
 #include <vector>
+
+#include "platform/text/AsciiCase.h"
 
 namespace mvq {
 namespace {}  // namespace

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/text/Utf8.h"
+
 namespace mvq {
 namespace {
 
-// A JSON string. Control characters are escaped; a byte that starts no valid UTF-8
-// sequence becomes U+FFFD, so that the document always parses.
+// A JSON string. Control characters are escaped; a broken UTF-8 sequence becomes U+FFFD,
+// so that the document always parses.
 std::string Quoted(const std::string& text) {
   std::string out = "\"";
   for (size_t i = 0; i < text.size();) {
@@ -25,17 +27,13 @@ std::string Quoted(const std::string& text) {
       out += static_cast<char>(c);
       ++i;
     } else {
-      const size_t n = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-      bool valid = n != 0 && i + n <= text.size();
-      for (size_t k = 1; valid && k < n; ++k)
-        valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-      if (valid) {
-        out.append(text, i, n);
-        i += n;
-      } else {
-        out += "\xEF\xBF\xBD";
-        ++i;
-      }
+      const size_t at = i;
+      bool broken = false;
+      text::NextCodePoint(text, i, &broken);
+      if (broken)
+        text::AppendUtf8(out, text::kReplacementCharacter);
+      else
+        out.append(text, at, i - at);
     }
   }
   return out + "\"";

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/desktop/OpenDocument.h"
+
 namespace mvq {
 
 std::string VersionForCaption(std::string_view fileVersion) {
@@ -23,15 +25,15 @@ std::string GetFileVersionText(UserInterface& ui, const std::optional<std::strin
 
 std::string_view OpenDocumentErrorText(int code) {
   switch (code) {
-    case 0:
+    case kOpenOutOfMemory:
       return "操作系统内存资源不足！";
-    case 2:
+    case kOpenFileNotFound:
       return "文件找不到！";
-    case 3:
+    case kOpenPathNotFound:
       return "路径找不到！";
-    case 11:
+    case kOpenBadFormat:
       return "文件执行格式错误，不能打开！";
-    case 27:
+    case kOpenBadName:
       return "文件名错误！";
     default:
       return "文件运行错误！";

@@ -1,8 +1,8 @@
 #include "support/MemoryComponent.h"
 
-#include "platform/text/AsciiCase.h"
-
 #include <charconv>
+
+#include "platform/text/AsciiCase.h"
 
 namespace mvq {
 

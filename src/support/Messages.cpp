@@ -10,10 +10,6 @@ MessageHandler& Handler() {
   static MessageHandler handler;
   return handler;
 }
-ErrorBoxHandler& ErrorHandler() {
-  static ErrorBoxHandler handler;
-  return handler;
-}
 std::function<uint32_t()>& Ticks() {
   static std::function<uint32_t()> source;
   return source;
@@ -34,20 +30,6 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
   return previous;
 }
 
-void ShowErrorBox(const std::string& text, const std::string& caption) {
-  if (ErrorHandler()) {
-    ErrorHandler()(text, caption);
-  } else {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-  }
-}
-
-ErrorBoxHandler SetErrorBoxHandler(ErrorBoxHandler handler) {
-  auto previous = std::move(ErrorHandler());
-  ErrorHandler() = std::move(handler);
-  return previous;
-}
-
 uint32_t GetTickCount() {
   if (Ticks()) return Ticks()();
   using namespace std::chrono;
@@ -55,6 +37,8 @@ uint32_t GetTickCount() {
       duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void SetTickSource(std::function<uint32_t()> source) { Ticks() = std::move(source); }
+void SetTickSource(std::function<uint32_t()> source) {
+  Ticks() = std::move(source);
+}
 
 }  // namespace mvq

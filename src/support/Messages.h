@@ -12,11 +12,6 @@ void ShowMessage(const std::string& text);
 using MessageHandler = std::function<void(const std::string&)>;
 MessageHandler SetMessageHandler(MessageHandler handler);  // returns the previous one
 
-// An error box (stop icon, OK button) with its own caption; the caller goes on after it.
-void ShowErrorBox(const std::string& text, const std::string& caption);
-using ErrorBoxHandler = std::function<void(const std::string& text, const std::string& caption)>;
-ErrorBoxHandler SetErrorBoxHandler(ErrorBoxHandler handler);  // returns the previous one
-
 // The millisecond tick counter used for elapsed times; tests inject their own.
 uint32_t GetTickCount();
 void SetTickSource(std::function<uint32_t()> source);

@@ -21,8 +21,8 @@
 #include "platform/text/Gbk.h"
 #include "shell/ShellSteps.h"
 #include "support/RecordingUi.h"
+#include "support/TempDir.h"
 #include "support/utLog.h"
-#include "unit/ScratchDir.h"
 
 namespace mvq::test {
 namespace {
@@ -111,7 +111,7 @@ class ExportThroughWindow : public ::testing::Test {
     window->findChild<QAbstractButton*>("btnadd")->click();
   }
 
-  ScratchDir dir;
+  TempDir dir;
   RecordingUi ui;
   std::deque<std::string> answers;
   WindowSteps* steps = nullptr;

@@ -61,7 +61,7 @@ TEST_F(WindowTest, TheWindowComesBackWithTheSizeAndPlaceItWasClosedWith) {
 }
 
 TEST(HelpPage, TheChmWhereOneExistsElseTheInstalledHtmlElseTheChmName) {
-  ScratchDir dir;
+  TempDir dir;
   std::filesystem::create_directories(dir.File("bin"));
   const std::string program = dir.File("bin/mvq");
   EXPECT_EQ(HelpDocument(program), dir.File("bin/mvq.chm"));
@@ -84,7 +84,7 @@ TEST(HelpPage, TheBuildPutsThePageWhereTheBuiltProgramLooksForIt) {
 }
 
 TEST(ExportErrorText, AWorkbookNotSavedNamesTheFileAndWhyOtherErrorsStayAsTheyCame) {
-  ScratchDir dir;
+  TempDir dir;
   EXPECT_EQ(ExportErrorText("Cannot write workbook", dir.File("a.xls"), true),
             "Excel文件" + dir.File("a.xls") + "未能保存：Cannot write workbook");
   EXPECT_EQ(ExportErrorText("ORA-03113: end-of-file on communication channel", "", false),

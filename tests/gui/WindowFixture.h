@@ -17,7 +17,7 @@
 #include "platform/desktop/FileVersion.h"
 #include "shell/ShellError.h"
 #include "support/RecordingUi.h"
-#include "unit/ScratchDir.h"
+#include "support/TempDir.h"
 
 namespace mvq::test {
 
@@ -136,7 +136,7 @@ class WindowTest : public ::testing::Test {
     return texts;
   }
 
-  ScratchDir dir;
+  TempDir dir;
   RecordingUi ui;
   FakeSteps* steps = nullptr;
   std::vector<std::string> edited;

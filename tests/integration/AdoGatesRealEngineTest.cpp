@@ -198,7 +198,7 @@ TEST_P(CustomGateOnEngine, FindProviderTypeOverTheDriversOwnTypeList) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CustomGateOnEngine,
-                         ::testing::Values("SQLite", "PostgreSQL", "MariaDB"));
+                         ::testing::Values("SQLite", "PostgreSQL", "MariaDB"), EngineNameOf);
 
 // ---- pairs of engines ----------------------------------------------------------------------
 
@@ -222,13 +222,12 @@ void CopyRows(db::Query& source, db::Connection& target, const std::string& tabl
   ASSERT_TRUE(failures.empty()) << failures.front().error.what();
 }
 
-class ProviderCreateSqlBetweenEngines
-    : public RealEngine,
-      public ::testing::WithParamInterface<std::pair<std::string, std::string>> {
+class ProviderCreateSqlBetweenEngines : public RealEngine,
+                                        public ::testing::WithParamInterface<ConvertPair> {
  protected:
   void SetUp() override {
     RealEngine::SetUp();
-    const auto& [from, to] = GetParam();
+    const std::string from = GetParam().source, to = GetParam().target;
     source = Reach(EngineNamed(from));
     if (source) target = Reach(EngineNamed(to));
     if ((!source || !target) && !skipped.empty()) GTEST_SKIP() << skipped;
@@ -240,7 +239,7 @@ class ProviderCreateSqlBetweenEngines
 
 TEST_P(ProviderCreateSqlBetweenEngines, TheTextIsAcceptedAndTheTableKeepsTheValues) {
   ASSERT_TRUE(source && target);
-  const auto& [from, to] = GetParam();
+  const std::string from = GetParam().source, to = GetParam().target;
   const std::string table =
       "mvq_ado_" + mvq::text::AsciiLower(from) + "_to_" + mvq::text::AsciiLower(to);
   TADOConn src(*source), dst(*target);
@@ -294,19 +293,12 @@ TEST_P(ProviderCreateSqlBetweenEngines, TheTextIsAcceptedAndTheTableKeepsTheValu
   dst.ExecuteSql("drop table " + table);
 }
 
-std::string PairName(const ::testing::TestParamInfo<std::pair<std::string, std::string>>& info) {
-  return info.param.first + "_to_" + info.param.second;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Pairs, ProviderCreateSqlBetweenEngines,
-    ::testing::Values(std::pair<std::string, std::string>{"SQLite", "PostgreSQL"},
-                      std::pair<std::string, std::string>{"SQLite", "MariaDB"},
-                      std::pair<std::string, std::string>{"PostgreSQL", "SQLite"},
-                      std::pair<std::string, std::string>{"PostgreSQL", "MariaDB"},
-                      std::pair<std::string, std::string>{"MariaDB", "SQLite"},
-                      std::pair<std::string, std::string>{"MariaDB", "PostgreSQL"},
-                      std::pair<std::string, std::string>{"SQLite", "SQLite"}),
+    ::testing::Values(ConvertPair{"SQLite", "PostgreSQL"}, ConvertPair{"SQLite", "MariaDB"},
+                      ConvertPair{"PostgreSQL", "SQLite"}, ConvertPair{"PostgreSQL", "MariaDB"},
+                      ConvertPair{"MariaDB", "SQLite"}, ConvertPair{"MariaDB", "PostgreSQL"},
+                      ConvertPair{"SQLite", "SQLite"}),
     PairName);
 
 // ---- the Access fixture --------------------------------------------------------------------
@@ -352,7 +344,7 @@ TEST_P(AccessFixtureToEngine, TheUsersTableIsCreatedAndFilledOnTheTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, AccessFixtureToEngine,
-                         ::testing::Values("SQLite", "PostgreSQL", "MariaDB"));
+                         ::testing::Values("SQLite", "PostgreSQL", "MariaDB"), EngineNameOf);
 
 class AccessGateOnFixture : public RealEngine {
  protected:

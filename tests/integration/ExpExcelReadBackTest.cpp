@@ -24,6 +24,7 @@
 #include "support/Messages.h"
 #include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
+#include "support/ScriptedGates.h"
 #include "support/WorkbookReadBack.h"
 
 namespace mvq::test {
@@ -32,11 +33,6 @@ namespace {
 using db::Variant;
 using Lines = std::vector<std::string>;
 using Rows = std::vector<std::vector<Variant>>;
-
-constexpr const char* kOracleCs =
-    "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
-    "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
-constexpr const char* kSqlCs = "Provider=SQLOLEDB.1;Data Source=sql";
 
 // The frame: a temporary folder and run log, the gate slots emptied afterwards, and the
 // readers' and engines' presence turned into a skip or, when required, a failure.
@@ -354,8 +350,7 @@ TEST_P(CustomEngineToWorkbook, SmallTableReadsBackFromAnXlsx) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CustomEngineToWorkbook,
-                         ::testing::Values("SQLite", "PostgreSQL", "MariaDB"),
-                         [](const auto& info) { return info.param; });
+                         ::testing::Values("SQLite", "PostgreSQL", "MariaDB"), EngineNameOf);
 
 }  // namespace
 }  // namespace mvq::test

@@ -34,6 +34,7 @@
 #include "platform/odbc/Connection.h"
 #include "platform/text/Gbk.h"
 #include "shell/FormComponents.h"
+#include "support/TempDir.h"
 
 extern char** environ;
 
@@ -126,13 +127,6 @@ class Mvqcli : public ::testing::Test {
       Unavailable(std::string("the ODBC layer is missing: ") + e.what());
       return;
     }
-    char pattern[] = "/tmp/mvqcli-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    logDir = dir / "log";
-  }
-  void TearDown() override {
-    if (!dir.empty()) fs::remove_all(dir);
   }
 
   // Skips with the reason, or fails when the engines are required.
@@ -142,6 +136,13 @@ class Mvqcli : public ::testing::Test {
     } else {
       GTEST_SKIP() << reason;
     }
+  }
+  // PostgreSQL's connection string; empty once the test is skipped (or failed) without it.
+  std::string PostgreSQL() {
+    const char* pg = std::getenv("MVQ_TEST_PG");
+    if (pg && *pg) return pg;
+    Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+    return {};
   }
 
   static std::string Binary() { return std::string(MVQ_BIN_DIR) + "/mvqcli"; }
@@ -189,7 +190,8 @@ class Mvqcli : public ::testing::Test {
     return text.find(part) != std::string::npos;
   }
 
-  fs::path dir, logDir;
+  TempDir temp;
+  const fs::path dir = temp.path(), logDir = dir / "log";
 };
 
 TEST_F(Mvqcli, CommandLineMistakesAreSettingsFailures) {
@@ -713,8 +715,8 @@ int WaitFor(pid_t pid, int seconds) {
 }
 
 TEST_F(Mvqcli, CtrlCCancelsADropWaitingForALockAndTheTableStays) {
-  const char* pg = std::getenv("MVQ_TEST_PG");
-  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string pg = PostgreSQL();
+  if (pg.empty()) return;
   const std::string table = "cli_held_" + std::to_string(::getpid());
   const std::string src = SqliteCs("held.db");
   {
@@ -761,8 +763,8 @@ TEST_F(Mvqcli, CtrlCCancelsADropWaitingForALockAndTheTableStays) {
 }
 
 TEST_F(Mvqcli, AKilledCommitEveryCopyKeepsWholeCommitsInPostgreSQL) {
-  const char* pg = std::getenv("MVQ_TEST_PG");
-  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string pg = PostgreSQL();
+  if (pg.empty()) return;
   constexpr int kEvery = 1000;
   const std::string table = "cli_long_" + std::to_string(::getpid());
   const std::string src = SqliteCs("long.db");
@@ -802,8 +804,8 @@ TEST_F(Mvqcli, AKilledCommitEveryCopyKeepsWholeCommitsInPostgreSQL) {
 }
 
 TEST_F(Mvqcli, EachModeAgainstPostgreSQL) {
-  const char* pg = std::getenv("MVQ_TEST_PG");
-  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string pg = PostgreSQL();
+  if (pg.empty()) return;
   const std::string suffix = std::to_string(::getpid());
   const std::string people = "cli_people_" + suffix, orders = "cli_订单_" + suffix;
   const std::string src = SqliteCs("src.db");
@@ -921,8 +923,8 @@ TEST_F(Mvqcli, VerifyFindsAndNamesEachChangeMadeInTheTarget) {
 }
 
 TEST_F(Mvqcli, VerifyExplainsAShortTargetByTheRowsTheCopyRefused) {
-  const char* pg = std::getenv("MVQ_TEST_PG");
-  if (!pg || !*pg) return Unavailable("MVQ_TEST_PG is not set (scripts/services start)");
+  const std::string pg = PostgreSQL();
+  if (pg.empty()) return;
   const std::string table = "cli_refused_" + std::to_string(::getpid());
   const std::string src = SqliteCs("src.db");
   {

@@ -89,10 +89,6 @@ std::string ValueDifference(const db::Variant& s, const db::Variant& t, const En
 
 }  // namespace
 
-std::string PairName(const ::testing::TestParamInfo<ConvertPair>& info) {
-  return std::string(info.param.source) + "_to_" + info.param.target;
-}
-
 std::optional<Engine> ResolveEnd(const std::string& name, const TempDir& folder,
                                  const std::string& file, std::string& missing) {
   if (name == "Access") {

@@ -19,17 +19,6 @@ namespace mvq::test {
 
 using Row = std::vector<db::Variant>;
 
-// The two ends of one conversion, by engine name ("SQLite", "PostgreSQL", "MariaDB",
-// "Access").
-struct ConvertPair {
-  const char* source;
-  const char* target;
-};
-std::string PairName(const ::testing::TestParamInfo<ConvertPair>& info);
-// Each server engine once as source and once as target.
-inline const std::vector<ConvertPair> kEnginePairs = {
-    {"SQLite", "PostgreSQL"}, {"PostgreSQL", "MariaDB"}, {"MariaDB", "SQLite"}};
-
 // An end by name; SQLite on file in folder. Empty with the reason when not configured.
 std::optional<Engine> ResolveEnd(const std::string& name, const TempDir& folder,
                                  const std::string& file, std::string& missing);

@@ -58,6 +58,14 @@ std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
   return info.param.name;
 }
 
+std::string EngineNameOf(const ::testing::TestParamInfo<std::string>& info) {
+  return info.param;
+}
+
+std::string PairName(const ::testing::TestParamInfo<ConvertPair>& info) {
+  return std::string(info.param.source) + "_to_" + info.param.target;
+}
+
 void PrintTo(const Engine& engine, std::ostream* os) {
   *os << engine.name;
 }
@@ -102,17 +110,6 @@ void DropTable(db::Connection& conn, const std::string& table) {
 void RecreateTable(db::Connection& conn, const std::string& table, const std::string& columns) {
   DropTable(conn, table);
   conn.Execute("create table " + table + " (" + columns + ")");
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "mvq-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
 }
 
 std::string FixturePath(std::string_view name) {

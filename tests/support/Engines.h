@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/odbc/Connection.h"
+#include "support/TempDir.h"
 
 namespace mvq::test {
 
@@ -51,8 +52,21 @@ void PrintTo(const Engine& engine, std::ostream* os);
 
 // SQLite, PostgreSQL, MariaDB, in that order.
 const std::vector<Engine>& AllEngines();
-// Test name suffix: the engine's name.
+// The two ends of one conversion, by engine name ("SQLite", "PostgreSQL", "MariaDB",
+// "Access").
+struct ConvertPair {
+  const char* source;
+  const char* target;
+};
+// Each server engine once as source and once as target.
+inline const std::vector<ConvertPair> kEnginePairs = {
+    {"SQLite", "PostgreSQL"}, {"PostgreSQL", "MariaDB"}, {"MariaDB", "SQLite"}};
+
+// Test name suffixes, one spelling for every suite: the engine's name ("PostgreSQL"), for an
+// engine given by name too, and a pair as "SQLite_to_PostgreSQL".
 std::string EngineName(const ::testing::TestParamInfo<Engine>& info);
+std::string EngineNameOf(const ::testing::TestParamInfo<std::string>& info);
+std::string PairName(const ::testing::TestParamInfo<ConvertPair>& info);
 // MVQ_REQUIRE_ENGINES=1: a missing engine or fixture fails instead of skipping.
 bool EnginesRequired();
 // Why no ODBC connection can be made here (no driver manager), or nothing.
@@ -77,20 +91,6 @@ std::string UniqueTable(std::string_view base);
 void DropTable(db::Connection& conn, const std::string& table);
 // Drops table when it exists and creates it with the given column list.
 void RecreateTable(db::Connection& conn, const std::string& table, const std::string& columns);
-
-// A temporary folder, removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string File(std::string_view name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 // A fetched fixture file (MVQ_FIXTURE_DIR, else the build tree's fixtures folder); empty
 // when it is absent.

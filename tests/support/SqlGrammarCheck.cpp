@@ -1,10 +1,10 @@
 #include "support/SqlGrammarCheck.h"
 
-#include "platform/text/AsciiCase.h"
-
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "platform/text/AsciiCase.h"
 
 namespace mvq::test {
 

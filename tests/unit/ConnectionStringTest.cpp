@@ -181,6 +181,25 @@ TEST(ConnectionStringFiles, AMissingDatabaseFileIsNamedOnlyForFileDatabases) {
   EXPECT_EQ(MissingDatabaseFile("Provider=SQLOLEDB.1;Data Source=db1;Initial Catalog=x"), "");
   EXPECT_EQ(MissingDatabaseFile("DSN=shop"), "");
   EXPECT_EQ(MissingDatabaseFile("not a connection string"), "");
+  // Oracle's driver names its service with DBQ: no file, whatever it says.
+  EXPECT_EQ(MissingDatabaseFile("Driver={Oracle 21 ODBC driver};DBQ=//db:1521/XE;UID=scott"), "");
+}
+
+TEST(ConnectionStringFiles, OnlyJetProvidersAndAccessDriversNameAnAccessFile) {
+  EXPECT_EQ(AccessFileOf("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/d/a.mdb"), "/d/a.mdb");
+  EXPECT_EQ(AccessFileOf("provider=microsoft.jet.oledb.4.0;data source=/d/a.mdb"), "/d/a.mdb");
+  EXPECT_EQ(AccessFileOf("DRIVER=MDBTools;DBQ=/d/b.mdb"), "/d/b.mdb");
+  EXPECT_EQ(AccessFileOf("Driver={Microsoft Access Driver (*.mdb)};DBQ=/d/c.mdb"), "/d/c.mdb");
+  // A newer format, SQLite and server databases are no Jet 4 file to write.
+  EXPECT_EQ(AccessFileOf("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/e.accdb"), "");
+  EXPECT_EQ(AccessFileOf("DRIVER=SQLite3;Database=/d/f.db"), "");
+  EXPECT_EQ(AccessFileOf("Driver={Oracle 21 ODBC driver};DBQ=//db:1521/XE"), "");
+  EXPECT_EQ(AccessFileOf("Provider=SQLOLEDB.1;Data Source=db1"), "");
+  EXPECT_EQ(DatabaseFileOf("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/e.accdb"),
+            "/d/e.accdb");
+  EXPECT_EQ(DatabaseFileOf("DRIVER=SQLite3;Database=/d/f.db"), "/d/f.db");
+  EXPECT_EQ(DatabaseFileOf("DSN=books;DBQ=/d/g.mdb"), "/d/g.mdb");
+  EXPECT_EQ(DatabaseFileOf("Driver=PostgreSQL;Server=127.0.0.1;Database=shop"), "");
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 #include "platform/oracle/OraDrivers.h"
 #include "support/CurrentDirection.h"
 #include "support/Messages.h"
-#include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
+#include "support/ScriptedGates.h"
 #include "support/utProgress.h"
 
 namespace mvq {
@@ -26,39 +26,16 @@ using test::Column;
 using test::Script;
 using Lines = std::vector<std::string>;
 
-constexpr const char* kMdbCs =
-    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb;Persist Security Info=True";
-constexpr const char* kSqlCs = "Provider=SQLOLEDB.1;Data Source=sql";
-constexpr const char* kOracleCs =
-    "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
-    "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
+using test::kMdbCs;
+using test::kOracleCs;
+using test::kSqlCs;
 
 const std::vector<Column> kEmpColumns = {{"ID", db::adInteger}, {"NAME", db::adVarWChar, 20}};
 
 enum class Kind { Access, SqlServer, Oracle, CustomSource, CustomTarget };
 
-class ConvertTable : public test::RunLogCapture {
+class ConvertTable : public test::ScriptedGatesTest {
  protected:
-  void SetUp() override {
-    RunLogCapture::SetUp();
-    world = test::ScriptedWorld::Install();
-    savedLister_ =
-        ora::SetDriverLister([] { return std::vector<std::string>{"Oracle 21 ODBC driver"}; });
-    SetTickSource([] { return 1000u; });
-    ProgressReset();
-  }
-  void TearDown() override {
-    OracleGate.reset();
-    MdbGate.reset();
-    SqlGate.reset();
-    CustomSourceGate.reset();
-    CustomTargetGate.reset();
-    SetTickSource({});
-    ora::SetDriverLister(std::move(savedLister_));
-    world.reset();
-    RunLogCapture::TearDown();
-  }
-
   Script& Of(Kind k) {
     switch (k) {
       case Kind::Access:
@@ -78,13 +55,13 @@ class ConvertTable : public test::RunLogCapture {
   void Open(Kind k) {
     switch (k) {
       case Kind::Access:
-        MdbGate = std::make_unique<TMDBDataGate>("x.mdb");
+        OpenMdb();
         break;
       case Kind::SqlServer:
-        SqlGate = std::make_unique<TSQLComDBConn>(kSqlCs);
+        OpenSql();
         break;
       case Kind::Oracle:
-        OracleGate = TComDBConn::ConnectOracle("db1", "ORCL", "scott", "tiger", "1521", "", "");
+        OpenOracle();
         break;
       case Kind::CustomSource:
         CustomSourceGate = std::make_unique<TADOConn>("SRC");
@@ -148,11 +125,6 @@ class ConvertTable : public test::RunLogCapture {
         break;
     }
   }
-
-  std::shared_ptr<test::ScriptedWorld> world;
-
- private:
-  ora::DriverLister savedLister_;
 };
 
 struct DirectionCase {

@@ -75,6 +75,7 @@ TEST(Directions, ItemTextsAreTheTenChoicesInOrder) {
   EXPECT_THROW(GetDirection(10), std::out_of_range);
 }
 
+// Every direction's page, 1's swapped halves and 8's hidden server panel among them.
 TEST(Directions, EachShowsExactlyItsTwoGroupsWithTheSourceFirst) {
   for (int32_t n = 0; n < kCustomDirection; ++n) {
     ASSERT_TRUE(GetDirection(n).layout) << n;
@@ -105,22 +106,6 @@ TEST(Directions, EachShowsExactlyItsTwoGroupsWithTheSourceFirst) {
       }
     }
   }
-}
-
-TEST(Directions, SqlServerToOracleSwapsTheHalves) {
-  EXPECT_EQ(GetDirection(1).layout->GBsql.dock, Dock::Left);
-  EXPECT_EQ(GetDirection(1).layout->gboracle.dock, Dock::Fill);
-  EXPECT_EQ(GetDirection(0).layout->gboracle.dock, Dock::Left);
-  EXPECT_EQ(GetDirection(0).layout->GBsql.dock, Dock::Fill);
-}
-
-TEST(Directions, AccessToExcelHidesTheServerPanel) {
-  const SettingsLayout& l = *GetDirection(8).layout;
-  EXPECT_FALSE(l.pnlso.Visible());
-  EXPECT_FALSE(l.gboracle.Visible());
-  EXPECT_FALSE(l.GBsql.Visible());
-  EXPECT_EQ(l.gbmdb, (GroupPlacement{Dock::Top, 50}));
-  EXPECT_EQ(l.gbexcel.dock, Dock::Fill);
 }
 
 TEST(Directions, CustomKeepsTheSettingsPageAsItWas) {

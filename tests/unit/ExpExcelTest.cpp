@@ -24,6 +24,7 @@
 #include "support/Messages.h"
 #include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
+#include "support/ScriptedGates.h"
 
 namespace mvq {
 namespace {
@@ -34,12 +35,9 @@ using test::Script;
 using Lines = std::vector<std::string>;
 using Rows = std::vector<std::vector<Variant>>;
 
-constexpr const char* kOracleCs =
-    "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
-    "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
-constexpr const char* kMdbCs =
-    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb;Persist Security Info=True";
-constexpr const char* kSqlCs = "Provider=SQLOLEDB.1;Data Source=sql";
+using test::kMdbCs;
+using test::kOracleCs;
+using test::kSqlCs;
 
 std::string OraclePage2(const std::string& table) {
   return "select * from ( select row_.*, rownum rownum_ from (select * from " + table +

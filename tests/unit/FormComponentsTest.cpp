@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ScratchDir.h"
 #include "shell/FormComponents.h"
+#include "support/TempDir.h"
 #include "support/utFzStream.h"
 
 namespace mvq {
@@ -196,7 +196,7 @@ namespace mvq {
 namespace {
 
 TEST(FormComponents, TheStateGoesThroughARealFileAndAMissingFileChangesNothing) {
-  test::ScratchDir dir;
+  test::TempDir dir;
   const std::string path = dir.File("mvq.set");
   FormState form;
   LoadFormState(form, path);

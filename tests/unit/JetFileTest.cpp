@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
-#include "ScratchDir.h"
 #include "platform/jet/JetChecker.h"
 #include "platform/jet/JetDatabase.h"
 #include "platform/jet/PageFile.h"
 #include "platform/jet/TableDefPage.h"
 #include "support/AccessReadBack.h"
+#include "support/TempDir.h"
 
 namespace mvq::jet {
 namespace {
@@ -86,7 +86,7 @@ class JetFileTest : public ::testing::Test {
   void SetUp() override {
     if (auto why = test::JsReaderMissing(); !why.empty()) GTEST_SKIP() << why;
   }
-  test::ScratchDir dir_;
+  test::TempDir dir_;
 };
 
 TEST_F(JetFileTest, ANewFileHasTheSystemTablesOfAnAccessMadeFile) {

@@ -17,8 +17,8 @@
 #include "platform/text/AsciiCase.h"
 #include "support/CurrentDirection.h"
 #include "support/NameCatalogue.h"
-#include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
+#include "support/ScriptedGates.h"
 #include "support/utProgress.h"
 
 namespace mvq {
@@ -30,12 +30,9 @@ using test::Column;
 using test::Script;
 using Lines = std::vector<std::string>;
 
-constexpr const char* kMdbCs =
-    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb;Persist Security Info=True";
-constexpr const char* kSqlCs = "Provider=SQLOLEDB.1;Data Source=sql";
-constexpr const char* kOracleCs =
-    "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
-    "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
+using test::kMdbCs;
+using test::kOracleCs;
+using test::kSqlCs;
 
 // Columns as every source describes them and as Oracle's dictionary lists them.
 const std::vector<Column> kColumns = {
@@ -92,46 +89,12 @@ std::string AccessDialectCreate(const CatalogueName& c, bool blankBeforeKey) {
   return text + (blankBeforeKey ? " " : "") + "primary key (ID,[select]))";
 }
 
-class NamesCatalogue : public test::RunLogCapture {
+class NamesCatalogue : public test::ScriptedGatesTest {
  protected:
-  void SetUp() override {
-    RunLogCapture::SetUp();
-    world = test::ScriptedWorld::Install();
-    savedLister_ =
-        ora::SetDriverLister([] { return std::vector<std::string>{"Oracle 21 ODBC driver"}; });
-    SetTickSource([] { return 1000u; });
-    ProgressReset();
-  }
-  void TearDown() override {
-    OracleGate.reset();
-    MdbGate.reset();
-    SqlGate.reset();
-    SetTickSource({});
-    ora::SetDriverLister(std::move(savedLister_));
-    world.reset();
-    RunLogCapture::TearDown();
-  }
   // Fresh gates and scripts for one run of the pipeline.
   void Restart() {
     TearDown();
     SetUp();
-  }
-
-  Script& Ora() { return world->ScriptFor(kOracleCs); }
-  Script& Sql() { return world->ScriptFor(kSqlCs); }
-  Script& Mdb() { return world->ScriptFor(kMdbCs); }
-
-  void OpenOracle() {
-    OracleGate = TComDBConn::ConnectOracle("db1", "ORCL", "scott", "tiger", "1521", "", "");
-    Ora().calls.clear();
-  }
-  void OpenSql() {
-    SqlGate = std::make_unique<TSQLComDBConn>(kSqlCs);
-    Sql().calls.clear();
-  }
-  void OpenMdb() {
-    MdbGate = std::make_unique<TMDBDataGate>("x.mdb");
-    Mdb().calls.clear();
   }
 
   // A bracket-dialect source (SQL Server or Access) holding the table.
@@ -158,11 +121,6 @@ class NamesCatalogue : public test::RunLogCapture {
   // SQL Server to an Oracle server of that version, EMP with the column on the source and
   // present on the target or not.
   void SqlServerToOracleOf(const std::string& version, const std::string& column, bool exists);
-
-  std::shared_ptr<test::ScriptedWorld> world;
-
- private:
-  ora::DriverLister savedLister_;
 };
 
 TEST_F(NamesCatalogue, SqlServerToOracleNamesEveryTableAndColumnInBothDialects) {

@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "ScratchDir.h"
 #include "platform/files/ReplacingFile.h"
 #include "platform/xls/Workbook.h"
+#include "support/TempDir.h"
 
 namespace mvq {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ReadBytes;
-using test::ScratchDir;
+using test::TempDir;
 using test::WriteBytes;
 
 std::vector<std::string> Names(const std::string& folder) {
@@ -31,7 +31,7 @@ std::vector<std::string> Names(const std::string& folder) {
 class ReplacingFileTest : public ::testing::Test {
  protected:
   void SetUp() override { WriteBytes(target, "old"); }
-  ScratchDir dir;
+  TempDir dir;
   const std::string target = dir.File("book.xlsx");
 };
 
@@ -42,11 +42,11 @@ TEST_F(ReplacingFileTest, TheTargetChangesOnlyAtCommitAndNothingIsLeftBeside) {
     EXPECT_EQ(fs::path(file.TempPath()).parent_path(), fs::path(target).parent_path());
     WriteBytes(file.TempPath(), "new");
     EXPECT_EQ(ReadBytes(target), "old");
-    EXPECT_EQ(Names(dir.Path()).size(), 2u);
+    EXPECT_EQ(Names(dir.Folder()).size(), 2u);
     file.Commit();
   }
   EXPECT_EQ(ReadBytes(target), "new");
-  EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"book.xlsx"});
+  EXPECT_EQ(Names(dir.Folder()), std::vector<std::string>{"book.xlsx"});
   EXPECT_EQ(fs::status(target).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
       << "the replaced file keeps the old one's mode";
@@ -58,7 +58,7 @@ TEST_F(ReplacingFileTest, WithoutCommitTheOldFileStaysAndTheTemporaryGoes) {
     WriteBytes(file.TempPath(), "half");
   }
   EXPECT_EQ(ReadBytes(target), "old");
-  EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"book.xlsx"});
+  EXPECT_EQ(Names(dir.Folder()), std::vector<std::string>{"book.xlsx"});
 }
 
 TEST_F(ReplacingFileTest, TheInterruptPathRemovesTheFilesUnderWay) {
@@ -79,13 +79,13 @@ TEST_F(ReplacingFileTest, AMissingFolderIsTheCauseNamedInChinese) {
     EXPECT_EQ(std::string(e.what()), "保存文件" + folder + "/x.xls失败:文件夹" + folder + "不存在");
   }
   EXPECT_EQ(WriteFailureCause(folder, ENOSPC, "x"), "磁盘空间不足");
-  EXPECT_EQ(WriteFailureCause(dir.Path(), 0, "zip error"), "zip error");
+  EXPECT_EQ(WriteFailureCause(dir.Folder(), 0, "zip error"), "zip error");
 }
 
 // Both writers on a folder too small for the workbook: the save fails naming the full disk,
 // and the old workbook is all the folder holds.
 TEST(WorkbookOnAFullDisk, TheSaveFailsAndTheOldWorkbookStays) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string folder = dir.File("full");
   fs::create_directory(folder);
   if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0)

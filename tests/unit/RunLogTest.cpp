@@ -10,14 +10,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 #include "support/utLog.h"
 
 namespace mvq {
 namespace {
 
 using test::ReadBytes;
-using test::ScratchDir;
+using test::TempDir;
 
 class RunLog : public ::testing::Test {
  protected:
@@ -32,17 +32,17 @@ class RunLog : public ::testing::Test {
       tm.tm_sec = 1;
       return tm;
     });
-    SetLogFileForDay(dir.Path());
+    SetLogFileForDay(dir.Folder());
   }
   void TearDown() override {
     SetLogClock({});
     LogFileName.clear();
   }
-  ScratchDir dir;
+  TempDir dir;
 };
 
 TEST_F(RunLog, NameIsTheStartDateAndLinesAreTimeStampTextCrLf) {
-  EXPECT_EQ(LogFileName, dir.Path() + "Mvq2024.03.07.log");
+  EXPECT_EQ(LogFileName, dir.Folder() + "Mvq2024.03.07.log");
   WriteLog("first");
   WriteLog("");  // the time stamp alone, a visual break
   WriteLog("创建成功:表EMP");

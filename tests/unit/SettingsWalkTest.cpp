@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ScratchDir.h"
 #include "support/MemoryComponent.h"
+#include "support/TempDir.h"
 #include "support/utFzStream.h"
 
 namespace mvq {
 namespace {
 
-using test::ScratchDir;
+using test::TempDir;
 
 // The main window's input controls, nested as the window nests them, plus some that
 // publish nothing the file saves.
@@ -112,7 +112,7 @@ TEST(SettingsWalk, SavesOneLinePerInputControlInTheWindowsOrder) {
 }
 
 TEST(SettingsWalk, RestoresWhatWasSavedWithListsCommasAndChineseIntact) {
-  ScratchDir dir;
+  TempDir dir;
   std::string path = dir.File("mvq.set");
   {
     MainWindow w;
@@ -351,7 +351,7 @@ TEST(SettingsWalk, ListsLongerThanARecordKeepTheWholeItemsThatFit) {
 }
 
 TEST(SettingsWalk, TheFileIsPrivateReplacesAReadOnlyOneAndNamesItsPathOnFailure) {
-  ScratchDir dir;
+  TempDir dir;
   std::string path = dir.File("mvq.set");
   test::WriteBytes(path, "old");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
@@ -371,11 +371,11 @@ TEST(SettingsWalk, TheFileIsPrivateReplacesAReadOnlyOneAndNamesItsPathOnFailure)
   } catch (const SettingsError& e) {
     EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
   }
-  EXPECT_THROW(LoadAppSettings(w.app, dir.Path()), SettingsError);  // a directory
+  EXPECT_THROW(LoadAppSettings(w.app, dir.Folder()), SettingsError);  // a directory
 }
 
 TEST(SettingsWalk, NoFileRestoresNothingAndAnEmptyFileIsAReadError) {
-  ScratchDir dir;
+  TempDir dir;
   MainWindow w;
   EXPECT_NO_THROW(LoadAppSettings(w.app, dir.File("none.set")));
   EXPECT_EQ(w["edtsqluser"].Property("Text"), "sa");

@@ -26,26 +26,18 @@
 #include "support/RecordingUi.h"
 #include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
+#include "support/ScriptedGates.h"
 #include "support/utProgress.h"
 
 namespace mvq::test {
 
 using Lines = std::vector<std::string>;
 
-inline const char* const kShellOracleCs =
-    "DRIVER={Oracle 21 ODBC driver};DBQ=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)"
-    "(PORT=1521))(CONNECT_DATA=(SID=ORCL)));UID=scott;PWD=tiger";
-
-class ShellTest : public RunLogCapture {
+class ShellTest : public ScriptedGatesTest {
   // Public, so that table-driven cases can change the fixture.
  public:
   void SetUp() override {
-    RunLogCapture::SetUp();
-    world = ScriptedWorld::Install();
-    savedLister_ =
-        ora::SetDriverLister([] { return std::vector<std::string>{"Oracle 21 ODBC driver"}; });
-    SetTickSource([] { return 1000u; });
-    ProgressReset();
+    ScriptedGatesTest::SetUp();
 
     form.edtcomputer = "db1";
     form.edtDB = "ORCL";
@@ -66,7 +58,7 @@ class ShellTest : public RunLogCapture {
                          }};
     steps = std::make_unique<ShellSteps>(std::move(context));
     flow = std::make_unique<PageFlow>(form, view, *steps);
-    Name("ora", kShellOracleCs);
+    Name("ora", kOracleCs);
     Name("sql", SqlServerConnectionString(form));
     Name("mdb", MdbConnectionString());
     Name("src", "SRC");
@@ -74,17 +66,9 @@ class ShellTest : public RunLogCapture {
   }
 
   void TearDown() override {
-    OracleGate.reset();
-    MdbGate.reset();
-    SqlGate.reset();
-    CustomSourceGate.reset();
-    CustomTargetGate.reset();
     SetProgressUi(nullptr);
     ProgressReset();
-    SetTickSource({});
-    ora::SetDriverLister(std::move(savedLister_));
-    world.reset();
-    RunLogCapture::TearDown();
+    ScriptedGatesTest::TearDown();
   }
 
   std::string MdbConnectionString() const {
@@ -97,7 +81,6 @@ class ShellTest : public RunLogCapture {
     s.name = name;
     return s;
   }
-  Script& Ora() { return world->ScriptFor(kShellOracleCs); }
   Script& Sql() { return world->ScriptFor(SqlServerConnectionString(form)); }
   Script& Mdb() { return world->ScriptFor(MdbConnectionString()); }
   Script& Src() { return world->ScriptFor("SRC"); }
@@ -140,16 +123,12 @@ class ShellTest : public RunLogCapture {
     return path;
   }
 
-  std::shared_ptr<ScriptedWorld> world;
   FormState form;
   WizardView view;
   RecordingUi ui;
   std::vector<std::string> createdMdbFiles;
   std::unique_ptr<ShellSteps> steps;
   std::unique_ptr<PageFlow> flow;
-
- private:
-  ora::DriverLister savedLister_;
 };
 
 }  // namespace mvq::test

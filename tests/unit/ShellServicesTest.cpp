@@ -44,6 +44,7 @@ TEST(VersionForCaption, KeepsMajorAndMinor) {
   EXPECT_EQ(VersionForCaption("3.1.0.0"), "3.1");
   EXPECT_EQ(VersionForCaption("10.2.0.0"), "10.2");
   EXPECT_EQ(VersionForCaption("7"), "7");
+  EXPECT_EQ(VersionForCaption("75"), "7");
   EXPECT_EQ(VersionForCaption(""), "");
   EXPECT_EQ(VersionForCaption("4."), "4.");
 }

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "ScratchDir.h"
 #include "platform/odbc/Connection.h"
 #include "support/ScriptedConnection.h"
 #include "support/SqlGrammarCheck.h"
+#include "support/TempDir.h"
 
 namespace mvq::test {
 namespace {
@@ -39,7 +39,7 @@ TEST(SqlGrammarCheck, TheDialectComesFromTheDbmsElseFromTheConnectionString) {
 // Points the gathering of this process at a fresh folder for one test.
 class GatherInto {
  public:
-  GatherInto() : dir_(fs::path(scratch_.Path()) / "gathered") {
+  GatherInto() : dir_(fs::path(scratch_.Folder()) / "gathered") {
     if (const char* before = std::getenv("MVQ_SQL_GATHER_DIR")) before_ = before;
     ::setenv("MVQ_SQL_GATHER_DIR", dir_.c_str(), 1);
   }
@@ -52,7 +52,7 @@ class GatherInto {
   const fs::path& dir() const { return dir_; }
 
  private:
-  ScratchDir scratch_;
+  TempDir scratch_;
   fs::path dir_;
   std::optional<std::string> before_;
 };
@@ -158,7 +158,7 @@ TEST(SqlGrammarCheck, TheAllowListTakesCommentedEntriesAndRefusesAnythingElse) {
 }
 
 TEST(SqlGrammarCheck, EveryRefusedOrUnansweredStatementFailsWithItsTextAndTheMessage) {
-  ScratchDir scratch;
+  TempDir scratch;
   std::string fileRead;
   const SqlcheckRunner run = [&](SqlDialect dialect, const fs::path& file) {
     EXPECT_EQ(dialect, SqlDialect::Oracle);
@@ -175,7 +175,7 @@ TEST(SqlGrammarCheck, EveryRefusedOrUnansweredStatementFailsWithItsTextAndTheMes
       CheckStatements(SqlDialect::Oracle,
                       {"select a from emp where b = ?", "selec 1 from dual", "select 1 from dual;",
                        "select b from emp"},
-                      scratch.Path(), run);
+                      scratch.Folder(), run);
   using namespace std::string_literals;
   EXPECT_EQ(fileRead,
             "selec 1 from dual;\0select 1 from dual;\0select a from emp where b = :1;\0"

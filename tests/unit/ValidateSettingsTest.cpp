@@ -11,6 +11,7 @@
 #include "shell/ShellError.h"
 #include "shell/ValidateSettings.h"
 #include "support/RecordingUi.h"
+#include "support/TempDir.h"
 
 namespace mvq {
 namespace {
@@ -20,9 +21,6 @@ namespace fs = std::filesystem;
 class ValidateSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "mvq-validate-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
     // Every field filled, both files absent.
     form.edtDB = "ORCL";
     form.edtuser = "scott";
@@ -31,7 +29,6 @@ class ValidateSettingsTest : public ::testing::Test {
     form.edtfilename = Path("数据.mdb");
     form.edtxlsfilename = Path("out.xls");
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   std::string Path(const std::string& name) const { return (dir / name).string(); }
   static void Touch(const std::string& file) { std::ofstream(file) << "x"; }
@@ -46,7 +43,8 @@ class ValidateSettingsTest : public ::testing::Test {
     return result;
   }
 
-  fs::path dir;
+  test::TempDir temp;
+  const fs::path dir = temp.path();
   FormState form;
   test::RecordingUi ui;
   std::vector<std::string> created;

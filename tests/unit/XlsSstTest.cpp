@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/text/Utf8.h"
 #include "platform/xls/Biff8Sst.h"
 #include "platform/xls/TempFile.h"
 #include "platform/xls/Unicode.h"
@@ -97,9 +98,7 @@ struct Table {
 };
 
 std::u16string U16(const std::string& s) {
-  std::u16string out;
-  ToUtf16(s, out);
-  return out;
+  return text::Utf8ToUtf16(s);
 }
 
 TEST(Sst, SmallTableBytes) {

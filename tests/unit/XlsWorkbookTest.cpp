@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/text/Utf8.h"
 #include "platform/xls/SheetName.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/Workbook.h"
@@ -101,7 +102,7 @@ TEST(SheetName, MakesValidUniqueNamesCloseToTheWantedOne) {
   // Cutting never splits a character, and a cut never leaves an apostrophe at the end.
   std::string cjk;
   for (int i = 0; i < 40; ++i) cjk += "数";
-  EXPECT_EQ(Utf16Length(book.UniqueSheetName(cjk)), 31u);
+  EXPECT_EQ(text::Utf16Length(book.UniqueSheetName(cjk)), 31u);
   EXPECT_EQ(book.UniqueSheetName(std::string(30, 'q') + "'zz"), std::string(30, 'q'));
   for (const std::string& made : {first, second}) EXPECT_NO_THROW(CheckSheetName(made));
 }

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include "Version.h"
-#include "support/Messages.h"
 
 namespace mvq {
 
@@ -29,22 +28,8 @@ std::optional<std::string> BuildVersion(const std::string& file) {
 
 }  // namespace
 
-std::string ShortVersion(std::string_view version) {
-  size_t dot = version.find('.');
-  if (dot == std::string_view::npos) return std::string(version.substr(0, 1));
-  return std::string(version.substr(0, dot + 2));
-}
-
-std::string GetFileVersionText(const std::string& file) {
-  std::optional<std::string> version = Source() ? Source()(file) : BuildVersion(file);
-  if (!version) {
-    ShowErrorBox(
-        "获取产品信息时遇到致命错误，请尝试重新启动软件。\r"
-        "若仍未能解决问题，请联系产品服务人员。",
-        "错误");
-    return {};
-  }
-  return ShortVersion(*version);
+std::optional<std::string> FileVersionOf(const std::string& file) {
+  return Source() ? Source()(file) : BuildVersion(file);
 }
 
 FileVersionSource SetFileVersionSource(FileVersionSource source) {

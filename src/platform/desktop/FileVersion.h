@@ -8,13 +8,9 @@
 
 namespace mvq {
 
-// The file's version text cut after its first '.' plus one character ("3.1.0.0" gives
-// "3.1"). A file without a version shows an error box (caption "错误") and gives "".
-std::string GetFileVersionText(const std::string& file);
-
-// First p+1 characters of the value, p the 1-based position of its first '.'; a value
-// without a point gives its first character.
-std::string ShortVersion(std::string_view version);
+// The file's full version record, or nothing. The caption's cut and the error box for a
+// missing record are the shell's (GetFileVersionText).
+std::optional<std::string> FileVersionOf(const std::string& file);
 
 // The full version record of a file, or nothing. The default answers MVQ_FILE_VERSION for
 // the running executable. Returns the previous source; an empty function restores the default.

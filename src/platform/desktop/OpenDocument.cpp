@@ -6,8 +6,6 @@
 
 #include <cerrno>
 
-#include "support/Messages.h"
-
 extern char** environ;
 
 namespace mvq {
@@ -70,27 +68,9 @@ int XdgOpen(const std::string& file, const std::string& verb) {
 
 }  // namespace
 
-std::string OpenErrorText(int code) {
-  switch (code) {
-    case kOpenOutOfMemory:
-      return "操作系统内存资源不足！";
-    case kOpenFileNotFound:
-      return "文件找不到！";
-    case kOpenPathNotFound:
-      return "路径找不到！";
-    case kOpenBadFormat:
-      return "文件执行格式错误，不能打开！";
-    case kOpenBadName:
-      return "文件名错误！";
-    default:
-      return "文件运行错误！";
-  }
-}
-
 int OpenDocument(const std::string& file, const std::string& verb) {
   int code = IsLink(file) ? 0 : CheckPath(file);
   if (code == 0) code = Launcher() ? Launcher()(file, verb) : XdgOpen(file, verb);
-  if (code <= 32) ShowErrorBox(OpenErrorText(code), "打开文件" + file);
   return code;
 }
 

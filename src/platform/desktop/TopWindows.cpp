@@ -2,6 +2,7 @@
 
 #include "platform/text/AsciiCase.h"
 #include "platform/text/Gbk.h"
+#include "platform/text/Utf8.h"
 
 namespace mvq {
 
@@ -19,9 +20,9 @@ std::string TitleBufferPart(const std::string& title) {
   std::string out;
   size_t gbkBytes = 0;
   for (size_t i = 0; i < title.size();) {
-    unsigned char c = static_cast<unsigned char>(title[i]);
-    size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (len > title.size() - i) len = title.size() - i;
+    size_t next = i;
+    text::NextCodePoint(title, next);
+    const size_t len = next - i;
     size_t width = text::Utf8ToGbk(title.substr(i, len)).size();
     if (gbkBytes + width > kMaxBytes) break;
     gbkBytes += width;

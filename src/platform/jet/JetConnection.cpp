@@ -79,7 +79,7 @@ class JetConnection : public db::Connection {
   explicit JetConnection(std::unique_ptr<db::Connection> inner) : inner_(std::move(inner)) {}
 
   void Open(const std::string& cs) override {
-    path_ = AccessFileOf(cs);
+    path_ = db::AccessFileOf(cs);
     connectionString_ = cs;
     if (!path_.empty() && ::access(path_.c_str(), W_OK) == 0) {
       // Another process writing the file refuses the connection before any harm is done;
@@ -213,17 +213,6 @@ class JetConnection : public db::Connection {
 };
 
 }  // namespace
-
-std::string AccessFileOf(const std::string& cs) {
-  auto provider = db::AttributeValue(cs, "Provider");
-  if (provider && provider->find("Microsoft.Jet.OLEDB") != std::string::npos)
-    return db::AttributeValue(cs, "Data Source").value_or("");
-  auto driver = db::AttributeValue(cs, "Driver");
-  if (driver && (driver->find("MDBTools") != std::string::npos ||
-                 driver->find("Access") != std::string::npos))
-    return db::AttributeValue(cs, "DBQ").value_or("");
-  return {};
-}
 
 std::unique_ptr<db::Connection> AccessWritingConnection(std::unique_ptr<db::Connection> inner) {
   return std::make_unique<JetConnection>(std::move(inner));

@@ -12,10 +12,6 @@ namespace mvq::jet {
 
 class JetDatabase;
 
-// Whether a connection string names an Access file (the Jet provider, or the MDBTools
-// driver with a DBQ); the file when it does.
-std::string AccessFileOf(const std::string& connectionString);
-
 // A connection that writes through the Jet writer when opened on an Access file and passes
 // everything to inner otherwise.
 std::unique_ptr<db::Connection> AccessWritingConnection(std::unique_ptr<db::Connection> inner);

@@ -7,13 +7,9 @@
 
 namespace mvq::jet {
 
-// UTF-16 code units of UTF-8 text; invalid bytes become U+FFFD.
-std::u16string ToUtf16(const std::string& utf8);
-size_t Utf16Length(const std::string& utf8);
 Bytes Utf16Le(const std::u16string& s);
 // The compressed form where it is shorter, otherwise plain UTF-16LE.
 Bytes CompressedText(const std::u16string& s);
-std::string FromUtf16(const std::u16string& s);
 // Stored text (either form) back to UTF-16.
 std::u16string StoredText(const Bytes& b);
 

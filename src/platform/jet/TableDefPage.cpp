@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/jet/JetText.h"
+#include "platform/text/Utf8.h"
 
 namespace mvq::jet {
 
@@ -18,7 +19,7 @@ constexpr uint8_t kUniqueIndex = 0x01, kIgnoreNulls = 0x02, kRequiredIndex = 0x0
 constexpr uint32_t kHeaderSize = 8, kFirstFields = 63;
 
 void Name(ByteWriter& w, const std::string& name) {
-  Bytes b = Utf16Le(ToUtf16(name));
+  Bytes b = Utf16Le(text::Utf8ToUtf16(name));
   w.U16(uint16_t(b.size()));
   w.Raw(b);
 }
@@ -165,7 +166,7 @@ TableSchema DecodeTableSchema(const Bytes& b) {
     uint16_t len = Get16(&b[at]);
     std::u16string name =
         StoredText(Bytes(b.begin() + long(at) + 2, b.begin() + long(at) + 2 + len));
-    c.name = FromUtf16(name);
+    c.name = text::Utf16ToUtf8(name);
     at += 2 + len;
   }
   std::sort(t.columns.begin(), t.columns.end(),
@@ -188,8 +189,8 @@ TableSchema DecodeTableSchema(const Bytes& b) {
   }
   for (Index& ix : t.indexes) {
     uint16_t len = Get16(&b[at]);
-    ix.name =
-        FromUtf16(StoredText(Bytes(b.begin() + long(at) + 2, b.begin() + long(at) + 2 + len)));
+    ix.name = text::Utf16ToUtf8(
+        StoredText(Bytes(b.begin() + long(at) + 2, b.begin() + long(at) + 2 + len)));
     at += 2 + len;
   }
   return t;

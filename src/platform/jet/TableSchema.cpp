@@ -2,6 +2,7 @@
 
 #include "platform/jet/JetText.h"
 #include "platform/text/AsciiCase.h"
+#include "platform/text/Utf8.h"
 
 namespace mvq::jet {
 
@@ -33,7 +34,7 @@ bool Column::IsFixed() const {
 
 std::string NameProblem(const std::string& name) {
   if (name.empty()) return "an empty name";
-  if (Utf16Length(name) > kMaxNameLength) return "a name over 64 characters";
+  if (text::Utf16Length(name) > kMaxNameLength) return "a name over 64 characters";
   if (name.front() == ' ') return "a name with a leading space";
   for (unsigned char c : name) {
     if (c < 0x20) return "a name with a control character";

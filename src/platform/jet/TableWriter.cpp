@@ -9,6 +9,7 @@
 #include "platform/jet/RowCodec.h"
 #include "platform/jet/ValueCodec.h"
 #include "platform/text/AsciiCase.h"
+#include "platform/text/Utf8.h"
 
 namespace mvq::jet {
 
@@ -407,7 +408,7 @@ std::vector<std::pair<uint32_t, std::string>> TableWriter::CatalogTables() const
       return;
     int32_t parent = cells[1].null ? 0 : int32_t(Get32(cells[1].bytes.data()));
     if (parent != 0x0F000001) return;
-    out.emplace_back(Get32(cells[0].bytes.data()), FromUtf16(StoredText(cells[2].bytes)));
+    out.emplace_back(Get32(cells[0].bytes.data()), text::Utf16ToUtf8(StoredText(cells[2].bytes)));
   });
   return out;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/jet/JetText.h"
 #include "platform/text/AsciiCase.h"
+#include "platform/text/Utf8.h"
 
 namespace mvq::jet {
 
@@ -198,7 +199,7 @@ Bytes EncodeVariable(const Column& c, const db::Variant& v) {
     if (b.size() > c.length) throw JetError("value longer than column " + c.name + " holds");
     return b;
   }
-  std::u16string s = ToUtf16(v.AsText());
+  std::u16string s = text::Utf8ToUtf16(v.AsText());
   if (s.size() * 2 > c.length)
     throw JetError("text of " + std::to_string(s.size()) + " characters longer than column " +
                    c.name + " (" + std::to_string(c.length / 2) + ")");
@@ -211,7 +212,7 @@ Bytes EncodeLongValue(const Column& c, const db::Variant& v) {
     std::string t = v.AsText();
     return Bytes(t.begin(), t.end());
   }
-  return Utf16Le(ToUtf16(v.AsText()));
+  return Utf16Le(text::Utf8ToUtf16(v.AsText()));
 }
 
 }  // namespace mvq::jet

@@ -313,16 +313,34 @@ std::string HideSecrets(std::string message, const std::vector<std::string>& sec
   return MaskPasswords(message);
 }
 
+std::string AccessFileOf(std::string_view text) {
+  using text::ContainsIgnoringCase;
+  if (ContainsIgnoringCase(AttributeValue(text, "Provider").value_or(""), "jet.oledb"))
+    return AttributeValue(text, "Data Source").value_or("");
+  const std::string driver = DriverOf(text);
+  if (ContainsIgnoringCase(driver, "mdbtools") || ContainsIgnoringCase(driver, "access"))
+    return AttributeValue(text, "DBQ").value_or("");
+  return {};
+}
+
+std::string DatabaseFileOf(std::string_view text) {
+  using text::ContainsIgnoringCase;
+  if (std::string access = AccessFileOf(text); !access.empty()) return access;
+  if (ContainsIgnoringCase(AttributeValue(text, "Provider").value_or(""), "ace.oledb"))
+    return AttributeValue(text, "Data Source").value_or("");
+  const std::string driver = DriverOf(text);
+  if (!ContainsIgnoringCase(driver, "oracle")) {
+    if (auto dbq = AttributeValue(text, "DBQ")) return *dbq;
+  }
+  if (ContainsIgnoringCase(driver, "sqlite")) return AttributeValue(text, "Database").value_or("");
+  return {};
+}
+
 std::string MissingDatabaseFile(std::string_view text) {
-  const auto contains = text::ContainsIgnoringCase;
-  std::optional<std::string> file = AttributeValue(text, "DBQ");
-  if (!file && contains(DriverOf(text), "sqlite")) file = AttributeValue(text, "Database");
-  const std::string provider = AttributeValue(text, "Provider").value_or("");
-  if (!file && (contains(provider, "jet.oledb") || contains(provider, "ace.oledb")))
-    file = AttributeValue(text, "Data Source");
-  if (!file || file->empty() || *file == ":memory:") return {};
+  const std::string file = DatabaseFileOf(text);
+  if (file.empty() || file == ":memory:") return {};
   std::error_code ec;
-  return std::filesystem::exists(*file, ec) || ec ? std::string() : *file;
+  return std::filesystem::exists(file, ec) || ec ? std::string() : file;
 }
 
 }  // namespace mvq::db

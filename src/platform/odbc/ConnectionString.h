@@ -49,9 +49,15 @@ std::vector<std::string> PasswordsOf(std::string_view text);
 
 // message with every occurrence of one of the secrets replaced by "***", then masked.
 std::string HideSecrets(std::string message, const std::vector<std::string>& secrets);
-// The database file a connection string names (SQLite's Database, an Access driver's DBQ,
-// a Jet provider's Data Source) when that file does not exist; empty otherwise. Opening
-// such a string would create an empty database where the user meant to read one.
+// The Access file a connection string names (a Jet provider's Data Source, the DBQ of an
+// Access driver such as MDBTools); empty for anything else.
+std::string AccessFileOf(std::string_view text);
+// The database file it names: an Access file as above, an ACE provider's Data Source, a
+// DBQ under any driver but Oracle's (there DBQ is the service), SQLite's Database. Empty
+// for a server database.
+std::string DatabaseFileOf(std::string_view text);
+// DatabaseFileOf when that file does not exist; empty otherwise. Opening such a string
+// would create an empty database where the user meant to read one.
 std::string MissingDatabaseFile(std::string_view text);
 
 }  // namespace mvq::db

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "platform/text/Utf8.h"
+
 namespace mvq::text {
 
 namespace {
@@ -30,9 +32,9 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
       // EILSEQ or EINVAL: substitute and skip the offending input.
       out += bad;
       size_t skip = badWidth;
-      if (badWidth == 0) {  // UTF-8 input: skip one whole character
-        unsigned char c = static_cast<unsigned char>(*src);
-        skip = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+      if (badWidth == 0) {  // UTF-8 input: skip one character, or one broken part of one
+        skip = 0;
+        NextCodePoint(std::string_view(src, srcLeft), skip);
       }
       if (skip > srcLeft) skip = srcLeft;
       src += skip;
@@ -45,7 +47,9 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
 
 }  // namespace
 
-std::string Utf8ToGbk(std::string_view utf8) { return Convert("GBK", "UTF-8", utf8, "?", 0); }
+std::string Utf8ToGbk(std::string_view utf8) {
+  return Convert("GBK", "UTF-8", utf8, "?", 0);
+}
 
 std::string GbkToUtf8(std::string_view gbk) {
   return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD", 1);

@@ -1,8 +1,36 @@
 #pragma once
-// Encoding one code point as UTF-8 or UTF-16.
+// UTF-8 and UTF-16, decoded and encoded in one place. Text is UTF-8 inside the program;
+// the wide ODBC calls, BIFF8 strings and Jet pages want UTF-16, and Excel and Jet count
+// their limits in UTF-16 units.
+//
+// A broken UTF-8 sequence never throws and never swallows what follows it: each maximal
+// subpart of an ill-formed sequence (the longest start of a well-formed one, else a single
+// byte) becomes one U+FFFD, as Unicode recommends. So a character cut short gives one
+// U+FFFD, a stray byte one, and an overlong form or an encoded surrogate one per byte.
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace mvq::text {
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// The code point at utf8[i], advancing i past it (past the broken part for U+FFFD). `broken`,
+// when given, tells a U+FFFD the text spelled from one it did not.
+char32_t NextCodePoint(std::string_view utf8, size_t& i, bool* broken = nullptr);
+
+bool IsValidUtf8(std::string_view utf8);
+
+// UTF-16 units of the text, a broken part counting as the one U+FFFD it becomes.
+size_t Utf16Length(std::string_view utf8);
+// The longest prefix of utf8 with at most `units` UTF-16 units; never ends inside a character.
+std::string_view CutToUtf16Units(std::string_view utf8, size_t units);
+
+std::u16string Utf8ToUtf16(std::string_view utf8);
+// Replaces `out` with the UTF-16 of utf8, reusing its storage.
+void Utf8ToUtf16(std::string_view utf8, std::u16string& out);
+// A lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view utf16);
 
 inline void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text/Utf8.h"
 #include "platform/xls/TempFile.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/XlsError.h"
@@ -45,7 +46,7 @@ uint32_t SstWriter::Add(std::string_view utf8) {
     used_ += utf8.size() + kEntryOverhead;
   }
 
-  ToUtf16(utf8, utf16_);
+  text::Utf8ToUtf16(utf8, utf16_);
   const bool compressed =
       std::all_of(utf16_.begin(), utf16_.end(), [](char16_t c) { return c <= 0xFF; });
   const size_t charSize = compressed ? 1 : 2;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/text/Utf8.h"
 #include "platform/xls/Unicode.h"
 #include "platform/xls/XlsError.h"
 
@@ -9,19 +10,6 @@ namespace mvq::xls {
 namespace {
 
 constexpr std::string_view kRefused = "[]:*?/\\";
-
-// The longest prefix of utf8 that has at most `chars` UTF-16 units.
-std::string_view CutToChars(std::string_view utf8, size_t chars) {
-  size_t i = 0, n = 0;
-  while (i < utf8.size()) {
-    size_t next = i;
-    const size_t units = NextCodePoint(utf8, next) >= 0x10000 ? 2 : 1;
-    if (n + units > chars) break;
-    n += units;
-    i = next;
-  }
-  return utf8.substr(0, i);
-}
 
 }  // namespace
 
@@ -32,7 +20,7 @@ bool SameSheetName(std::string_view a, std::string_view b) {
 void CheckSheetName(std::string_view name) {
   const std::string quoted = "\"" + std::string(name) + "\"";
   if (name.empty()) throw XlsError(XlsErrorCode::kSheetNameEmpty, "Sheet name is empty");
-  if (Utf16Length(name) > kMaxSheetNameChars)
+  if (text::Utf16Length(name) > kMaxSheetNameChars)
     throw XlsError(XlsErrorCode::kSheetNameTooLong,
                    "Sheet name " + quoted + " is longer than 31 characters");
   if (name.find_first_of(kRefused) != std::string_view::npos)
@@ -55,7 +43,7 @@ std::string MakeSheetName(std::string_view wanted,
   if (base.empty()) base = "Sheet";
   if (SameSheetName(base, "History")) base += "_";
   const auto cut = [&](size_t chars) {
-    std::string s(CutToChars(base, chars));
+    std::string s(text::CutToUtf16Units(base, chars));
     while (!s.empty() && s.back() == '\'') s.pop_back();
     return s;
   };

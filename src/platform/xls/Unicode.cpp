@@ -4,65 +4,6 @@
 
 namespace mvq::xls {
 
-char32_t NextCodePoint(std::string_view s, size_t& i) {
-  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = byte(i);
-  if (c < 0x80) {
-    ++i;
-    return c;
-  }
-  size_t len = 0;
-  char32_t cp = 0;
-  if ((c & 0xE0) == 0xC0) {
-    len = 2;
-    cp = c & 0x1F;
-  } else if ((c & 0xF0) == 0xE0) {
-    len = 3;
-    cp = c & 0x0F;
-  } else if ((c & 0xF8) == 0xF0) {
-    len = 4;
-    cp = c & 0x07;
-  }
-  if (len == 0 || i + len > s.size()) {
-    ++i;
-    return 0xFFFD;
-  }
-  for (size_t k = 1; k < len; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    cp = (cp << 6) | (byte(i + k) & 0x3F);
-  }
-  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return 0xFFFD;
-  }
-  i += len;
-  return cp;
-}
-
-void ToUtf16(std::string_view utf8, std::u16string& out) {
-  out.clear();
-  size_t i = 0;
-  while (i < utf8.size()) {
-    const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {  // the common case, without the decoder
-      out += static_cast<char16_t>(c);
-      ++i;
-      continue;
-    }
-    text::AppendUtf16(out, NextCodePoint(utf8, i));
-  }
-}
-
-size_t Utf16Length(std::string_view utf8) {
-  size_t n = 0;
-  for (size_t i = 0; i < utf8.size();) n += NextCodePoint(utf8, i) >= 0x10000 ? 2 : 1;
-  return n;
-}
-
 namespace {
 
 bool IsWide(char32_t cp) {
@@ -92,14 +33,15 @@ char32_t FoldCodePoint(char32_t cp) {
 
 size_t DisplayWidth(std::string_view utf8) {
   size_t w = 0;
-  for (size_t i = 0; i < utf8.size();) w += IsWide(NextCodePoint(utf8, i)) ? 2 : 1;
+  for (size_t i = 0; i < utf8.size();) w += IsWide(text::NextCodePoint(utf8, i)) ? 2 : 1;
   return w;
 }
 
 std::string FoldCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) text::AppendUtf8(out, FoldCodePoint(NextCodePoint(utf8, i)));
+  for (size_t i = 0; i < utf8.size();)
+    text::AppendUtf8(out, FoldCodePoint(text::NextCodePoint(utf8, i)));
   return out;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/files/ReplacingFile.h"
 #include "platform/text/AsciiCase.h"
+#include "platform/text/Utf8.h"
 #include "platform/xls/SheetName.h"
 #include "platform/xls/TempFile.h"
 #include "platform/xls/Unicode.h"
@@ -138,11 +139,11 @@ void Worksheet::AppendRow(std::span<const Cell> cells) {
   for (size_t i = 0; i < used; ++i) {
     const Cell& c = cells[i];
     if (c.kind == CellKind::kText && c.text.size() > kMaxCellChars &&
-        Utf16Length(c.text) > kMaxCellChars)
+        text::Utf16Length(c.text) > kMaxCellChars)
       throw XlsError(XlsErrorCode::kCellTextTooLong,
                      "Sheet " + Quoted(name_) + ": the text in row " + std::to_string(rows_ + 1) +
                          ", column " + std::to_string(i + 1) + " has " +
-                         std::to_string(Utf16Length(c.text)) +
+                         std::to_string(text::Utf16Length(c.text)) +
                          " characters, past the 32767 a cell holds");
   }
 

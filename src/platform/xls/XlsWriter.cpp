@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/text/Utf8.h"
 #include "platform/xls/Biff8Records.h"
 #include "platform/xls/Biff8Sst.h"
 #include "platform/xls/Biff8Styles.h"
@@ -213,7 +214,7 @@ void WriteXls(Workbook& book, const std::string& path) {
   std::vector<std::u16string> names(book.Count());
   size_t boundSheets = 0;
   for (size_t i = 0; i < book.Count(); ++i) {
-    ToUtf16(book.SheetAt(i).Name(), names[i]);
+    text::Utf8ToUtf16(book.SheetAt(i).Name(), names[i]);
     boundSheets += biff8::BoundSheetSize(names[i]);
   }
   Bytes country;

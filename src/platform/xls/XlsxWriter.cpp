@@ -44,7 +44,7 @@ const char* XmlText(std::string_view text, std::string& out) {
   char esc[8];
   for (size_t i = 0; i < text.size();) {
     const size_t at = i;
-    char32_t cp = NextCodePoint(text, i);
+    char32_t cp = text::NextCodePoint(text, i);
     if (cp == 0xFFFE || cp == 0xFFFF) cp = 0xFFFD;
     const bool escapeLike = cp == '_' && at + 7 <= text.size() && text[at + 1] == 'x' &&
                             IsHex(text[at + 2]) && IsHex(text[at + 3]) && IsHex(text[at + 4]) &&
