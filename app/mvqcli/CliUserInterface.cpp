@@ -17,9 +17,6 @@ void PrintNotice(const std::string& text) {
 
 void ShowMessagesAsNotices() {
   SetMessageHandler([](const std::string& text) { PrintNotice(text); });
-  SetErrorBoxHandler([](const std::string& text, const std::string& caption) {
-    PrintNotice("error: " + caption + ": " + text);
-  });
 }
 
 void CliUserInterface::Message(const std::string& text) {

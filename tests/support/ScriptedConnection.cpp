@@ -1,6 +1,7 @@
 #include "support/ScriptedConnection.h"
 
 #include "platform/jet/JetConnection.h"
+#include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/NameRules.h"
 #include "platform/odbc/OdbcConnection.h"
 
@@ -339,7 +340,7 @@ class AccessRoutingConnection : public db::Connection {
   explicit AccessRoutingConnection(ScriptedWorld* world)
       : active_(std::make_unique<ScriptedConnection>(world)) {}
   void Open(const std::string& cs) override {
-    if (!jet::AccessFileOf(cs).empty() && !real_) {
+    if (!db::AccessFileOf(cs).empty() && !real_) {
       active_ = jet::AccessWritingConnection(db::CreateOdbcConnection());
       real_ = true;
     }
