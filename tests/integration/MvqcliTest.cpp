@@ -494,6 +494,11 @@ TEST_F(MvqcliWorkbook, TheAccessFixtureBecomesAnXlsWorkbook) {
   auto sheets = ReadWorkbook(book, dir);
   ASSERT_TRUE(sheets);
   EXPECT_EQ(*sheets, Lines{"Users|4|UserId|UserName|UserSex|UserBirthday|UserMarried"});
+  // Read back through our reader, typed values of the Access path: dates, booleans, numbers.
+  Result verified =
+      Run({"--direction", "8", "--mdb", mdb, "--xls", book.string(), "--all", "--verify-only"});
+  EXPECT_EQ(verified.code, 0) << verified.out << verified.err;
+  EXPECT_TRUE(Contains(verified.out, "verified     Users  3 rows")) << verified.out;
 
   Result again = Run({"--direction", "8", "--mdb", mdb, "--xls", book.string(), "--all"});
   EXPECT_EQ(again.code, 2);
@@ -949,6 +954,13 @@ TEST_F(Mvqcli, VerifyOptionsAreRefusedWhereTheyCannotWork) {
   Result both = Run({"--direction", "9", "--source", "DSN=a", "--target", "DSN=b", "--all",
                      "--verify", "--verify-only"});
   EXPECT_EQ(both.code, 2);
+  // A workbook to check must be there: nothing is read, nothing created.
+  const fs::path none = dir / "none.xlsx";
+  Result missing = Run({"--direction", "9", "--source", SqliteCs("src.db"), "--xls", none.string(),
+                        "--all", "--verify-only"});
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_TRUE(Contains(missing.err, "no workbook " + none.string() + " to verify")) << missing.err;
+  EXPECT_FALSE(fs::exists(none));
 }
 
 // A workbook target is read back: each table's sheets against its source.
