@@ -150,8 +150,6 @@ void CheckOptions(const Options& o, std::optional<int32_t> settingsDirection) {
   }
   const bool workbookTarget =
       IsExcelTarget(*direction) || (*direction == kCustomDirection && CustomToWorkbook(o));
-  if ((o.verify || o.verifyOnly) && workbookTarget)
-    throw UsageError("--verify reads back database targets; a workbook is not checked");
   if (o.plan && workbookTarget)
     throw UsageError("--plan describes the tables of a database target, not a workbook");
   if (o.xls && !IsWorkbookName(*o.xls)) {
@@ -248,7 +246,8 @@ settings:
   --log-dir DIR     write the run log (MvqYYYY.mm.DD.log) into DIR
   --summary FILE    write the run as JSON into FILE (- for standard output)
   --verify          after each table is copied, compare it with its source: row counts
-                    and a checksum per column; a difference exits with 1
+                    and a checksum per column; a difference exits with 1 (a workbook
+                    is read back and each table's sheets compared with the source)
   --verify-only     the same comparison without copying anything
   --plan            print what the run would do to each table without changing the
                     target: the existing-table step, the CREATE TABLE text, and each

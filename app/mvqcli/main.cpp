@@ -21,6 +21,7 @@
 #include "TableJobs.h"
 #include "TerminalProgress.h"
 #include "VerifyOutput.h"
+#include "engine/DirectionTable.h"
 #include "engine/RowCopy.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/text/AsciiCase.h"
@@ -213,6 +214,16 @@ int Export(const Options& o, FormState& form, ExportRunReport& run) {
       PrintNotice("mvqcli: " + PlanWithoutTargetMessage(missing));
       return kSettingsFailed;
     }
+  }
+
+  // --verify-only reads a workbook target and never writes it: it must be there, and the
+  // check that refuses an existing workbook does not apply.
+  if (o.verifyOnly && (IsExcelTarget(CurrentDirection) || (custom && CustomToWorkbook(o)))) {
+    if (!std::filesystem::exists(form.edtxlsfilename)) {
+      PrintNotice("mvqcli: no workbook " + form.edtxlsfilename + " to verify");
+      return kSettingsFailed;
+    }
+    form.chkexcel = true;
   }
 
   // What the settings page (or the custom page) does on next: check, connect, list.

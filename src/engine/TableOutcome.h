@@ -56,7 +56,8 @@ struct TableOutcome {
   int64_t rowsCounted = 0;
   int64_t rowsWritten = 0;
   int64_t rowsRefused = 0;
-  int sheetsWritten = 0;  // workbook targets only
+  int sheetsWritten = 0;            // workbook targets only
+  std::vector<std::string> sheets;  // workbook targets: the sheets written, in order
   int64_t ms = 0;
   std::string firstError;  // the first error's text, empty when none
   // The line (the sheets' lines joined with " | ") that concluded the table in the run log:

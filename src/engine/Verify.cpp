@@ -202,13 +202,22 @@ uint64_t Hash(const std::string& s, uint64_t basis) {
   return h ^ (h >> 31);
 }
 
+}  // namespace
+
 std::string JoinNames(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
   return out;
 }
 
-}  // namespace
+void ColumnDigest::Add(const std::optional<std::string>& value) {
+  if (!value) {
+    ++nulls;
+    return;
+  }
+  sum1 += Hash(*value, 0xcbf29ce484222325ULL);
+  sum2 += Hash(*value, 0x84222325cbf29ce4ULL);
+}
 
 ColumnRule RuleFor(const db::FieldDesc& source, const db::FieldDesc& target) {
   const int s = source.adoType, t = target.adoType;
@@ -276,16 +285,8 @@ TableDigest DigestRows(db::Query& rows, const std::vector<ColumnRule>& rules) {
   digest.columns.resize(rules.size());
   for (; !rows.Eof(); rows.Next()) {
     ++digest.rows;
-    for (size_t i = 0; i < rules.size(); ++i) {
-      ColumnDigest& c = digest.columns[i];
-      const std::optional<std::string> value = NormalisedValue(rows.Value(i), rules[i]);
-      if (!value) {
-        ++c.nulls;
-        continue;
-      }
-      c.sum1 += Hash(*value, 0xcbf29ce484222325ULL);
-      c.sum2 += Hash(*value, 0x84222325cbf29ce4ULL);
-    }
+    for (size_t i = 0; i < rules.size(); ++i)
+      digest.columns[i].Add(NormalisedValue(rows.Value(i), rules[i]));
   }
   return digest;
 }

@@ -36,6 +36,8 @@ std::optional<std::string> NormalisedValue(const db::Variant& value, const Colum
 struct ColumnDigest {
   int64_t nulls = 0;
   uint64_t sum1 = 0, sum2 = 0;  // two independent hashes of the values, summed mod 2^64
+  // Counts one normalised value; nullopt is a NULL.
+  void Add(const std::optional<std::string>& value);
   bool operator==(const ColumnDigest&) const = default;
 };
 
@@ -51,6 +53,9 @@ TableDigest DigestRows(db::Query& rows, const std::vector<ColumnRule>& rules);
 using TableRowsOpener = std::function<std::unique_ptr<db::Query>(const std::string& table)>;
 TableRowsOpener RowsOn(TADODataGate& gate);
 TableRowsOpener RowsOn(TComDBConn& gate);
+
+// "a, b, c".
+std::string JoinNames(const std::vector<std::string>& names);
 
 // Compares table on both ends. rowsRefused, the rows the copy refused, explains a target
 // short of exactly that many rows; the result then says so instead of naming columns.

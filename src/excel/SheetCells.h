@@ -34,6 +34,8 @@ class SheetChanges {
   // Cuts cell to the limit and counts what it changed of value; typed: a TypedCell.
   void Apply(const db::Variant& value, xls::Cell& cell, bool typed);
   void Report(const std::string& sheet) const;
+  // Cells changed of every kind together.
+  int Total() const { return cut_ + longNumbers_ + outsideCalendar_ + nonFinite_ + invalidText_; }
 
  private:
   int cut_ = 0, longNumbers_ = 0, outsideCalendar_ = 0, fineTimes_ = 0, nonFinite_ = 0,

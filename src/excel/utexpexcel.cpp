@@ -142,9 +142,10 @@ TableOutcome Texpexcel::ExportTable(const std::string& tableName) {
   return outcome;
 }
 
-void Texpexcel::SheetWritten(int64_t rows, const std::string& line) {
+void Texpexcel::SheetWritten(const std::string& sheet, int64_t rows, const std::string& line) {
   if (!Outcome_) return;
   ++Outcome_->sheetsWritten;
+  Outcome_->sheets.push_back(sheet);
   Outcome_->rowsWritten += rows;
   Outcome_->rowsCounted = Outcome_->rowsWritten;  // a workbook counts the rows it read
   if (!Outcome_->report.empty()) Outcome_->report += " | ";
@@ -236,7 +237,7 @@ bool Texpexcel::WriteSheetFromDataSet(db::Query& dataSet, const std::string& she
   changes.Report(sheet.Name());
   const std::string line = StrFormat("导出成功:表%s，导出数据%d条，全部完成,用时%dms",
                                      sheet.Name().c_str(), static_cast<int>(rows), Elapsed(start));
-  SheetWritten(rows, line);
+  SheetWritten(sheet.Name(), rows, line);
   SheetDone(sheet.Name(), line);
   return !dataSet.Eof();
 }
@@ -272,7 +273,7 @@ bool Texpexcel::WriteSheetFromRecordset(db::Query& recordset, const std::string&
   changes.Report(sheet.Name());
   const std::string line =
       StrFormat("导出成功:表%s，全部完成,用时%dms", sheet.Name().c_str(), Elapsed(start));
-  SheetWritten(rows, line);
+  SheetWritten(sheet.Name(), rows, line);
   SheetDone(sheet.Name(), line);
   return !recordset.Eof();
 }

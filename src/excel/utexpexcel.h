@@ -94,7 +94,7 @@ class Texpexcel {
   xls::Worksheet& NewSheet(const std::string& sheetName, size_t columns);
   static void RequireOpen(const db::Query& query);
   // A sheet of rows was written and logged with line.
-  void SheetWritten(int64_t rows, const std::string& line);
+  void SheetWritten(const std::string& sheet, int64_t rows, const std::string& line);
   // The table could not be read; its gateway logged why.
   void SourceUnread();
   // The workbook while sheets may still be added; std::logic_error after Close.

@@ -5,10 +5,13 @@
 #include "engine/DirectionTable.h"
 #include "engine/Gateways.h"
 #include "engine/Verify.h"
+#include "excel/WorkbookVerify.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
 #include "gates/oracle/utconnection.h"
+#include "platform/xls/Workbook.h"
+#include "platform/xls/XlsError.h"
 #include "shell/Directions.h"
 #include "support/CurrentDirection.h"
 
@@ -40,6 +43,29 @@ TableRowsOpener RowsInSlot(GatewaySlot slot) {
   throw std::logic_error("a workbook is not read back");
 }
 
+// The workbook read back once; each table compared with its sheets.
+std::vector<VerifyResult> CompareWorkbook(const std::string& path, const TableRowsOpener& source,
+                                          bool typed, const std::vector<VerifyRequest>& tables) {
+  std::vector<xls::ReadSheet> book;
+  std::string unread;
+  try {
+    book = xls::ReadWorkbookFile(path);
+  } catch (const xls::XlsError& e) {
+    unread = e.what();
+  }
+  const bool xlsx = xls::FormatOfPath(path) == xls::FileFormat::kXlsx;
+  std::vector<VerifyResult> results;
+  for (const VerifyRequest& r : tables) {
+    if (!unread.empty()) {
+      results.push_back({.detail = unread});
+      continue;
+    }
+    results.push_back(excel::CompareWithSheets(
+        r.table, source, typed, excel::SheetsOfTable(book, r.table, r.sheets), xlsx));
+  }
+  return results;
+}
+
 }  // namespace
 
 bool CanVerify(int32_t direction, bool customToWorkbook) {
@@ -50,9 +76,26 @@ bool CanVerify(int32_t direction, bool customToWorkbook) {
 std::optional<std::vector<VerifyResult>> VerifyTables(ShellContext& c,
                                                       const std::vector<VerifyRequest>& tables) {
   const int32_t direction = CurrentDirection;
-  if (!CanVerify(direction, c.customToWorkbook))
-    throw std::logic_error("a workbook target is not read back");
   std::vector<VerifyResult> results;
+  if (!CanVerify(direction, c.customToWorkbook)) {
+    const DirectionRow& d = DirectionOf(direction);
+    const bool custom = IsCustomDirection(direction);
+    const GatewaySlot slot = custom ? GatewaySlot::CustomSourceGate : d.sourceSlot;
+    // The Oracle path writes text values; the others keep each value's type.
+    const bool typed = d.workbook != WorkbookReader::OraclePages;
+    auto compare = [&] {
+      results = CompareWorkbook(c.form.edtxlsfilename, RowsInSlot(slot), typed, tables);
+    };
+    if (!custom) {
+      if (!WithDirectionGateways(c, false, compare)) return std::nullopt;
+      return results;
+    }
+    const bool connected =
+        WithRelease([&] { return OpenCustomSourceGateway(c) && (compare(), true); },
+                    [] { ReleaseCustomGateways(); });
+    if (!connected) return std::nullopt;
+    return results;
+  }
   if (!WithDirectionGateways(c, false, [&] {
         const DirectionRow& d = DirectionOf(direction);
         const TableRowsOpener source = RowsInSlot(d.sourceSlot);

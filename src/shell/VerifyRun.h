@@ -14,14 +14,15 @@ namespace mvq {
 
 struct VerifyRequest {
   std::string table;
-  int64_t rowsRefused = 0;  // rows the copy refused, known from its outcome
+  int64_t rowsRefused = 0;          // rows the copy refused, known from its outcome
+  std::vector<std::string> sheets;  // workbook target: the sheets the run wrote, if known
 };
 
 // Whether the direction's target can be read back here (a database, not a workbook).
 bool CanVerify(int32_t direction, bool customToWorkbook);
 
 // One result per request, in order; nullopt when the gateways did not connect (each
-// failure has had its message).
+// failure has had its message). A workbook target is read back from its file.
 std::optional<std::vector<VerifyResult>> VerifyTables(ShellContext& c,
                                                       const std::vector<VerifyRequest>& tables);
 

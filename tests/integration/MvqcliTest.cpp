@@ -496,6 +496,11 @@ TEST_F(MvqcliWorkbook, TheAccessFixtureBecomesAnXlsWorkbook) {
   auto sheets = ReadWorkbook(book, dir);
   ASSERT_TRUE(sheets);
   EXPECT_EQ(*sheets, Lines{"Users|4|UserId|UserName|UserSex|UserBirthday|UserMarried"});
+  // Read back through our reader, typed values of the Access path: dates, booleans, numbers.
+  Result verified =
+      Run({"--direction", "8", "--mdb", mdb, "--xls", book.string(), "--all", "--verify-only"});
+  EXPECT_EQ(verified.code, 0) << verified.out << verified.err;
+  EXPECT_TRUE(Contains(verified.out, "verified     Users  3 rows")) << verified.out;
 
   Result again = Run({"--direction", "8", "--mdb", mdb, "--xls", book.string(), "--all"});
   EXPECT_EQ(again.code, 2);
@@ -951,10 +956,99 @@ TEST_F(Mvqcli, VerifyOptionsAreRefusedWhereTheyCannotWork) {
   Result both = Run({"--direction", "9", "--source", "DSN=a", "--target", "DSN=b", "--all",
                      "--verify", "--verify-only"});
   EXPECT_EQ(both.code, 2);
-  Result workbook =
-      Run({"--direction", "9", "--source", "DSN=a", "--xls", "a.xlsx", "--all", "--verify"});
-  EXPECT_EQ(workbook.code, 2);
-  EXPECT_TRUE(Contains(workbook.err, "a workbook is not checked")) << workbook.err;
+  // A workbook to check must be there: nothing is read, nothing created.
+  const fs::path none = dir / "none.xlsx";
+  Result missing = Run({"--direction", "9", "--source", SqliteCs("src.db"), "--xls", none.string(),
+                        "--all", "--verify-only"});
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_TRUE(Contains(missing.err, "no workbook " + none.string() + " to verify")) << missing.err;
+  EXPECT_FALSE(fs::exists(none));
+}
+
+// A workbook target is read back: each table's sheets against its source.
+TEST_F(MvqcliWorkbook, VerifyReadsTheWrittenWorkbookBackAndNamesWhatDiffers) {
+  const std::string src = PeopleSource();
+  {
+    Db s(src);
+    // Values the workbook rules store otherwise on purpose: more than 15 digits as text,
+    // a date outside Excel's calendar as text.
+    s.Exec("create table odd (id integer, big numeric(20,0), day date, note text)");
+    s.Exec(
+        "insert into odd values (1, 1234567890123456789, '1899-12-31', 'a\r\nb'), "
+        "(2, 7, '2020-02-29', NULL)");
+  }
+  for (const char* ext : {".xls", ".xlsx"}) {
+    SCOPED_TRACE(ext);
+    const fs::path book = dir / (std::string("verify") + ext);
+    const fs::path summary = dir / "verify.json";
+    Result copied = Run({"--direction", "9", "--source", src, "--xls", book.string(), "--all",
+                         "--verify", "--summary", summary.string()});
+    ASSERT_EQ(copied.code, 0) << copied.out << copied.err;
+    EXPECT_TRUE(Contains(copied.out, "verified     people  3 rows")) << copied.out;
+    EXPECT_TRUE(Contains(copied.out, "verified     订单  2 rows")) << copied.out;
+    EXPECT_TRUE(Contains(copied.out,
+                         "verified     odd  2 rows; 2 cells hold their values as the workbook "
+                         "rules store them"))
+        << copied.out;
+    EXPECT_TRUE(Contains(ReadFile(summary), "\"verify\":{\"match\":true,\"source_rows\":3"));
+    EXPECT_EQ(
+        Run({"--direction", "9", "--source", src, "--xls", book.string(), "--all", "--verify-only"})
+            .code,
+        0);
+
+    // The source changes after the copy: one value, then one row fewer.
+    Db s(src);
+    s.Exec("update people set name = 'Anne' where id = 3");
+    Result changed = Run({"--direction", "9", "--source", src, "--xls", book.string(), "--tables",
+                          "people", "--verify-only", "--summary", summary.string()});
+    EXPECT_EQ(changed.code, 1);
+    EXPECT_TRUE(
+        Contains(changed.out, "mismatch     people  columns differing: name (sheets people)"))
+        << changed.out;
+    EXPECT_TRUE(Contains(ReadFile(summary), "\"columns_differing\":[\"name\"]"));
+    s.Exec("update people set name = 'Ann' where id = 3");
+    s.Exec("insert into people values (4, 'Bo', NULL, NULL)");
+    Result longer = Run({"--direction", "9", "--source", src, "--xls", book.string(), "--tables",
+                         "people", "--verify-only"});
+    EXPECT_EQ(longer.code, 1);
+    EXPECT_TRUE(Contains(longer.out, "rows: source 4, workbook 3")) << longer.out;
+    s.Exec("delete from people where id = 4");
+  }
+}
+
+// The workbook is changed after the run, by openpyxl: a cell, then a deleted row.
+TEST_F(MvqcliWorkbook, VerifyFindsACellAndARowChangedInAWrittenXlsx) {
+  const std::string src = PeopleSource();
+  const fs::path book = dir / "edited.xlsx";
+  ASSERT_EQ(Run({"--direction", "9", "--source", src, "--xls", book.string(), "--all"}).code, 0);
+  auto verify = [&] {
+    return Run(
+        {"--direction", "9", "--source", src, "--xls", book.string(), "--all", "--verify-only"});
+  };
+  ASSERT_EQ(verify().code, 0);
+
+  ASSERT_TRUE(PythonLines(R"(import sys, openpyxl
+b = openpyxl.load_workbook(sys.argv[1])
+b['people']['B4'] = 'Anne'
+b.save(sys.argv[1])
+)",
+                          book, dir));
+  Result cell = verify();
+  EXPECT_EQ(cell.code, 1);
+  EXPECT_TRUE(Contains(cell.out, "mismatch     people  columns differing: name")) << cell.out;
+  EXPECT_TRUE(Contains(cell.out, "verified     订单  2 rows")) << cell.out;
+
+  ASSERT_TRUE(PythonLines(R"(import sys, openpyxl
+b = openpyxl.load_workbook(sys.argv[1])
+b['people']['B4'] = 'Ann'
+b['订单'].delete_rows(3)
+b.save(sys.argv[1])
+)",
+                          book, dir));
+  Result row = verify();
+  EXPECT_EQ(row.code, 1);
+  EXPECT_TRUE(Contains(row.out, "verified     people  3 rows")) << row.out;
+  EXPECT_TRUE(Contains(row.out, "mismatch     订单  rows: source 2, workbook 1")) << row.out;
 }
 
 // --- Plan ---------------------------------------------------------------------------------
