@@ -20,7 +20,7 @@ namespace mvq::test {
 using Row = std::vector<db::Variant>;
 
 // The two ends of one conversion, by engine name ("SQLite", "PostgreSQL", "MariaDB",
-// "Access").
+// "Access" the shared fixture, "AccessFile" a new file of the test's own).
 struct ConvertPair {
   const char* source;
   const char* target;
