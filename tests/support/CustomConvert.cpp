@@ -6,6 +6,7 @@
 
 #include "engine/Gateways.h"
 #include "gates/ado/UtdefAdo.h"
+#include "gates/ado/utAdopub.h"
 #include "support/CurrentDirection.h"
 #include "support/Messages.h"
 
@@ -91,18 +92,27 @@ std::string ValueDifference(const db::Variant& s, const db::Variant& t, const En
 
 std::optional<Engine> ResolveEnd(const std::string& name, const TempDir& folder,
                                  const std::string& file, std::string& missing) {
-  if (name == "Access") {
-    std::string mdb = FixturePath("node-adodb.mdb");
-    if (mdb.empty()) {
-      missing = "the Access fixture node-adodb.mdb is missing (scripts/fixtures fetches it)";
-      return std::nullopt;
-    }
+  auto access = [](const std::string& mdb) {
     Engine e;
     e.name = "Access";
     e.dbms = db::Dbms::Access;
     e.connectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb;
     e.keepsFullDoubles = e.keepsLongDecimals = false;
     return e;
+  };
+  if (name == "Access") {
+    std::string mdb = FixturePath("node-adodb.mdb");
+    if (mdb.empty()) {
+      missing = "the Access fixture node-adodb.mdb is missing (scripts/fixtures fetches it)";
+      return std::nullopt;
+    }
+    return access(mdb);
+  }
+  if (name == "AccessFile") {
+    // A new file of the test's own, made by our writer, for copies into Access.
+    const std::string mdb = folder.File(file + ".mdb");
+    CreateMdbFile(mdb);
+    return access(mdb);
   }
   for (const auto& e : AllEngines()) {
     if (e.name != name) continue;

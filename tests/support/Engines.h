@@ -53,7 +53,7 @@ void PrintTo(const Engine& engine, std::ostream* os);
 // SQLite, PostgreSQL, MariaDB, in that order.
 const std::vector<Engine>& AllEngines();
 // The two ends of one conversion, by engine name ("SQLite", "PostgreSQL", "MariaDB",
-// "Access").
+// "Access" the shared fixture, "AccessFile" a new file of the test's own).
 struct ConvertPair {
   const char* source;
   const char* target;

@@ -201,6 +201,12 @@ class ProviderTypes {
     return t == "CHAR" ? "varchar2" : t;
   }
 
+  // Access's text holds at most 255 characters; a longer column takes its Memo.
+  bool TextTooLong(const FieldDesc& f) {
+    const auto* narrow = Row("130", false);
+    return target_.dbms() == Dbms::Access && narrow && f.definedSize > narrow->COLUMN_SIZE;
+  }
+
   // Memo columns: the widest Unicode text type. When all of the target's Unicode text types
   // share one width, none of them is a long type (MariaDB lists "LONG VARCHAR", whose blank
   // rules it out, beside VARCHAR(255)); the widest narrow text type is taken then.
@@ -290,6 +296,7 @@ ColumnType ProviderTypeOf(ProviderTypes& types, const FieldDesc& f) {
   switch (f.category) {
     case ftString:
     case ftWideString:
+      if (types.TextTooLong(f)) return Plain(types.LongText());
       return Sized(types.Text());
     case ftSmallint: {
       std::string t = types.Name("2");
@@ -301,6 +308,8 @@ ColumnType ProviderTypeOf(ProviderTypes& types, const FieldDesc& f) {
     case ftAutoInc: {
       // A 32-bit unsigned value may not fit the target's 32-bit integer.
       if (f.adoType == adUnsignedInt && !types.Name("20").empty()) return Plain(types.Name("20"));
+      if (f.adoType == adUnsignedInt && !types.Name("131").empty())  // Access: no 64-bit type
+        return DecimalType(types.Decimal(), {f.name, f.adoType, 0, 10, 0}, types.Limits());
       std::string t = types.Name("3");
       return Plain(t.empty() ? "integer" : t);
     }

@@ -174,8 +174,9 @@ class JetConnection : public db::Connection {
   std::vector<db::PrimaryKeyRow> SchemaPrimaryKeys() override {
     return Reader().SchemaPrimaryKeys();
   }
+  // MDBTools' own list names types its reader maps, not the ones the writer makes.
   std::vector<db::ProviderTypeRow> SchemaProviderTypes() override {
-    return Reader().SchemaProviderTypes();
+    return path_.empty() ? inner_->SchemaProviderTypes() : WrittenTypes();
   }
   std::string ProviderName() const override { return inner_->ProviderName(); }
   std::string CurrentCatalog() const override { return inner_->CurrentCatalog(); }

@@ -286,6 +286,27 @@ class Parser {
 
 }  // namespace
 
+const std::vector<db::ProviderTypeRow>& WrittenTypes() {
+  // Text(255) is the narrow Unicode text, LongText the Memo; LongBinary the OLE Object.
+  static const std::vector<db::ProviderTypeRow> kTypes = {
+      {"Byte", 17, 3, true},
+      {"Short", 2, 5, true},
+      {"Long", 3, 10, true},
+      {"Single", 4, 7, true},
+      {"Double", 5, 15, true},
+      {"Currency", 6, 19, true},
+      {"Decimal", 131, 28, true},
+      {"DateTime", 135, 8, true},
+      {"Bit", 11, 2, true},
+      {"VarChar", 130, 255, false},
+      {"LongText", 130, 536870910, false},
+      {"VarBinary", 128, 255, false},
+      {"LongBinary", 128, 1073741823, false},
+      {"GUID", 72, 16, true},
+  };
+  return kTypes;
+}
+
 Statement ParseStatement(const std::string& sql) {
   return Parser(sql).Parse();
 }

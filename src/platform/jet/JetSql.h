@@ -4,8 +4,10 @@
 // DELETE FROM. Names may be bracketed. Anything else is refused with the reason.
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "platform/jet/TableSchema.h"
+#include "platform/odbc/Connection.h"
 
 namespace mvq::jet {
 
@@ -22,5 +24,9 @@ using Statement = std::variant<CreateTable, DropTable, DeleteRows>;
 
 // Throws JetError naming what it does not take.
 Statement ParseStatement(const std::string& sql);
+
+// The types the writer makes, as a provider-type list (OLE DB codes, sizes in characters
+// or bytes), so that a CREATE TABLE built from it names what the file will hold.
+const std::vector<db::ProviderTypeRow>& WrittenTypes();
 
 }  // namespace mvq::jet

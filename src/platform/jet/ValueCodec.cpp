@@ -102,6 +102,13 @@ int64_t DaysFromCivil(int y, unsigned m, unsigned d) {
 
 }  // namespace
 
+static bool IsCivilDate(const db::Date& d) {
+  static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > kDays[d.month - 1]) return false;
+  const bool leap = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
+  return d.month != 2 || d.day < 29 || leap;
+}
+
 double JetDate(const db::DateTime& t) {
   int64_t days = DaysFromCivil(t.date.year, t.date.month, t.date.day) - DaysFromCivil(1899, 12, 30);
   double frac =
@@ -169,6 +176,9 @@ Bytes EncodeFixed(const Column& c, const db::Variant& v) {
       } else
         throw JetError("not a date for column " + c.name + ": " + v.AsText());
       if (t.date.year < 100 || t.date.year > 9999) OutOfRange(c, v);
+      // A zero month or day (MariaDB's '2024-00-15') would count back into another date.
+      if (!IsCivilDate(t.date) || t.time.hour > 23 || t.time.minute > 59 || t.time.second > 59)
+        throw JetError("not a date for column " + c.name + ": " + v.AsText());
       double d = JetDate(t);
       std::memcpy(out.data(), &d, 8);
       break;
