@@ -15,6 +15,8 @@
 #include "gates/oracle/utconnection.h"
 #include "platform/oracle/OraDrivers.h"
 #include "platform/text/AsciiCase.h"
+#include "support/AccessReadBack.h"
+#include "support/TempDir.h"
 #include "support/utLog.h"
 
 namespace mvq {
@@ -206,6 +208,35 @@ TEST_F(OracleLive, CallsAFunctionReturning5000Characters) {
   TStoreProOCI proc(*gate);
   EXPECT_THROW(proc.CallStringFunction("MVQ_LIVE_LONG", "p", "ab"), db::DbError)
       << "releasing the gate drops the function";
+}
+
+TEST_F(OracleLive, MvqcliCopiesATableIntoANewAccessFile) {
+  using namespace test;
+  if (settings_.serviceName) GTEST_SKIP() << "mvqcli names the database by SID only";
+  {
+    auto gate = Open();
+    Recreate(*gate, "MVQ_LIVE_MDB", "ID number(10) primary key, NAME varchar2(20), BORN date");
+    ASSERT_EQ(gate->ExecuteSql("insert into MVQ_LIVE_MDB values (1, '张三', date '1988-08-08')"),
+              1);
+    ASSERT_EQ(gate->ExecuteSql("insert into MVQ_LIVE_MDB values (2, null, null)"), 1);
+  }
+  TempDir dir;
+  const std::string mdb = dir.File("新.mdb");
+  int status = -1;
+  const std::string out = Shell(
+      std::string(MVQ_BIN_DIR) + "/mvqcli --direction 2 --oracle-host " + Quoted(settings_.host) +
+          " --oracle-port " + Quoted(settings_.port) + " --oracle-sid " + Quoted(settings_.sid) +
+          " --oracle-user " + Quoted(settings_.user) + " --oracle-password " +
+          Quoted(settings_.password) + " --mdb " + Quoted(mdb) + " --tables MVQ_LIVE_MDB" +
+          " --log-dir " + Quoted(dir.File("log")),
+      &status);
+  EXPECT_EQ(status, 0) << out;
+
+  EXPECT_EQ(MdbExport(mdb, "MVQ_LIVE_MDB"),
+            "ID,NAME,BORN\n1,\"张三\",\"1988-08-08 00:00:00\"\n2,,\n");
+  JsDump js = ReadWithJs(mdb, {"MVQ_LIVE_MDB"});
+  EXPECT_EQ(js.counts["MVQ_LIVE_MDB"], std::make_pair(2L, 2L));
+  Open()->ExecuteSql("drop table MVQ_LIVE_MDB purge");
 }
 
 TEST(OdbcDriverManager, ListsTheInstalledDrivers) {

@@ -9,8 +9,8 @@
 #include "platform/jet/JetChecker.h"
 #include "platform/oracle/OraDrivers.h"
 #include "support/AccessReadBack.h"
+#include "support/Messages.h"
 #include "support/ScriptedConnection.h"
-#include "support/utProgress.h"
 
 namespace mvq::test {
 
