@@ -17,7 +17,7 @@ std::string CarriedText(std::string_view s, bool xlsx) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size();) {
-    char32_t cp = xls::NextCodePoint(s, i);
+    char32_t cp = text::NextCodePoint(s, i);
     if (cp == 0xFFFE || cp == 0xFFFF) cp = 0xFFFD;
     if (xlsx && cp == '\r') {
       if (i < s.size() && s[i] == '\n') continue;
