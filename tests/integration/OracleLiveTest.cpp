@@ -2,14 +2,13 @@
 // MVQ_TEST_ORACLE names one as "HOST=h;PORT=1521;SID=XE;UID=u;PWD=p" (SERVICE_NAME=... in
 // place of SID for a pluggable database; DRIVER=... to pick the driver); skipped otherwise.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 
 #include "gates/oracle/UtStoreProOCI.h"
 #include "gates/oracle/utconnection.h"
@@ -53,10 +52,10 @@ class OracleLive : public ::testing::Test {
     settings_.user = values["UID"];
     settings_.password = values["PWD"];
     settings_.driver = values["DRIVER"];
-    log_ = std::filesystem::temp_directory_path() /
-           ("mvq-oracle-live-" + std::to_string(::getpid()) + ".log");
+    temp_.emplace();
+    log_ = temp_->File("run.log");
     savedLog_ = LogFileName;
-    LogFileName = log_.string();
+    LogFileName = log_;
   }
 
   void TearDown() override {
@@ -65,7 +64,7 @@ class OracleLive : public ::testing::Test {
       std::ifstream in(log_, std::ios::binary);
       std::cout << "run log (GBK):\n" << in.rdbuf() << "\n";
     }
-    std::filesystem::remove(log_);
+    temp_.reset();
     LogFileName = savedLog_;
   }
 
@@ -81,7 +80,8 @@ class OracleLive : public ::testing::Test {
   }
 
   ora::ConnectSettings settings_;
-  std::filesystem::path log_;
+  std::optional<test::TempDir> temp_;
+  std::string log_;
   std::string savedLog_;
 };
 

@@ -1,14 +1,13 @@
 // Our workbook reader against the real readers (xlrd, and openpyxl for .xlsx) on the same
 // files: every cell the same text, number or boolean.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/xls/Workbook.h"
 #include "platform/xls/WorkbookReader.h"
+#include "support/TempDir.h"
 #include "support/WorkbookReadBack.h"
 
 namespace mvq::xls {
@@ -32,8 +31,8 @@ class ReaderAgainstPython : public ::testing::TestWithParam<FileFormat> {};
 
 TEST_P(ReaderAgainstPython, EveryCellReadsAsTheRealReadersReadIt) {
   if (const std::string missing = test::ReadersMissing(); !missing.empty()) GTEST_SKIP() << missing;
-  const std::string path = "/tmp/mvq-reader-" + std::to_string(::getpid()) +
-                           (GetParam() == FileFormat::kXls ? ".xls" : ".xlsx");
+  const test::TempDir dir;
+  const std::string path = dir.File(GetParam() == FileFormat::kXls ? "book.xls" : "book.xlsx");
   {
     Workbook book(GetParam());
     for (int sheet = 0; sheet < 3; ++sheet) {
@@ -79,7 +78,6 @@ TEST_P(ReaderAgainstPython, EveryCellReadsAsTheRealReadersReadIt) {
       EXPECT_EQ(cells, theirs[i].cells.size());
     }
   }
-  std::remove(path.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ReaderAgainstPython,

@@ -1,9 +1,7 @@
 // Workbooks written by our writers and read back by the real readers: xlrd (both formats)
 // and openpyxl (.xlsx) under /usr/bin/python3, and gnumeric's ssconvert for .xls.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -11,6 +9,7 @@
 
 #include "platform/xls/Workbook.h"
 #include "platform/xls/XlsError.h"
+#include "support/TempDir.h"
 #include "support/WorkbookReadBack.h"
 
 namespace mvq::xls {
@@ -30,20 +29,14 @@ using test::SheetDump;
 class ReadBackTest : public ::testing::TestWithParam<FileFormat> {
  protected:
   std::string Path(const std::string& stem) {
-    const std::string p = "/tmp/mvq-readback-" + std::to_string(::getpid()) + "-" + stem +
-                          (GetParam() == FileFormat::kXls ? ".xls" : ".xlsx");
-    files_.push_back(p);
-    return p;
+    return dir_.File(stem + (GetParam() == FileFormat::kXls ? ".xls" : ".xlsx"));
   }
   // Every reader that reads this format.
   std::vector<std::string> Readers() const {
     if (GetParam() == FileFormat::kXls) return {"xlrd"};
     return {"xlrd", "openpyxl"};
   }
-  void TearDown() override {
-    for (const auto& f : files_) std::remove(f.c_str());
-  }
-  std::vector<std::string> files_;
+  test::TempDir dir_;
 };
 
 std::vector<Cell> Header() {
@@ -190,8 +183,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, ReadBackTest,
 
 class XlsReadBack : public ::testing::Test {
  protected:
-  std::string path_ = "/tmp/mvq-xlsreadback-" + std::to_string(::getpid()) + ".xls";
-  void TearDown() override { std::remove(path_.c_str()); }
+  test::TempDir dir_;
+  std::string path_ = dir_.File("full.xls");
 };
 
 TEST_F(XlsReadBack, FullSheetReachesRow65536AndColumnIV) {
@@ -262,7 +255,6 @@ TEST_F(XlsReadBack, GnumericOpensItWithoutWarnings) {
   // Gnumeric writes dates in its own CSV form, whatever their format in the workbook.
   for (char& c : line2) c = c == '/' ? '-' : c;
   EXPECT_EQ(line2, "1,名1,2024-02-02,FALSE");
-  std::remove(csv.c_str());
 }
 
 }  // namespace

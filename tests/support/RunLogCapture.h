@@ -2,16 +2,16 @@
 // A test frame that sends the run log to a temporary folder under a fixed clock and records
 // user messages instead of showing them; LogLines() reads the log back without time stamps.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/text/Gbk.h"
 #include "support/Messages.h"
+#include "support/TempDir.h"
 #include "support/utLog.h"
 
 namespace mvq::test {
@@ -46,9 +46,9 @@ class RunLogCapture : public ::testing::Test {
   static constexpr const char* kStamp = "2024.03.07 09:05:01 ";
 
   void SetUp() override {
-    char pattern[] = "/tmp/mvq-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
+    // A fixture set up again within one test gets a folder of its own.
+    temp_.emplace();
+    dir = temp_->path().string();
     SetLogClock([] {
       std::tm t{};
       t.tm_year = 124;
@@ -68,7 +68,7 @@ class RunLogCapture : public ::testing::Test {
     SetMessageHandler(std::move(savedHandler_));
     SetLogClock({});
     LogFileName = savedLogName_;
-    std::filesystem::remove_all(dir);
+    temp_.reset();
   }
 
   std::vector<std::string> LogLines() { return ReadRunLog(LogFileName, kStamp); }
@@ -77,6 +77,7 @@ class RunLogCapture : public ::testing::Test {
   std::vector<std::string> messages;
 
  private:
+  std::optional<TempDir> temp_;
   std::string savedLogName_;
   MessageHandler savedHandler_;
 };

@@ -1,7 +1,6 @@
 // The Access, SQL Server and custom gates against the scripted connection: their connection
 // strings, connect failures, result conventions (-1, -99, 0) and SQL Server statements.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -9,6 +8,7 @@
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "gates/ado/utSQLConnection.h"
+#include "support/TempDir.h"
 
 namespace mvq::test {
 namespace {
@@ -71,14 +71,14 @@ TEST_F(AccessGate, AQueryOnAGateWithoutConnectionIsLoggedAsAFailedStatement) {
 }
 
 TEST_F(AccessGate, CreatingAnAccessFileWritesAJet4FileAndAFailureNamesThePath) {
-  const std::string path = "/tmp/mvq-新建 目标-" + std::to_string(::getpid()) + ".mdb";
+  const TempDir dir;
+  const std::string path = dir.File("新建 目标.mdb");
   CreateMdbFile(path);
   FILE* p = ::popen(("mdb-ver '" + path + "' 2>&1").c_str(), "r");
   char buf[64] = {};
   size_t n = p ? std::fread(buf, 1, sizeof buf - 1, p) : 0;
   if (p) ::pclose(p);
   EXPECT_EQ(std::string(buf, n), "JET4\n");
-  std::remove(path.c_str());
   try {
     CreateMdbFile("/nonexistent-目录/新建 目标.mdb");
     FAIL() << "a file in a missing folder cannot be written";
@@ -144,7 +144,8 @@ TEST_F(SqlServerGate, CreateFunctionDropsAnExistingFunctionBeforeRunningTheScrip
   script().On(count).Rows({{"", db::adInteger}}, {{1}});
   script().On(fresh).Rows({{"", db::adInteger}}, {{0}});
   script().On("create function gettablesql*").Affected(-1);
-  script().On("create function getaccesstype*")
+  script()
+      .On("create function getaccesstype*")
       .Fails("CREATE FUNCTION permission denied in database 'sales'.");
   const std::string tableSql = "create function gettablesql() returns int as begin return 1 end";
   const std::string accessType =

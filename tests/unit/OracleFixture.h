@@ -2,11 +2,9 @@
 // Shared set-up of the Oracle gateway tests: the scripted connection, an installed driver
 // list with an Oracle driver, and a run log in a temporary file read back line by line.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "platform/oracle/OraDrivers.h"
 #include "support/RunLogCapture.h"
 #include "support/ScriptedConnection.h"
+#include "support/TempDir.h"
 #include "support/utLog.h"
 
 namespace mvq::test {
@@ -31,12 +30,10 @@ class OracleTest : public ::testing::Test {
     savedLister_ = ora::SetDriverLister([] {
       return std::vector<std::string>{"SQLite3", "Oracle 21 ODBC driver", "Oracle 19"};
     });
-    static std::atomic<int> counter{0};
-    log_ = std::filesystem::temp_directory_path() /
-           ("mvq-oracle-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".log");
-    std::filesystem::remove(log_);
+    temp_.emplace();
+    log_ = temp_->File("run.log");
     savedLog_ = LogFileName;
-    LogFileName = log_.string();
+    LogFileName = log_;
     SetLogClock([] {
       std::tm tm{};
       tm.tm_year = 124, tm.tm_mon = 4, tm.tm_mday = 6, tm.tm_hour = 7, tm.tm_min = 8, tm.tm_sec = 9;
@@ -47,7 +44,7 @@ class OracleTest : public ::testing::Test {
   void TearDown() override {
     SetLogClock(nullptr);
     LogFileName = savedLog_;
-    std::filesystem::remove(log_);
+    temp_.reset();
     ora::SetDriverLister(std::move(savedLister_));
   }
 
@@ -74,7 +71,8 @@ class OracleTest : public ::testing::Test {
  private:
   ora::DriverLister savedLister_;
   std::string savedLog_;
-  std::filesystem::path log_;
+  std::optional<TempDir> temp_;
+  std::string log_;
 };
 
 }  // namespace mvq::test

@@ -5,7 +5,6 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-utils.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <map>
 #include <string>
@@ -15,6 +14,7 @@
 #include "platform/xls/Biff8Styles.h"
 #include "platform/xls/Workbook.h"
 #include "platform/xls/XlsError.h"
+#include "support/TempDir.h"
 
 namespace mvq::xls {
 namespace {
@@ -74,8 +74,8 @@ std::vector<Rec> Walk(const Bytes& s) {
 
 class XlsFile : public ::testing::Test {
  protected:
-  std::string path_ = "/tmp/mvq-xlsfile-" + std::to_string(::getpid()) + ".xls";
-  void TearDown() override { std::remove(path_.c_str()); }
+  test::TempDir dir_;
+  std::string path_ = dir_.File("book.xls");
 };
 
 TEST_F(XlsFile, SubstreamsAndTheirPositionsAgree) {

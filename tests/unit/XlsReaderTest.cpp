@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "ScratchDir.h"
 #include "platform/xls/Biff8Records.h"
 #include "platform/xls/Workbook.h"
 #include "platform/xls/WorkbookReader.h"
 #include "platform/xls/XlsError.h"
 #include "platform/xls/XlsReader.h"
+#include "support/TempDir.h"
 
 namespace mvq::xls {
 namespace {
@@ -47,7 +47,7 @@ class ReaderOnOurFiles : public ::testing::TestWithParam<FileFormat> {
   std::string Path(const std::string& stem) const {
     return dir.File(stem + (GetParam() == FileFormat::kXls ? ".xls" : ".xlsx"));
   }
-  test::ScratchDir dir;
+  test::TempDir dir;
 };
 
 TEST_P(ReaderOnOurFiles, SeveralSheetsComeBackInTabOrderWithEveryCellKind) {
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, ReaderOnOurFiles,
                          ::testing::Values(FileFormat::kXls, FileFormat::kXlsx));
 
 TEST(WorkbookReader, AFileThatIsNoWorkbookIsAnIoError) {
-  test::ScratchDir dir;
+  test::TempDir dir;
   for (const char* name : {"bad.xls", "bad.xlsx"}) {
     test::WriteBytes(dir.File(name), "not a workbook");
     try {

@@ -9,6 +9,7 @@
 #include "platform/xls/Unicode.h"
 #include "platform/xls/Workbook.h"
 #include "platform/xls/XlsError.h"
+#include "support/TempDir.h"
 
 namespace mvq::xls {
 namespace {
@@ -130,7 +131,8 @@ TEST(FileFormat, ChosenByExtensionInAnyCase) {
     }
   }
   Workbook book(FileFormat::kXls);
-  EXPECT_EQ(ErrorOf([&] { book.Save("/tmp/out.ods"); }), XlsErrorCode::kUnsupportedExtension);
+  const test::TempDir dir;
+  EXPECT_EQ(ErrorOf([&] { book.Save(dir.File("out.ods")); }), XlsErrorCode::kUnsupportedExtension);
 }
 
 TEST(Cells, DatesBecomeExcelSerials) {
@@ -257,7 +259,8 @@ TEST(Limits, XlsxTakesMoreColumnsButTheSameCellText) {
   s.AppendRow(std::vector<Cell>{Cell::Text(cjk)});
   EXPECT_EQ(s.RowCount(), 3u);
   // A sheet made for .xlsx with more than 256 columns cannot be saved as .xls.
-  EXPECT_EQ(ErrorOf([&] { book.Save("/tmp/mvq-never-written.xls"); }), XlsErrorCode::kColumnLimit);
+  const test::TempDir dir;
+  EXPECT_EQ(ErrorOf([&] { book.Save(dir.File("never-written.xls")); }), XlsErrorCode::kColumnLimit);
 }
 
 TEST(Widths, FollowTheWidestCellOfEachColumn) {
