@@ -31,10 +31,12 @@
 #include <vector>
 
 #include "platform/bulk/PgLink.h"
+#include "platform/jet/JetDatabase.h"
 #include "platform/odbc/Connection.h"
 #include "platform/text/Gbk.h"
 #include "shell/FormComponents.h"
 #include "support/TempDir.h"
+#include "support/ValueCatalogue.h"
 
 extern char** environ;
 
@@ -963,6 +965,115 @@ TEST_F(Mvqcli, VerifyOptionsAreRefusedWhereTheyCannotWork) {
   EXPECT_EQ(missing.code, 2);
   EXPECT_TRUE(Contains(missing.err, "no workbook " + none.string() + " to verify")) << missing.err;
   EXPECT_FALSE(fs::exists(none));
+}
+
+// The key of a row our writer stored, whichever number type the copy gave the key column.
+int64_t StoredKey(const jet::Column& column, const jet::Cell& cell) {
+  const uint8_t* b = cell.bytes.data();
+  switch (column.type) {
+    case jet::ColType::Int:
+      return static_cast<int16_t>(jet::Get16(b));
+    case jet::ColType::Long:
+      return static_cast<int32_t>(jet::Get32(b));
+    case jet::ColType::Double: {
+      double d = 0;
+      std::memcpy(&d, b, sizeof d);
+      return static_cast<int64_t>(d);
+    }
+    case jet::ColType::Numeric:  // sign, then 32-bit words, the least significant last
+      return (b[0] & 0x80 ? -1 : 1) * static_cast<int64_t>(jet::Get32(b + 13));
+    default:
+      ADD_FAILURE() << "key column of type " << static_cast<int>(column.type);
+      return -1;
+  }
+}
+
+// An Access target is read back by the program's own Access reader: the SQLite catalogue's
+// values that Access holds match after the copy, and a value or a row changed in the file
+// afterwards (by our writer) is found and named.
+TEST_F(Mvqcli, VerifyIntoANewAccessFileFindsAValueAndARowChangedInIt) {
+  const std::string src = SqliteCs("catalogue.db");
+  const std::string table = "cli_access_verify";
+  const auto catalogue = SqliteCatalogue();
+  size_t rows = 0;
+  std::string columns = "id integer primary key";
+  for (size_t c = 0; c < catalogue.size(); ++c) {
+    columns += ", c" + std::to_string(c) + " " + catalogue[c].type;
+    rows = std::max(rows, catalogue[c].values.size());
+  }
+  {
+    Db s(src);
+    s.Exec("create table " + table + " (" + columns + ")");
+    // Row i holds each column's i-th value, NULL where Access cannot hold it; the last
+    // row has plain values, to be changed in the file.
+    for (size_t i = 0; i < rows; ++i) {
+      std::string values = std::to_string(i + 1);
+      for (const auto& column : catalogue) {
+        const bool held = i < column.values.size() && !column.values[i].refusedBy.count("Access");
+        values += ", " + (held ? column.values[i].literal : std::string("null"));
+      }
+      s.Exec("insert into " + table + " values (" + values + ")");
+    }
+    s.Exec("insert into " + table + " (id, c0, c4, c9) values (" + std::to_string(rows + 1) +
+           ", 42, 0.5, '变')");
+  }
+  const int64_t total = static_cast<int64_t>(rows) + 1;
+  const fs::path mdb = dir / "核对.mdb";
+  auto run = [&](const char* verify) {
+    return Run(
+        {"--direction", "9", "--source", src, "--mdb", mdb.string(), "--tables", table, verify});
+  };
+  ASSERT_EQ(catalogue[0].type, "integer");
+  ASSERT_EQ(catalogue[4].type, "double");
+  ASSERT_EQ(catalogue[9].type, "text");
+
+  Result copied = run("--verify");
+  EXPECT_EQ(copied.code, 0) << copied.out << copied.err << LogText();
+  EXPECT_TRUE(
+      Contains(copied.out, "verified     " + table + "  " + std::to_string(total) + " rows"))
+      << copied.out;
+  ASSERT_TRUE(fs::exists(mdb));
+
+  // The plain row again, its double changed: the one column named.
+  {
+    auto file = jet::JetDatabase::Open(mdb.string());
+    jet::TableWriter* t = file->Find(table);
+    ASSERT_NE(t, nullptr);
+    const jet::Column key = t->Schema().columns.at(0);
+    EXPECT_EQ(t->DeleteRowsWhere([&](const std::vector<jet::Cell>& cells) {
+      return StoredKey(key, cells.at(0)) == total;
+    }),
+              1u);
+    std::vector<db::Variant> changed(t->Schema().columns.size());
+    changed[0] = total;
+    changed[1] = 42;
+    changed[5] = 0.25;
+    changed[10] = std::string("变");
+    ASSERT_EQ(t->Append(changed), std::nullopt);
+    file->Commit();
+  }
+  Result value = run("--verify-only");
+  EXPECT_EQ(value.code, 1) << value.out << value.err;
+  EXPECT_TRUE(Contains(value.out, "mismatch     " + table + "  columns differing: c4\n"))
+      << value.out;
+
+  // One row fewer.
+  {
+    auto file = jet::JetDatabase::Open(mdb.string());
+    jet::TableWriter* t = file->Find(table);
+    ASSERT_NE(t, nullptr);
+    const jet::Column key = t->Schema().columns.at(0);
+    EXPECT_EQ(t->DeleteRowsWhere([&](const std::vector<jet::Cell>& cells) {
+      return StoredKey(key, cells.at(0)) == 1;
+    }),
+              1u);
+    file->Commit();
+  }
+  Result deleted = run("--verify-only");
+  EXPECT_EQ(deleted.code, 1) << deleted.out << deleted.err;
+  EXPECT_TRUE(Contains(deleted.out, "rows: source " + std::to_string(total) + ", target " +
+                                        std::to_string(total - 1)))
+      << deleted.out;
 }
 
 // A workbook target is read back: each table's sheets against its source.

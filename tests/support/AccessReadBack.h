@@ -3,6 +3,7 @@
 // command-line tools and npm's mdb-reader (tests/node/read-mdb.mjs), as text to compare.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <sstream>
 #include <string>
@@ -35,6 +36,18 @@ inline std::string JsReaderMissing() {
             "/../node/node_modules/mdb-reader/lib/node/index.js')\" 2>&1",
             &status);
   return status == 0 ? "" : "mdb-reader is not installed (run scripts/setup)";
+}
+
+// How read-mdb.mjs shows a binary value: its length and two sums of its bytes.
+template <typename Bytes>
+std::string JsBytes(const Bytes& bytes) {
+  int64_t sum = 0, placed = 0, place = 0;
+  for (unsigned char b : bytes) {
+    sum = (sum + b) % 1000000007;
+    placed = (placed + b * ++place) % 1000000007;
+  }
+  return "bytes:" + std::to_string(bytes.size()) + ":" + std::to_string(sum) + ":" +
+         std::to_string(placed);
 }
 
 // What mdb-reader reports: "table", "column" and (for the tables named) "row" lines.

@@ -174,9 +174,7 @@ TEST_F(JetFileTest, RowsOfEveryTypeReadBackAsWritten) {
   EXPECT_EQ(rows[0][9], "1850-06-01T00:00:00.000Z");
   EXPECT_EQ(rows[0][10], "true");
   db::Bytes blob = Blob(3 * 1024 * 1024 + 17);
-  long sum = 0;
-  for (uint8_t b : blob) sum = (sum + b) % 1000000007;
-  EXPECT_EQ(rows[0][11], "bytes:" + std::to_string(blob.size()) + ":" + std::to_string(sum));
+  EXPECT_EQ(rows[0][11], test::JsBytes(blob));
   EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL",
                                                "NULL", "NULL", "NULL", "false", "NULL", "2"}));
   EXPECT_EQ(rows[2][9], "2024-02-29T13:45:30.000Z");
