@@ -131,15 +131,12 @@ std::string AccessPath(const Engine& e) {
   return cs.substr(at, cs.find(';', at) - at);
 }
 
-// A string literal in the engine's SQL (MariaDB reads backslashes as escapes).
-std::string Quote(const std::string& s, const Engine& e) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') out += '\'';
-    if (c == '\\' && e.dbms == db::Dbms::MariaDB) out += '\\';
-    out += c;
-  }
-  return out + "'";
+// Bytes as hex digits, for a literal or a comparison by hex().
+template <typename Chars>
+std::string Hex(const Chars& bytes, const char* digits = "0123456789abcdef") {
+  std::string hex;
+  for (unsigned char b : bytes) hex += std::string{digits[b >> 4], digits[b & 15]};
+  return hex;
 }
 
 int SignificantDigits(const std::string& number) {
@@ -175,12 +172,16 @@ std::string HoldsCondition(const AccessValue& value, const Engine& e) {
     }
     case Held::Time:
       return e.dbms == db::Dbms::SQLite ? "datetime(v) = '" + x + "'" : "v = timestamp '" + x + "'";
-    case Held::Text:
-      return (maria ? "v = binary " : "v = ") + Quote(x, e);
+    case Held::Text: {
+      // SQLite and MariaDB compare their bytes (MariaDB's collations ignore case and
+      // trailing blanks); PostgreSQL's text holds no NUL, so no text of its has one.
+      if (!pg) return "hex(v) = '" + Hex(x, "0123456789ABCDEF") + "'";
+      std::string quoted;
+      for (char c : x) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+      return "v = '" + quoted + "'";
+    }
     case Held::Bytes: {
-      static const char* kHex = "0123456789abcdef";
-      std::string hex;
-      for (uint8_t b : value.stored.Blob()) hex += std::string{kHex[b >> 4], kHex[b & 15]};
+      const std::string hex = Hex(value.stored.Blob());
       return pg ? "v = '\\x" + hex + "'::bytea" : "v = x'" + hex + "'";
     }
     case Held::Guid:
@@ -370,9 +371,11 @@ void ExactValues::CopyTheAccessCatalogue() {
     std::string wrong;
     for (size_t i = 0; i < column.values.size(); ++i) {
       const int64_t k = static_cast<int64_t>(i) + 1;
-      if (refused.count(k)) continue;
-      const std::string holds = HoldsCondition(column.values[i], to);
-      if (count(" where k = " + std::to_string(k) + " and " + holds) == 1) continue;
+      const std::string holds =
+          refused.count(k) ? "no row (refused)" : HoldsCondition(column.values[i], to);
+      const std::string where = " where k = " + std::to_string(k);
+      if (count(refused.count(k) ? where : where + " and " + holds) == (refused.count(k) ? 0 : 1))
+        continue;
       auto query = Dst().CreateQuery();
       query->Open("select v from " + t + " where k = " + std::to_string(k), {}, db::Fetch::All);
       const std::string arrived = query->Eof()               ? "no row"

@@ -211,6 +211,12 @@ inline AccessValue Stamp(db::DateTime t, const std::string& expected, const std:
 inline AccessValue Text(const std::string& s) {
   return {db::Variant(s), "", Held::Text, s};
 }
+// A character PostgreSQL's text cannot hold.
+inline AccessValue NulText() {
+  AccessValue v = Text(std::string("a\0b", 3));
+  v.refusedBy = {"PostgreSQL"};
+  return v;
+}
 inline AccessValue Blob(const db::Bytes& b) {
   return {db::Variant(b), "", Held::Bytes, ""};
 }
@@ -265,8 +271,8 @@ inline std::vector<AccessColumn> AccessCatalogue() {
         Stamp({{2024, 2, 29}, {13, 14, 15}, 0}, "2024-02-29 13:14:15", "2024-02-29T13:14:15.000Z"),
         Null()}},
       {"varchar(255)",
-       {Text(""), Text("客户αβγ"), Text(" 前后有空格 "), Text("O'Brien \\ a\tb\nc"),
-        Text(Cycled(text, 255)), Null()}},
+       {Text(""), Text("客户αβγ𠀀"), Text(" 前后有空格 "), Text("O'Brien \\ a\tb\nc"),
+        Text(Cycled(text, 255)), Null(), NulText()}},
       {"memo", {Text(Cycled(memo, 20000)), Text(""), Text("短"), Null()}},
       {"oleobject", {Blob(EveryByte()), Blob({0x00, 0xff, 0x41}), Blob({}), Null()}},
       {"guid",
