@@ -125,8 +125,9 @@ TEST_F(AccessFixture, ReadsUsersWithChineseTextDatesAndBooleans) {
   const auto& f = q->Fields();
   ASSERT_EQ(f.size(), 5u);
   EXPECT_EQ(f[0].name, "UserId");
-  EXPECT_EQ(f[0].category, db::ftInteger);
-  EXPECT_EQ(f[1].category, db::ftString);
+  // Described as Access describes them: an AutoNumber key, text as Unicode text.
+  EXPECT_EQ(f[0].category, db::ftAutoInc);
+  EXPECT_EQ(f[1].category, db::ftWideString);
   EXPECT_EQ(f[1].definedSize, 255);
   EXPECT_EQ(f[3].category, db::ftDateTime);
   EXPECT_EQ(f[4].category, db::ftBoolean);

@@ -37,6 +37,9 @@ Bytes DataPage::Row(uint8_t r) const {
   if (raw & (kDeletedFlag | kOverflowFlag)) return {};
   uint32_t start = raw & kOffsetMask;
   uint32_t end = r == 0 ? kPageSize : (Get16(&bytes_[kHeaderSize + 2 * (r - 1)]) & kOffsetMask);
+  // Rows lie between the offset table and the page's end, each before the one added earlier.
+  if (start < kHeaderSize + 2u * RowCount() || start > end || end > kPageSize)
+    throw JetError("row " + std::to_string(r) + " of a data page is damaged");
   return Bytes(bytes_.begin() + start, bytes_.begin() + end);
 }
 

@@ -6,7 +6,9 @@
 #include <functional>
 
 #include "platform/jet/JetDatabase.h"
+#include "platform/jet/JetReader.h"
 #include "platform/jet/JetSql.h"
+#include "platform/jet/JetTableQuery.h"
 #include "platform/jet/JetText.h"
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/DbError.h"
@@ -47,30 +49,41 @@ class JetAppender : public db::Appender {
   std::vector<db::Variant> row_;
 };
 
-// A query on the reading connection whose statements without a result go where the
-// connection's own Execute sends them (gates run their DDL through a query).
+// Reads the file answers itself; nullptr for a statement it leaves to the reading driver.
+using NativeRead = std::function<std::unique_ptr<db::Query>(const std::string&, db::Fetch)>;
+
+// A query on the reading connection whose whole-table reads are answered from the file and
+// whose statements without a result go where the connection's own Execute sends them (gates
+// run their DDL through a query).
 class JetQuery : public db::Query {
  public:
-  JetQuery(std::unique_ptr<db::Query> inner,
+  JetQuery(std::unique_ptr<db::Query> inner, NativeRead native,
            std::function<int64_t(const std::string&, const db::Params&)> execute)
-      : inner_(std::move(inner)), execute_(std::move(execute)) {}
+      : inner_(std::move(inner)), native_(std::move(native)), execute_(std::move(execute)) {}
   void Open(const std::string& sql, const db::Params& params, db::Fetch fetch) override {
-    inner_->Open(sql, params, fetch);
+    own_.reset();
+    if (params.empty()) own_ = native_(sql, fetch);
+    if (!own_) inner_->Open(sql, params, fetch);
   }
   int64_t Execute(const std::string& sql, const db::Params& params) override {
     return execute_(sql, params);
   }
-  bool IsOpen() const override { return inner_->IsOpen(); }
-  void Close() override { inner_->Close(); }
-  const std::vector<db::FieldDesc>& Fields() const override { return inner_->Fields(); }
-  bool Eof() const override { return inner_->Eof(); }
-  void Next() override { inner_->Next(); }
-  void First() override { inner_->First(); }
-  const db::Variant& Value(size_t i) const override { return inner_->Value(i); }
-  int64_t RecordCount() const override { return inner_->RecordCount(); }
+  bool IsOpen() const override { return Active().IsOpen(); }
+  void Close() override {
+    own_.reset();
+    inner_->Close();
+  }
+  const std::vector<db::FieldDesc>& Fields() const override { return Active().Fields(); }
+  bool Eof() const override { return Active().Eof(); }
+  void Next() override { Active().Next(); }
+  void First() override { Active().First(); }
+  const db::Variant& Value(size_t i) const override { return Active().Value(i); }
+  int64_t RecordCount() const override { return Active().RecordCount(); }
 
  private:
-  std::unique_ptr<db::Query> inner_;
+  db::Query& Active() const { return own_ ? *own_ : *inner_; }
+  std::unique_ptr<db::Query> inner_, own_;
+  NativeRead native_;
   std::function<int64_t(const std::string&, const db::Params&)> execute_;
 };
 
@@ -142,9 +155,11 @@ class JetConnection : public db::Connection {
     if (path_.empty()) return inner_->CreateQuery();
     return std::make_unique<JetQuery>(
         Reader().CreateQuery(),
+        [this](const std::string& sql, db::Fetch fetch) { return ReadFromFile(sql, fetch); },
         [this](const std::string& sql, const db::Params& p) { return Execute(sql, p); });
   }
   std::unique_ptr<db::Query> StreamTable(const std::string& table) override {
+    if (auto own = ReadFromFile(SelectRows{table}, db::Fetch::Stream)) return own;
     return Reader().StreamTable(table);
   }
   std::unique_ptr<db::Appender> CreateAppender(const std::string& table, size_t columns) override {
@@ -191,6 +206,31 @@ class JetConnection : public db::Connection {
     } catch (const JetError& e) {
       throw db::DbError(e.what());
     }
+  }
+  std::unique_ptr<db::Query> ReadFromFile(const std::string& sql, db::Fetch fetch) {
+    if (path_.empty()) return nullptr;
+    auto select = ParseSelect(sql);
+    return select ? ReadFromFile(*select, fetch) : nullptr;
+  }
+  // Whole tables of a Jet 4 file come from the file; a Jet 3 file, a name the catalog does
+  // not list (a query) or a file the reader cannot open goes to the driver, which reports.
+  std::unique_ptr<db::Query> ReadFromFile(const SelectRows& select, db::Fetch fetch) {
+    if (path_.empty()) return nullptr;
+    if (writer_ && stale_) Guard([&] { writer_->Commit(); });
+    std::shared_ptr<const JetReader> reader;
+    try {
+      reader = JetReader::Open(path_);
+    } catch (const JetError&) {
+      return nullptr;
+    }
+    const JetReader::Table* table = reader ? reader->Find(select.table) : nullptr;
+    if (!table) return nullptr;
+    if (select.count) {
+      int64_t rows = 0;
+      Guard([&] { rows = reader->CountRows(*table); });
+      return RowCountQuery(rows);
+    }
+    return TableRowsQuery(reader, *table, fetch, select.noRows);
   }
   JetDatabase& Writer() {
     if (!writer_) writer_ = JetDatabase::Open(path_);

@@ -73,6 +73,31 @@ class Parser {
  public:
   explicit Parser(const std::string& sql) : sql_(sql), t_(Tokenize(sql)) {}
 
+  std::optional<SelectRows> ParseSelectRows() {
+    SelectRows q;
+    if (!Accept("select")) return std::nullopt;
+    if (Accept("count")) {
+      if (!Accept("(") || !Accept("*") || !Accept(")")) return std::nullopt;
+      q.count = true;
+    } else if (!Accept("*")) {
+      return std::nullopt;
+    }
+    if (!Accept("from") || (Peek().kind != Token::Name && Peek().kind != Token::Word))
+      return std::nullopt;
+    q.table = Take().text;
+    if (!q.count && Accept("where")) {
+      // The column probe: a condition no row meets.
+      Token a = Take();
+      if (!Accept("=")) return std::nullopt;
+      Token b = Take();
+      if (a.kind != Token::Number || b.kind != Token::Number || a.text == b.text)
+        return std::nullopt;
+      q.noRows = true;
+    }
+    if (Peek().kind != Token::End) return std::nullopt;
+    return q;
+  }
+
   Statement Parse() {
     if (Accept("create")) {
       Expect("table");
@@ -305,6 +330,14 @@ const std::vector<db::ProviderTypeRow>& WrittenTypes() {
       {"GUID", 72, 16, true},
   };
   return kTypes;
+}
+
+std::optional<SelectRows> ParseSelect(const std::string& sql) {
+  try {
+    return Parser(sql).ParseSelectRows();
+  } catch (const JetError&) {
+    return std::nullopt;  // an unclosed name: the driver gives its own error
+  }
 }
 
 Statement ParseStatement(const std::string& sql) {

@@ -1,5 +1,8 @@
 #include "platform/jet/SystemCatalog.h"
 
+#include "platform/jet/JetText.h"
+#include "platform/text/Utf8.h"
+
 namespace mvq::jet {
 
 namespace {
@@ -99,6 +102,19 @@ std::vector<std::vector<db::Variant>> ContainerRows(const db::DateTime& when) {
   for (const char* name : {"DataAccessPages", "Forms", "Modules", "Reports", "Scripts", "SysRel"})
     rows.push_back(CatalogRow(id++, kRootContainer, name, kContainerType, 0, when));
   return rows;
+}
+
+std::optional<std::pair<uint32_t, std::string>> CatalogTableOf(const std::vector<Cell>& cells) {
+  // Id, ParentId, Name and Type are the catalog's first four columns.
+  if (cells.size() < 4 || cells[0].null || cells[2].null || cells[3].null ||
+      cells[3].bytes.size() < 2 || cells[0].bytes.size() < 4 ||
+      int16_t(Get16(cells[3].bytes.data())) != kTableObject)
+    return std::nullopt;
+  int32_t parent =
+      cells[1].null || cells[1].bytes.size() < 4 ? 0 : int32_t(Get32(cells[1].bytes.data()));
+  if (parent != kTablesContainer) return std::nullopt;
+  return std::make_pair(Get32(cells[0].bytes.data()),
+                        text::Utf16ToUtf8(StoredText(cells[2].bytes)));
 }
 
 }  // namespace mvq::jet

@@ -18,6 +18,11 @@ constexpr uint8_t kUniqueIndex = 0x01, kIgnoreNulls = 0x02, kRequiredIndex = 0x0
                   kIndexAlways = 0x80;
 constexpr uint32_t kHeaderSize = 8, kFirstFields = 63;
 
+// Definitions come from files of any origin: every read is checked against the buffer.
+void Need(const Bytes& b, size_t end) {
+  if (end > b.size()) throw JetError("table definition cut short");
+}
+
 void Name(ByteWriter& w, const std::string& name) {
   Bytes b = Utf16Le(text::Utf8ToUtf16(name));
   w.U16(uint16_t(b.size()));
@@ -131,6 +136,19 @@ std::vector<Page> EncodeTableDef(const TableSchema& t, const TableDefState& s) {
   return pages;
 }
 
+std::vector<std::pair<uint32_t, Page>> ReadTableDefPages(
+    uint32_t first, const std::function<Page(uint32_t)>& read) {
+  std::vector<std::pair<uint32_t, Page>> pages;
+  // 64 pages hold any definition Jet makes; more is a loop in a damaged file.
+  for (uint32_t p = first; p && pages.size() < 64; p = Get32(&pages.back().second[4])) {
+    Page page = read(p);
+    if (page.size() != kPageSize || page[0] != uint8_t(PageKind::TableDef))
+      throw JetError("page " + std::to_string(p) + " is no table definition");
+    pages.emplace_back(p, std::move(page));
+  }
+  return pages;
+}
+
 Bytes JoinTableDef(const std::vector<Page>& pages) {
   Bytes b(pages.front().begin(), pages.front().end());
   for (size_t i = 1; i < pages.size(); ++i)
@@ -140,11 +158,14 @@ Bytes JoinTableDef(const std::vector<Page>& pages) {
 
 TableSchema DecodeTableSchema(const Bytes& b) {
   TableSchema t;
+  Need(b, kFirstFields);
   t.system = b[40] == kSystemTable;
   uint16_t n = Get16(&b[45]);
   uint32_t logical = Get32(&b[47]), real = Get32(&b[51]);
   size_t at = kFirstFields + 12 * size_t(real);
+  Need(b, at + 52 * size_t(real));
   for (uint16_t i = 0; i < n; ++i, at += 25) {
+    Need(b, at + 25);
     Column c;
     c.type = ColType(b[at]);
     c.number = Get16(&b[at + 5]);
@@ -163,7 +184,9 @@ TableSchema DecodeTableSchema(const Bytes& b) {
     t.columns.push_back(c);
   }
   for (Column& c : t.columns) {
+    Need(b, at + 2);
     uint16_t len = Get16(&b[at]);
+    Need(b, at + 2 + len);
     std::u16string name =
         StoredText(Bytes(b.begin() + long(at) + 2, b.begin() + long(at) + 2 + len));
     c.name = text::Utf16ToUtf8(name);
@@ -173,6 +196,7 @@ TableSchema DecodeTableSchema(const Bytes& b) {
             [](const Column& x, const Column& y) { return x.number < y.number; });
   std::vector<Index> reals(real);
   for (uint32_t i = 0; i < real; ++i, at += 52) {
+    Need(b, at + 52);
     for (size_t k = 0; k < 10; ++k) {
       uint16_t col = Get16(&b[at + 4 + 3 * k]);
       if (col != 0xffff) reals[i].columns.push_back(col);
@@ -183,12 +207,16 @@ TableSchema DecodeTableSchema(const Bytes& b) {
     reals[i].required = flags & kRequiredIndex;
   }
   for (uint32_t i = 0; i < logical; ++i, at += 28) {
-    Index ix = reals.at(Get32(&b[at + 8]));
+    Need(b, at + 28);
+    if (Get32(&b[at + 8]) >= reals.size()) throw JetError("index names no index data");
+    Index ix = reals[Get32(&b[at + 8])];
     ix.primary = b[at + 23] == 1;
     t.indexes.push_back(ix);
   }
   for (Index& ix : t.indexes) {
+    Need(b, at + 2);
     uint16_t len = Get16(&b[at]);
+    Need(b, at + 2 + len);
     ix.name = text::Utf16ToUtf8(
         StoredText(Bytes(b.begin() + long(at) + 2, b.begin() + long(at) + 2 + len)));
     at += 2 + len;
@@ -198,6 +226,7 @@ TableSchema DecodeTableSchema(const Bytes& b) {
 
 TableDefState DecodeTableDefState(const Bytes& b, const TableSchema& t) {
   TableDefState s;
+  Need(b, kFirstFields);
   s.rowCount = Get32(&b[16]);
   s.nextAutoNumber = Get32(&b[20]);
   auto ref = [](uint32_t v) { return RowRef{v >> 8, uint8_t(v)}; };
@@ -205,12 +234,20 @@ TableDefState DecodeTableDefState(const Bytes& b, const TableSchema& t) {
   s.freeMap = ref(Get32(&b[59]));
   uint32_t logical = Get32(&b[47]), real = Get32(&b[51]);
   size_t at = kFirstFields + 12 * size_t(real) + 25 * t.columns.size();
-  for (size_t i = 0; i < t.columns.size(); ++i) at += 2 + Get16(&b[at]);
-  for (uint32_t i = 0; i < real; ++i, at += 52)
+  for (size_t i = 0; i < t.columns.size(); ++i) {
+    Need(b, at + 2);
+    at += 2 + Get16(&b[at]);
+  }
+  for (uint32_t i = 0; i < real; ++i, at += 52) {
+    Need(b, at + 52);
     s.indexes.push_back({ref(Get32(&b[at + 34])), Get32(&b[at + 38])});
+  }
   at += 28 * size_t(logical);
-  for (uint32_t i = 0; i < logical; ++i) at += 2 + Get16(&b[at]);
-  while (at + 2 <= b.size() && Get16(&b[at]) != 0xffff) {
+  for (uint32_t i = 0; i < logical; ++i) {
+    Need(b, at + 2);
+    at += 2 + Get16(&b[at]);
+  }
+  while (at + 10 <= b.size() && Get16(&b[at]) != 0xffff) {
     s.longColumns.push_back({ref(Get32(&b[at + 2])), ref(Get32(&b[at + 6]))});
     at += 10;
   }

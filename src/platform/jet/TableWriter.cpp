@@ -5,8 +5,10 @@
 
 #include "platform/jet/IndexPages.h"
 #include "platform/jet/JetText.h"
+#include "platform/jet/LongValue.h"
 #include "platform/jet/PageFile.h"
 #include "platform/jet/RowCodec.h"
+#include "platform/jet/SystemCatalog.h"
 #include "platform/jet/ValueCodec.h"
 #include "platform/text/AsciiCase.h"
 #include "platform/text/Utf8.h"
@@ -14,19 +16,11 @@
 namespace mvq::jet {
 
 namespace {
-constexpr uint32_t kInlineLongValue = 64;    // long values this short stay in the row
+constexpr uint32_t kInlineMax = 64;          // long values this short stay in the row
 constexpr uint32_t kSingleRecordMax = 4000;  // up to this, one record on a shared page
 constexpr uint32_t kChunkData = DataPage::kMaxRowBytes - 4;  // a chained record's data
-constexpr uint32_t kMaxLongValue = 0xffffff;                 // the length field holds 24 bits
-constexpr uint8_t kInlineFlag = 0x80, kSingleFlag = 0x40, kChainFlag = 0x00;
 constexpr size_t kMaxMapRows = (DataPage::kMaxRowBytes + 2) / (UsageMap::kRowSize + 2);
 
-Bytes LongHeader(size_t length, uint8_t flag, uint32_t pointer) {
-  Bytes h(12, 0);
-  Put32(h.data(), uint32_t(length) | (uint32_t(flag) << 24));
-  Put32(&h[4], pointer);
-  return h;
-}
 }  // namespace
 
 TableWriter::TableWriter(PageFile& file, TableSchema schema)
@@ -55,11 +49,10 @@ TableWriter::TableWriter(PageFile& file, uint32_t tdefPage, std::string name) : 
 void TableWriter::Load(uint32_t tdefPage) {
   std::vector<Page> pages;
   tdefPages_.clear();
-  for (uint32_t p = tdefPage; p && pages.size() < 64; p = Get32(&pages.back()[4])) {
-    pages.push_back(file_.Read(p));
-    if (pages.back()[0] != uint8_t(PageKind::TableDef))
-      throw JetError("page " + std::to_string(p) + " is no table definition");
-    tdefPages_.push_back(p);
+  for (auto& [number, page] :
+       ReadTableDefPages(tdefPage, [&](uint32_t p) { return file_.Read(p); })) {
+    tdefPages_.push_back(number);
+    pages.push_back(std::move(page));
   }
   Bytes def = JoinTableDef(pages);
   // The definition holds no name: the catalog does.
@@ -157,10 +150,10 @@ std::optional<std::string> TableWriter::Append(const std::vector<db::Variant>& v
         longData[i] = EncodeLongValue(c, v);
         if (longData[i].size() > kMaxLongValue)
           throw JetError("value of column " + c.name + " over the 16 MB this writer stores");
-        cell.bytes = longData[i].size() <= kInlineLongValue
-                         ? LongHeader(longData[i].size(), kInlineFlag, 0)
-                         : LongHeader(0, 0, 0);
-        if (longData[i].size() <= kInlineLongValue)
+        cell.bytes = longData[i].size() <= kInlineMax
+                         ? LongValueHeader(longData[i].size(), kInlineLongValue, 0)
+                         : LongValueHeader(0, 0, 0);
+        if (longData[i].size() <= kInlineMax)
           cell.bytes.insert(cell.bytes.end(), longData[i].begin(), longData[i].end());
       } else {
         cell.bytes = EncodeVariable(c, v);
@@ -183,7 +176,7 @@ std::optional<std::string> TableWriter::Append(const std::vector<db::Variant>& v
       const Column& c = schema_.columns[i];
       if (!c.IsLongValue()) continue;
       LongColumn& lc = longs_[lv++];
-      if (!cells[i].null && longData[i].size() > kInlineLongValue)
+      if (!cells[i].null && longData[i].size() > kInlineMax)
         cells[i].bytes = WriteLongValue(lc, longData[i], false);
     }
     RowRef at = PutRow(EncodeRow(schema_, cells));
@@ -211,7 +204,7 @@ Bytes TableWriter::WriteLongValue(LongColumn& lc, const Bytes& data, bool) {
       lc.used.pages.insert(lc.currentPage);
     }
     uint8_t r = lc.current->Add(data);
-    return LongHeader(data.size(), kSingleFlag, RowRef{lc.currentPage, r}.Packed());
+    return LongValueHeader(data.size(), kSingleLongValue, RowRef{lc.currentPage, r}.Packed());
   }
   size_t chunks = (data.size() + kChunkData - 1) / kChunkData;
   std::vector<uint32_t> pages(chunks);
@@ -226,7 +219,7 @@ Bytes TableWriter::WriteLongValue(LongColumn& lc, const Bytes& data, bool) {
     file_.Write(pages[i], page.Image());
     lc.used.pages.insert(pages[i]);
   }
-  return LongHeader(data.size(), kChainFlag, RowRef{pages[0], 0}.Packed());
+  return LongValueHeader(data.size(), kChainLongValue, RowRef{pages[0], 0}.Packed());
 }
 
 RowRef TableWriter::PutRow(const Bytes& row) {
@@ -404,11 +397,7 @@ void TableWriter::ForEachStoredRow(
 std::vector<std::pair<uint32_t, std::string>> TableWriter::CatalogTables() const {
   std::vector<std::pair<uint32_t, std::string>> out;
   ForEachStoredRow([&](RowRef, const std::vector<Cell>& cells) {
-    if (cells[0].null || cells[2].null || cells[3].null || Get16(cells[3].bytes.data()) != 1)
-      return;
-    int32_t parent = cells[1].null ? 0 : int32_t(Get32(cells[1].bytes.data()));
-    if (parent != 0x0F000001) return;
-    out.emplace_back(Get32(cells[0].bytes.data()), text::Utf16ToUtf8(StoredText(cells[2].bytes)));
+    if (auto table = CatalogTableOf(cells)) out.push_back(std::move(*table));
   });
   return out;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/jet/JetText.h"
 #include "platform/text/AsciiCase.h"
+#include "platform/text/Calendar.h"
 #include "platform/text/Utf8.h"
 
 namespace mvq::jet {
@@ -91,26 +92,11 @@ std::string DecimalText(const db::Variant& v) {
   return v.AsText();
 }
 
-int64_t DaysFromCivil(int y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = unsigned(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return int64_t(era) * 146097 + int64_t(doe) - 719468;
-}
-
 }  // namespace
 
-static bool IsCivilDate(const db::Date& d) {
-  static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > kDays[d.month - 1]) return false;
-  const bool leap = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
-  return d.month != 2 || d.day < 29 || leap;
-}
-
 double JetDate(const db::DateTime& t) {
-  int64_t days = DaysFromCivil(t.date.year, t.date.month, t.date.day) - DaysFromCivil(1899, 12, 30);
+  int64_t days = text::DaysFromCivil(t.date.year, t.date.month, t.date.day) -
+                 text::DaysFromCivil(1899, 12, 30);
   double frac =
       (t.time.hour * 3600.0 + t.time.minute * 60.0 + t.time.second + t.fraction / 1e9) / 86400.0;
   return days < 0 ? double(days) - frac : double(days) + frac;
@@ -177,7 +163,8 @@ Bytes EncodeFixed(const Column& c, const db::Variant& v) {
         throw JetError("not a date for column " + c.name + ": " + v.AsText());
       if (t.date.year < 100 || t.date.year > 9999) OutOfRange(c, v);
       // A zero month or day (MariaDB's '2024-00-15') would count back into another date.
-      if (!IsCivilDate(t.date) || t.time.hour > 23 || t.time.minute > 59 || t.time.second > 59)
+      if (!text::IsCalendarDate(t.date.year, t.date.month, t.date.day) || t.time.hour > 23 ||
+          t.time.minute > 59 || t.time.second > 59)
         throw JetError("not a date for column " + c.name + ": " + v.AsText());
       double d = JetDate(t);
       std::memcpy(out.data(), &d, 8);

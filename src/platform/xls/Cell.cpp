@@ -3,25 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/text/Calendar.h"
+
 namespace mvq::xls {
 namespace {
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-bool IsCalendarDate(int y, int m, int d) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (m < 1 || m > 12 || d < 1) return false;
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
-}
+using text::DaysFromCivil;
+using text::IsCalendarDate;
 
 double DayFraction(int hour, int minute, int second, uint32_t nanos) {
   return (hour * 3600.0 + minute * 60.0 + second + nanos / 1e9) / 86400.0;
