@@ -173,9 +173,11 @@ std::string HoldsCondition(const AccessValue& value, const Engine& e) {
     case Held::Time:
       return e.dbms == db::Dbms::SQLite ? "datetime(v) = '" + x + "'" : "v = timestamp '" + x + "'";
     case Held::Text: {
-      // SQLite and MariaDB compare their bytes (MariaDB's collations ignore case and
-      // trailing blanks); PostgreSQL's text holds no NUL, so no text of its has one.
-      if (!pg) return "hex(v) = '" + Hex(x, "0123456789ABCDEF") + "'";
+      // SQLite and MariaDB compare the bytes (MariaDB's collations ignore case and trailing
+      // blanks, SQLite's literals end at a NUL); PostgreSQL compares its text exactly.
+      const std::string bytes = "hex(v) = '" + Hex(x, "0123456789ABCDEF") + "'";
+      if (maria) return bytes;
+      if (!pg) return "typeof(v) = 'text' and " + bytes;
       std::string quoted;
       for (char c : x) quoted += c == '\'' ? std::string("''") : std::string(1, c);
       return "v = '" + quoted + "'";
