@@ -1,6 +1,8 @@
 // One SQLite table of rows x 5 columns carried by ConvertTable in the custom direction into a
 // new Access file (our Jet writer), side by side in one run with Texpexcel writing the same
-// rows into a .xls, and with mdb-export reading the finished file (the reader's floor). Then
+// rows into a .xls, and with mdb-export reading the finished file (the reader's floor); the
+// finished file read whole through the program's connection (our reader) and through the
+// MDBTools driver alone, side by side. Then
 // the data page fill our checker reports, and the peak resident memory of the Access copy
 // at growing table sizes. Every phase runs in a process of its own. See README.md.
 //
@@ -23,6 +25,8 @@
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
 #include "platform/jet/JetChecker.h"
+#include "platform/odbc/Connection.h"
+#include "platform/odbc/OdbcConnection.h"
 #include "support/CurrentDirection.h"
 #include "support/utLog.h"
 
@@ -84,6 +88,21 @@ int ToXls(const std::string& source, const std::string& xls) {
   return 0;
 }
 
+// Every row of t streamed and every value touched; fromFile: through the program's
+// connection, which reads the file itself, else through the MDBTools driver alone.
+int ReadAll(const std::string& mdb, bool fromFile, long long expected) {
+  auto c = fromFile ? mvq::db::NewConnection() : mvq::db::CreateOdbcConnection();
+  c->Open("DRIVER={MDBTools};DBQ=" + mdb);
+  auto q = c->StreamTable("t");
+  long long n = 0;
+  size_t bytes = 0;
+  for (; !q->Eof(); q->Next(), ++n)
+    for (size_t i = 0; i < q->Fields().size(); ++i) bytes += q->Value(i).AsText().size();
+  std::printf("  %s: %lld rows, %zu bytes of text\n", fromFile ? "our reader" : "MDBTools", n,
+              bytes);
+  return n == expected ? 0 : 1;
+}
+
 long long MdbCount(const std::string& mdb) {
   FILE* p = popen(("mdb-count '" + mdb + "' t").c_str(), "r");
   long long n = -1;
@@ -114,6 +133,8 @@ int main(int argc, char** argv) {
   const ChildResult reader = MeasureChild(
       [&] { return std::system(("mdb-export '" + mdb + "' t > /dev/null").c_str()) == 0 ? 0 : 1; });
   const long long written = MdbCount(mdb);
+  const ChildResult ours = MeasureChild([&] { return ReadAll(mdb, true, rows); });
+  const ChildResult mdbtools = MeasureChild([&] { return ReadAll(mdb, false, rows); });
 
   std::printf("%-36s %9s %11s %12s %10s\n", "run", "seconds", "rows/s", "peak RSS MB", "file MB");
   auto line = [&](const char* name, const ChildResult& r, const std::string& file) {
@@ -124,9 +145,13 @@ int main(int argc, char** argv) {
   line("ConvertTable SQLite -> new .mdb", access, mdb);
   line("Texpexcel SQLite -> .xls", excel, xls);
   line("mdb-export of the .mdb (reader)", reader, "");
+  line("the .mdb streamed by our reader", ours, "");
+  line("the .mdb streamed by MDBTools' driver", mdbtools, "");
   std::printf("Access rows/s over .xls rows/s: %.2f (goal >= 0.8)\n",
               excel.seconds > 0 && access.seconds > 0 ? excel.seconds / access.seconds : 0.0);
   std::printf("rows in the .mdb (mdb-count): %lld\n", written);
+  std::printf("our reader's rows/s over MDBTools' driver's: %.2f\n",
+              ours.seconds > 0 && mdbtools.seconds > 0 ? mdbtools.seconds / ours.seconds : 0.0);
   // The checker walks the file in a child too: its memory stays out of the series below.
   const ChildResult checked = MeasureChild([&] {
     const mvq::jet::CheckReport check = mvq::jet::CheckFile(mdb);
@@ -136,7 +161,8 @@ int main(int argc, char** argv) {
   });
 
   std::printf("\n%-12s %12s %9s  (goal: <= 50 MB, flat)\n", "rows", "peak RSS MB", "seconds");
-  bool ok = access.ok && excel.ok && reader.ok && written == rows && checked.ok;
+  bool ok =
+      access.ok && excel.ok && reader.ok && written == rows && checked.ok && ours.ok && mdbtools.ok;
   for (long long n : sizes) {
     const std::string src = Source(dir, n);
     const std::string out = (dir / "series.mdb").string();
