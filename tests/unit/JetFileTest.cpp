@@ -8,12 +8,17 @@
 #include "platform/jet/PageFile.h"
 #include "platform/jet/TableDefPage.h"
 #include "support/AccessReadBack.h"
+#include "support/JetColumns.h"
 #include "support/TempDir.h"
 
 namespace mvq::jet {
 namespace {
 
 using db::Variant;
+using test::At;
+Column Col(const char* n, ColType t, uint16_t length = 0) {
+  return test::JetCol(n, t, length);
+}
 using test::JsDump;
 
 const char* const kSystemTables[] = {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"};
@@ -29,14 +34,6 @@ void ExpectSound(const std::string& path) {
   EXPECT_TRUE(r.problems.empty()) << all;
   EXPECT_TRUE(r.unowned.empty()) << r.unowned.size() << " pages owned by nothing, first "
                                  << (r.unowned.empty() ? 0 : r.unowned.front());
-}
-
-Column Col(const char* name, ColType t, uint16_t length = 0) {
-  Column c;
-  c.name = name;
-  c.type = t;
-  c.length = length;
-  return c;
 }
 
 // Every type the program's CREATE TABLE texts name, keyed on a Counter.
@@ -65,10 +62,6 @@ db::Bytes Blob(size_t n) {
   db::Bytes b(n);
   for (size_t i = 0; i < n; ++i) b[i] = uint8_t((i * 7 + i / 251) & 0xff);
   return b;
-}
-
-db::DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return {{int16_t(y), uint16_t(mo), uint16_t(d)}, {uint16_t(h), uint16_t(mi), uint16_t(s)}, 0};
 }
 
 // Rows keyed 0..count-1 with a 300-character memo, the other fields null.

@@ -14,6 +14,7 @@
 #include "platform/jet/ValueCodec.h"
 #include "platform/jet/ValueDecode.h"
 #include "support/AccessReadBack.h"
+#include "support/JetColumns.h"
 #include "support/TempDir.h"
 #include "support/VariantPrint.h"
 
@@ -21,17 +22,9 @@ namespace mvq::jet {
 namespace {
 
 using db::Variant;
-
-Column Col(const char* name, ColType t, uint16_t length = 0) {
-  Column c;
-  c.name = name;
-  c.type = t;
-  c.length = length;
-  return c;
-}
-
-db::DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, uint32_t ns = 0) {
-  return {{int16_t(y), uint16_t(mo), uint16_t(d)}, {uint16_t(h), uint16_t(mi), uint16_t(s)}, ns};
+using test::At;
+Column Col(const char* n, ColType t, uint16_t length = 0) {
+  return test::JetCol(n, t, length);
 }
 
 // One column per type; each row sets one column and leaves the rest null.
