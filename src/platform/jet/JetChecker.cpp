@@ -119,10 +119,15 @@ class Walker {
       ++report_.dataPages;
       fillSum_ += 1.0 - double(page.FreeSpace()) / double(kPageSize - DataPage::kHeaderSize);
       for (uint8_t r = 0; r < page.RowCount(); ++r) {
-        Bytes row = page.Row(r);
-        if (row.empty()) continue;
+        std::optional<Bytes> row;
+        try {
+          row = LiveRow(page, r, tdef, [&](uint32_t at) { return Read(at); });
+        } catch (const JetError& e) {
+          Problem(who + ": page " + std::to_string(p) + ": " + e.what());
+        }
+        if (!row) continue;
         live.insert({p, r});
-        if (tdef == 2) catalogRows_.push_back(DecodeRow(t, row));
+        if (tdef == 2) catalogRows_.push_back(DecodeRow(t, *row));
       }
     }
     if (live.size() != s.rowCount)

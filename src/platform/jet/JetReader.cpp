@@ -33,12 +33,15 @@ std::unique_ptr<JetReader> JetReader::Open(const std::string& path) {
   // Jet 4 and later keep the version at 0x14 (0: Jet 3, with pages of another size).
   if (std::memcmp(&header[4], "Standard Jet DB", 15) != 0 || header[0x14] != 1) return nullptr;
   Loaded catalog = r->Load({"MSysObjects", kCatalogPage});
+  auto read = [&](uint32_t p) { return r->Read(p); };
   for (uint32_t p : catalog.pages) {
-    DataPage page = DataPage::FromBytes(r->Read(p));
+    Page bytes = r->Read(p);
+    if (!IsDataPageOf(bytes, kCatalogPage)) continue;
+    DataPage page = DataPage::FromBytes(bytes);
     for (uint16_t k = 0; k < page.RowCount() && k < kMaxRowsPerPage; ++k) {
-      Bytes row = page.Row(uint8_t(k));
-      if (row.empty()) continue;
-      if (auto t = CatalogTableOf(DecodeRow(catalog.schema, row)))
+      auto row = LiveRow(page, uint8_t(k), kCatalogPage, read);
+      if (!row) continue;
+      if (auto t = CatalogTableOf(DecodeRow(catalog.schema, *row)))
         r->tables_.push_back({t->second, t->first});
     }
   }
@@ -105,9 +108,9 @@ class PageCursor : public JetReader::Cursor {
   bool Next(std::vector<db::Variant>& row) override {
     for (;;) {
       if (page_ && next_ < page_->RowCount() && next_ < kMaxRowsPerPage) {
-        Bytes stored = page_->Row(uint8_t(next_++));
-        if (stored.empty()) continue;
-        std::vector<Cell> cells = DecodeRow(schema_, stored);
+        auto stored = LiveRow(*page_, uint8_t(next_++), owner_, read_);
+        if (!stored) continue;
+        std::vector<Cell> cells = DecodeRow(schema_, *stored);
         row.resize(cells.size());
         auto longValue = [&](const Bytes& ref) { return ReadLongValue(ref, read_); };
         for (size_t i = 0; i < cells.size(); ++i)
@@ -148,7 +151,9 @@ int64_t JetReader::CountRows(const Table& t) const {
     if (!IsDataPageOf(bytes, t.definitionPage)) continue;
     DataPage page = DataPage::FromBytes(bytes);
     for (uint16_t k = 0; k < page.RowCount() && k < kMaxRowsPerPage; ++k)
-      n += !page.Row(uint8_t(k)).empty();
+      n += LiveRow(page, uint8_t(k), t.definitionPage, [&](uint32_t at) {
+             return Read(at);
+           }).has_value();
   }
   return n;
 }

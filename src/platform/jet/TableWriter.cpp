@@ -388,8 +388,8 @@ void TableWriter::ForEachStoredRow(
   for (uint32_t p : used_.pages) {
     DataPage page = DataPage::FromBytes(file_.Read(p));
     for (uint8_t r = 0; r < page.RowCount(); ++r) {
-      Bytes row = page.Row(r);
-      if (!row.empty()) f({p, r}, DecodeRow(schema_, row));
+      auto row = LiveRow(page, r, DefinitionPage(), [&](uint32_t at) { return file_.Read(at); });
+      if (row) f({p, r}, DecodeRow(schema_, *row));
     }
   }
 }
