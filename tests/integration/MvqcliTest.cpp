@@ -995,6 +995,10 @@ TEST_F(Mvqcli, VerifyIntoANewAccessFileFindsAValueAndARowChangedInIt) {
   const std::string src = SqliteCs("catalogue.db");
   const std::string table = "cli_access_verify";
   const auto catalogue = SqliteCatalogue();
+  // The plain row below names these three.
+  ASSERT_EQ(catalogue[0].type, "integer");
+  ASSERT_EQ(catalogue[4].type, "double");
+  ASSERT_EQ(catalogue[9].type, "text");
   size_t rows = 0;
   std::string columns = "id integer primary key";
   for (size_t c = 0; c < catalogue.size(); ++c) {
@@ -1023,9 +1027,6 @@ TEST_F(Mvqcli, VerifyIntoANewAccessFileFindsAValueAndARowChangedInIt) {
     return Run(
         {"--direction", "9", "--source", src, "--mdb", mdb.string(), "--tables", table, verify});
   };
-  ASSERT_EQ(catalogue[0].type, "integer");
-  ASSERT_EQ(catalogue[4].type, "double");
-  ASSERT_EQ(catalogue[9].type, "text");
 
   Result copied = run("--verify");
   EXPECT_EQ(copied.code, 0) << copied.out << copied.err << LogText();
