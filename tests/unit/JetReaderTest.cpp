@@ -13,8 +13,10 @@
 #include "platform/jet/JetReader.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/JetTableQuery.h"
+#include "platform/jet/JetText.h"
 #include "platform/jet/ValueCodec.h"
 #include "platform/jet/ValueDecode.h"
+#include "platform/text/Utf8.h"
 #include "support/AccessReadBack.h"
 #include "support/JetColumns.h"
 #include "support/TempDir.h"
@@ -236,6 +238,26 @@ TEST(JetReaderDates, EveryDayAndSecondReadsBackAsWritten) {
   EXPECT_EQ(FromJetDate(1.0 - 1e-12), At(1899, 12, 31));  // a millisecond rounds to the next day
   EXPECT_THROW(FromJetDate(std::nan("")), JetError);
   EXPECT_THROW(FromJetDate(1e300), JetError);
+}
+
+TEST(JetReaderText, EitherStoredFormReadsBackAndALoneSurrogateIsKeptWhereATargetFindsIt) {
+  Column text = Col("TX", ColType::Text, 2 * 20);
+  auto read = [&](const Bytes& stored) {
+    Cell cell;
+    cell.null = false;
+    cell.bytes = stored;
+    return DecodeValue(text, cell, {});
+  };
+  EXPECT_EQ(read(CompressedText(u"plain")), Variant("plain"));
+  // The compressed form switches to two bytes a character at a zero byte.
+  EXPECT_EQ(read({0xff, 0xfe, 'a', 0, 0x2d, 0x4e, 0, 'b'}), Variant("a中b"));
+  EXPECT_EQ(read(Utf16Le(u"客户")), Variant("客户"));
+  EXPECT_EQ(read({}), Variant(""));
+  const Variant lone = read(Utf16Le(std::u16string{u'a', char16_t(0xD800), u'b'}));
+  EXPECT_EQ(lone, Variant("a\xED\xA0\x80"
+                          "b"));
+  EXPECT_FALSE(text::IsValidUtf8(lone.Str()));
+  EXPECT_EQ(read(Utf16Le(u"😀")), Variant("\xF0\x9F\x98\x80"));
 }
 
 TEST(JetSelect, WholeTableReadsAreRecognisedAndOthersLeftToTheDriver) {

@@ -50,6 +50,13 @@ std::string GuidText(const Bytes& b) {
   return s + "}";
 }
 
+// Access keeps any UTF-16 units, a lone surrogate among them: it is carried in the
+// three-byte form UTF-8 refuses, so that a target which takes only valid text refuses its
+// row rather than receive another character in its place.
+std::string TextOf(const std::u16string& s) {
+  return text::Utf16ToUtf8(s, text::LoneSurrogates::Keep);
+}
+
 }  // namespace
 
 db::DateTime FromJetDate(double v) {
@@ -115,9 +122,9 @@ db::Variant DecodeValue(const Column& c, const Cell& cell,
     case ColType::Binary:
       return db::Variant(b);
     case ColType::Text:
-      return db::Variant(text::Utf16ToUtf8(StoredText(b)));
+      return db::Variant(TextOf(StoredText(b)));
     case ColType::Memo:
-      return db::Variant(text::Utf16ToUtf8(StoredText(longValue(b))));
+      return db::Variant(TextOf(StoredText(longValue(b))));
     case ColType::Ole:
       return db::Variant(longValue(b));
     default:

@@ -87,14 +87,14 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view s) {
+std::string Utf16ToUtf8(std::u16string_view s, LoneSurrogates lone) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     char32_t c = s[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
       c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-    else if (c >= 0xD800 && c <= 0xDFFF)
+    else if (c >= 0xD800 && c <= 0xDFFF && lone == LoneSurrogates::Replace)
       c = kReplacementCharacter;
     AppendUtf8(out, c);
   }

@@ -29,8 +29,10 @@ std::string_view CutToUtf16Units(std::string_view utf8, size_t units);
 std::u16string Utf8ToUtf16(std::string_view utf8);
 // Replaces `out` with the UTF-16 of utf8, reusing its storage.
 void Utf8ToUtf16(std::string_view utf8, std::u16string& out);
-// A lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view utf16);
+// A lone surrogate becomes U+FFFD, or with Keep its own three bytes (which no valid UTF-8
+// holds, so that a check of the text finds it).
+enum class LoneSurrogates { Replace, Keep };
+std::string Utf16ToUtf8(std::u16string_view utf16, LoneSurrogates lone = LoneSurrogates::Replace);
 
 inline void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
