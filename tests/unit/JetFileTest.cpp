@@ -226,6 +226,11 @@ TEST_F(JetFileTest, RefusedRowsAreReportedAndTheOthersWritten) {
   EXPECT_TRUE(t.Append(with(1, 1, "duplicate key")));
   EXPECT_TRUE(t.Append(std::vector<Variant>(13)));  // null key
   EXPECT_TRUE(t.Append(with(6, 9, At(10000, 1, 1))));
+  // Broken UTF-8 would arrive as U+FFFD: refused, as text and as a memo.
+  auto broken = t.Append(with(8, 1, std::string("bad \xff")));
+  ASSERT_TRUE(broken);
+  EXPECT_NE(broken->find("no valid UTF-8 for column NAME"), std::string::npos) << *broken;
+  EXPECT_TRUE(t.Append(with(9, 2, std::string(300, 'm') + "\xc3")));
   EXPECT_EQ(t.Append(with(7, 1, "last")), std::nullopt);
   db->Commit();
   EXPECT_EQ(test::Shell("mdb-count " + path + " T"), "2\n");

@@ -92,6 +92,14 @@ std::string DecimalText(const db::Variant& v) {
   return v.AsText();
 }
 
+// Text that is no valid UTF-8 (a source's broken bytes) would reach the file with U+FFFD
+// in place of what it held: its row is refused instead.
+std::u16string Utf16Of(const Column& c, const db::Variant& v) {
+  const std::string t = v.AsText();
+  if (!text::IsValidUtf8(t)) throw JetError("text that is no valid UTF-8 for column " + c.name);
+  return text::Utf8ToUtf16(t);
+}
+
 }  // namespace
 
 double JetDate(const db::DateTime& t) {
@@ -196,7 +204,7 @@ Bytes EncodeVariable(const Column& c, const db::Variant& v) {
     if (b.size() > c.length) throw JetError("value longer than column " + c.name + " holds");
     return b;
   }
-  std::u16string s = text::Utf8ToUtf16(v.AsText());
+  std::u16string s = Utf16Of(c, v);
   if (s.size() * 2 > c.length)
     throw JetError("text of " + std::to_string(s.size()) + " characters longer than column " +
                    c.name + " (" + std::to_string(c.length / 2) + ")");
@@ -209,7 +217,7 @@ Bytes EncodeLongValue(const Column& c, const db::Variant& v) {
     std::string t = v.AsText();
     return Bytes(t.begin(), t.end());
   }
-  return Utf16Le(text::Utf8ToUtf16(v.AsText()));
+  return Utf16Le(Utf16Of(c, v));
 }
 
 }  // namespace mvq::jet
