@@ -48,15 +48,6 @@ bool IsBinary(int t) {
   return t == db::adBinary || t == db::adVarBinary || t == db::adLongVarBinary;
 }
 
-// Digits of the second a timestamp or time column keeps: its scale when the driver gives
-// one, none for a width without a fraction ("hh:mm:ss" or "YYYY-MM-DD hh:mm:ss"), else all.
-int FractionDigits(const db::FieldDesc& f) {
-  if (f.adoType == db::adDBDate) return 0;
-  if (f.scale > 0) return std::min(f.scale, 9);
-  if (f.precision == 8 || f.precision == 16 || f.precision == 19) return 0;
-  return 9;
-}
-
 // "-0012.3400" -> "-12.34", "+5." -> "5", "-0.0" -> "0"; nullopt for anything else.
 std::optional<std::string> CanonicalDecimal(std::string_view s) {
   size_t i = 0;
@@ -225,12 +216,15 @@ ColumnRule RuleFor(const db::FieldDesc& source, const db::FieldDesc& target) {
   auto either = [&](bool (*test)(int)) { return test(s) || test(t); };
   if (either(IsFloat)) {
     rule.kind = Kind::Float;
-    if (s == db::adSingle || t == db::adSingle) rule.significantDigits = 6;
+    if (s == db::adSingle || t == db::adSingle) {
+      rule.single = true;
+      rule.significantDigits = 9;
+    }
   } else if (either(IsNumber)) {
     rule.kind = Kind::Number;
   } else if (IsMoment(s) || IsMoment(t)) {
-    rule.fractionDigits = std::min(IsMoment(s) ? FractionDigits(source) : 9,
-                                   IsMoment(t) ? FractionDigits(target) : 9);
+    rule.fractionDigits = std::min(IsMoment(s) ? db::FractionDigitsOf(source) : 9,
+                                   IsMoment(t) ? db::FractionDigitsOf(target) : 9);
     if (s == db::adDBDate && t == db::adDBDate)
       rule.kind = Kind::Date;
     else if (s == db::adDBTime && t == db::adDBTime)
@@ -257,7 +251,12 @@ std::optional<std::string> NormalisedValue(const db::Variant& v, const ColumnRul
       return CanonicalDecimal(text).value_or(text);
     }
     case Kind::Float:
-      if (auto d = AsFloat(v)) return FloatText(*d, rule.significantDigits);
+      if (auto d = AsFloat(v)) {
+        double x = *d;
+        // Below the halfway point past FLT_MAX a value rounds to a finite float.
+        if (rule.single && std::fabs(x) < 0x1.ffffffp127) x = static_cast<float>(x);
+        return FloatText(x, rule.significantDigits);
+      }
       return v.AsText();
     case Kind::DateTime:
     case Kind::Date:

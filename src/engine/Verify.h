@@ -22,9 +22,13 @@ class TComDBConn;
 struct ColumnRule {
   enum class Kind { Number, Float, DateTime, Date, Time, Text, Bytes };
   Kind kind = Kind::Text;
-  int significantDigits = 15;  // Float: 15 for doubles, 6 where an end is single precision
-  int fractionDigits = 9;      // DateTime, Time: digits of the second both ends keep
-  bool padded = false;         // Text: an end is fixed-length, so trailing blanks are padding
+  // Float: doubles to 15 significant digits; where an end is single precision, both ends'
+  // values as the float they round to, in the 9 digits that tell any two floats apart (a
+  // driver may give a float4 in its shortest text: 1e-45 for 1.4012985e-45).
+  int significantDigits = 15;
+  bool single = false;
+  int fractionDigits = 9;  // DateTime, Time: digits of the second both ends keep
+  bool padded = false;     // Text: an end is fixed-length, so trailing blanks are padding
 };
 
 ColumnRule RuleFor(const db::FieldDesc& source, const db::FieldDesc& target);

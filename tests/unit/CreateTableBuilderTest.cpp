@@ -8,6 +8,7 @@
 #include "gates/ado/CreateTableBuilder.h"
 #include "gates/ado/UtdefAdo.h"
 #include "gates/ado/utAdopub.h"
+#include "platform/jet/JetSql.h"
 
 namespace mvq::test {
 namespace {
@@ -447,6 +448,26 @@ TEST_F(WideColumns, EachTargetGetsTypesThatHoldTheValuesOrTheLossIsLoggedOncePer
           "表w列n70：精度70超过目标上限65，位数更多的值被拒绝；小数位40减为38，多余的小数位被舍入",
           "表w列tz：不保留时区，时间按源连接的时区写入"}));
   EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ProviderBuilder, AnAccessFileKeepsMillisecondsAndSaysSoForFinerTimeStamps) {
+  world->ScriptFor("DSN=src")
+      .On("select * from stamps where 1=2")
+      .Rows({{"micro", db::adDBTimeStamp, 0, 26, 6},
+             {"milli", db::adDate, 8, 0, 3},
+             {"whole", db::adDBTimeStamp, 0, 19, 0}},
+            {});
+  target().dbms = db::Dbms::Access;
+  target().providerTypes = jet::WrittenTypes();
+  EXPECT_EQ(Build("stamps"),
+            "create table [stamps] (\r\n  [micro] DateTime,\r\n  [milli] DateTime,\r\n"
+            "  [whole] DateTime\r\n)\r\n");
+  EXPECT_EQ(LogLines(), Lines{"表stamps列micro：时间只保留到毫秒，更细的小数被舍入"});
+  // Elsewhere the time stamp keeps what the source gives.
+  target().dbms = db::Dbms::PostgreSQL;
+  target().providerTypes = PostgreSqlTypes();
+  Build("stamps");
+  EXPECT_EQ(LogLines().size(), 1u);
 }
 
 TEST_F(WideColumns, TheSqlServerAndOracleDialectsKeepWidthsUpToTheirLimits) {

@@ -233,6 +233,13 @@ TEST(JetReaderDates, EveryDayAndSecondReadsBackAsWritten) {
         db::DateTime t = At(y, m, m == 2 ? 28 : 31, s / 3600, s / 60 % 60, s % 60);
         EXPECT_EQ(FromJetDate(JetDate(t)), t) << Show(Variant(t));
       }
+  // Fractions to the millisecond, rounded; 23:59:59.9996 is the next day's midnight.
+  EXPECT_EQ(FromJetDate(JetDate(At(2024, 2, 29, 13, 45, 30, 123456789))),
+            At(2024, 2, 29, 13, 45, 30, 123000000));
+  EXPECT_EQ(FromJetDate(JetDate(At(9999, 12, 31, 23, 59, 58, 999600000))),
+            At(9999, 12, 31, 23, 59, 59));
+  EXPECT_EQ(FromJetDate(JetDate(At(2024, 2, 28, 23, 59, 59, 999600000))), At(2024, 2, 29));
+  EXPECT_EQ(FromJetDate(JetDate(At(1899, 12, 29, 23, 59, 59, 999600000))), At(1899, 12, 30));
   EXPECT_EQ(FromJetDate(-1.25), At(1899, 12, 29, 6));
   EXPECT_EQ(FromJetDate(-0.25), At(1899, 12, 30, 6));     // Access reads the day before 0 so too
   EXPECT_EQ(FromJetDate(1.0 - 1e-12), At(1899, 12, 31));  // a millisecond rounds to the next day

@@ -3,6 +3,8 @@
 // and a changed value must not.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
 #include <limits>
 
 #include "engine/Verify.h"
@@ -51,8 +53,14 @@ TEST(VerifyRules, FloatsCompareWithinTheirPrecision) {
   EXPECT_EQ(Norm(-0.0, doubles), Norm(0.0, doubles));
   EXPECT_NE(Norm(1.0000001, doubles), Norm(1.0, doubles));
   const ColumnRule singles = RuleFor(Field(db::adDouble), Field(db::adSingle));
-  EXPECT_EQ(singles.significantDigits, 6);
+  EXPECT_TRUE(singles.single);
   EXPECT_EQ(Norm(static_cast<double>(0.1f), singles), Norm(0.1, singles));
+  // A float4 in its shortest text (PostgreSQL's 1e-45) is the float its other end holds;
+  // two neighbouring floats differ.
+  EXPECT_EQ(Norm("1e-45", singles), Norm(static_cast<double>(1.4e-45f), singles));
+  EXPECT_EQ(Norm("3.4028235e38", singles), Norm(static_cast<double>(FLT_MAX), singles));
+  EXPECT_NE(Norm(static_cast<double>(std::nextafter(1.0f, 2.0f)), singles), Norm(1.0, singles));
+  EXPECT_EQ(Norm(1e300, singles), Norm(1e300, doubles));  // beyond any float: as it is
   EXPECT_EQ(Norm("inf", doubles), Norm(std::numeric_limits<double>::infinity(), doubles));
 }
 

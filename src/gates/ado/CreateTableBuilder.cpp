@@ -99,6 +99,7 @@ bool HoldsTimeZone(const FieldDesc& f) {
   std::string t = text::AsciiLower(f.typeName);
   return t == "timestamptz" || t.find("with time zone") != std::string::npos;
 }
+const char* const kMillisecondLoss = "时间只保留到毫秒，更细的小数被舍入";
 const char* const kZoneLoss = "不保留时区，时间按源连接的时区写入";
 const char* const kDecimalAsText = "数值写为文本（SQLite的数值只保存15位有效数字）";
 
@@ -269,6 +270,10 @@ class ProviderTypes {
     return text::AsciiLower(t) == "timestamptz" ? t : std::string();
   }
 
+  // Digits of the second the time stamp type keeps: Access's dates are days in a double,
+  // which holds milliseconds at every date it takes.
+  int TimestampFractionDigits() const { return target_.dbms() == Dbms::Access ? 3 : 9; }
+
   std::string Timestamp() {
     std::string t = Name("135");
     if (t.empty()) return "date";
@@ -332,7 +337,11 @@ ColumnType ProviderTypeOf(ProviderTypes& types, const FieldDesc& f) {
     case ftTime:
       return Plain(types.DateOrTime("134"));
     case ftDateTime: {
-      if (!HoldsTimeZone(f)) return Plain(types.Timestamp());
+      if (!HoldsTimeZone(f)) {
+        ColumnType t = Plain(types.Timestamp());
+        if (FractionDigitsOf(f) > types.TimestampFractionDigits()) t.loss = kMillisecondLoss;
+        return t;
+      }
       std::string zoned = types.ZonedTimestamp();
       if (!zoned.empty()) return Plain(zoned);
       ColumnType t = Plain(types.Timestamp());

@@ -20,7 +20,7 @@ constexpr TypeDesc kTypes[] = {
     {ColType::Money, db::adCurrency, 8, 19, 4, "CURRENCY"},
     {ColType::Float, db::adSingle, 4, 7, 0, "REAL"},
     {ColType::Double, db::adDouble, 8, 15, 0, "DOUBLE"},
-    {ColType::DateTime, db::adDate, 8, 0, 0, "DATETIME"},
+    {ColType::DateTime, db::adDate, 8, 0, 3, "DATETIME"},  // to the millisecond
     {ColType::Binary, db::adVarBinary, 0, 0, 0, "VARBINARY"},
     {ColType::Text, db::adVarWChar, 0, 0, 0, "VARCHAR"},
     {ColType::Ole, db::adLongVarBinary, 1073741823, 0, 0, "LONGBINARY"},

@@ -105,8 +105,14 @@ std::u16string Utf16Of(const Column& c, const db::Variant& v) {
 double JetDate(const db::DateTime& t) {
   int64_t days = text::DaysFromCivil(t.date.year, t.date.month, t.date.day) -
                  text::DaysFromCivil(1899, 12, 30);
-  double frac =
-      (t.time.hour * 3600.0 + t.time.minute * 60.0 + t.time.second + t.fraction / 1e9) / 86400.0;
+  // To the millisecond, the most a day's fraction in a double holds at every date.
+  int64_t ms = (t.time.hour * 3600 + t.time.minute * 60 + t.time.second) * 1000 +
+               std::llround(t.fraction / 1e6);
+  if (ms >= 86400000) {
+    ms -= 86400000;
+    ++days;
+  }
+  const double frac = double(ms) / 86400000.0;
   return days < 0 ? double(days) - frac : double(days) + frac;
 }
 

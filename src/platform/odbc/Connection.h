@@ -38,14 +38,19 @@ enum class MarkerStyle {
 // Description of one result-set column.
 struct FieldDesc {
   std::string name;
-  int adoType = adEmpty;       // ADO DataTypeEnum code
-  int64_t definedSize = 0;     // characters for text, bytes for binary
+  int adoType = adEmpty;    // ADO DataTypeEnum code
+  int64_t definedSize = 0;  // characters for text, bytes for binary
   int precision = 0;
   int scale = 0;
   bool autoIncrement = false;
   TFieldType category = ftUnknown;
-  std::string typeName;        // the driver's own type name
+  std::string typeName;  // the driver's own type name
 };
+
+// Digits of the second a timestamp or time column keeps: its scale when the driver gives
+// one, none for a date or a width without a fraction ("hh:mm:ss", "YYYY-MM-DD hh:mm:ss"),
+// else all nine.
+int FractionDigitsOf(const FieldDesc& f);
 
 enum class Fetch {
   All,     // the whole result is held, RecordCount is exact, First() works
@@ -57,7 +62,8 @@ class Query {
  public:
   virtual ~Query() = default;
   // Runs a statement that returns rows. Throws DbError; the query is then closed.
-  virtual void Open(const std::string& sql, const Params& params = {}, Fetch fetch = Fetch::All) = 0;
+  virtual void Open(const std::string& sql, const Params& params = {},
+                    Fetch fetch = Fetch::All) = 0;
   // Runs a statement without a result; rows affected, -1 when the driver does not count.
   virtual int64_t Execute(const std::string& sql, const Params& params = {}) = 0;
   // Runs a statement without a result once per parameter set, in order; element i holds
@@ -104,7 +110,7 @@ class Appender {
   virtual void SetField(size_t i, const Variant& v) = 0;  // may throw DbError
   // Queues the row; when a batch is full it is sent and its failures returned.
   virtual std::vector<RowFailure> Post(std::optional<std::string> label = std::nullopt) = 0;
-  virtual void Cancel() = 0;                              // drops the row being built
+  virtual void Cancel() = 0;  // drops the row being built
   // Sends every queued row; returns those that failed, in posting order.
   virtual std::vector<RowFailure> Flush() = 0;
 };
