@@ -33,18 +33,10 @@ std::unique_ptr<JetReader> JetReader::Open(const std::string& path) {
   // Jet 4 and later keep the version at 0x14 (0: Jet 3, with pages of another size).
   if (std::memcmp(&header[4], "Standard Jet DB", 15) != 0 || header[0x14] != 1) return nullptr;
   Loaded catalog = r->Load({"MSysObjects", kCatalogPage});
-  auto read = [&](uint32_t p) { return r->Read(p); };
-  for (uint32_t p : catalog.pages) {
-    Page bytes = r->Read(p);
-    if (!IsDataPageOf(bytes, kCatalogPage)) continue;
-    DataPage page = DataPage::FromBytes(bytes);
-    for (uint16_t k = 0; k < page.RowCount() && k < kMaxRowsPerPage; ++k) {
-      auto row = LiveRow(page, uint8_t(k), kCatalogPage, read);
-      if (!row) continue;
-      if (auto t = CatalogTableOf(DecodeRow(catalog.schema, *row)))
-        r->tables_.push_back({t->second, t->first});
-    }
-  }
+  r->ForEachLiveRow(kCatalogPage, catalog.pages, [&](const Bytes& row) {
+    if (auto t = CatalogTableOf(DecodeRow(catalog.schema, row)))
+      r->tables_.push_back({t->second, t->first});
+  });
   return r;
 }
 
@@ -146,16 +138,20 @@ std::unique_ptr<JetReader::Cursor> JetReader::Rows(const Table& t) const {
 
 int64_t JetReader::CountRows(const Table& t) const {
   int64_t n = 0;
-  for (uint32_t p : Load(t).pages) {
+  ForEachLiveRow(t.definitionPage, Load(t).pages, [&](const Bytes&) { ++n; });
+  return n;
+}
+
+void JetReader::ForEachLiveRow(uint32_t owner, const std::vector<uint32_t>& pages,
+                               const std::function<void(const Bytes&)>& f) const {
+  auto read = [&](uint32_t p) { return Read(p); };
+  for (uint32_t p : pages) {
     Page bytes = Read(p);
-    if (!IsDataPageOf(bytes, t.definitionPage)) continue;
+    if (!IsDataPageOf(bytes, owner)) continue;
     DataPage page = DataPage::FromBytes(bytes);
     for (uint16_t k = 0; k < page.RowCount() && k < kMaxRowsPerPage; ++k)
-      n += LiveRow(page, uint8_t(k), t.definitionPage, [&](uint32_t at) {
-             return Read(at);
-           }).has_value();
+      if (auto row = LiveRow(page, uint8_t(k), owner, read)) f(*row);
   }
-  return n;
 }
 
 }  // namespace mvq::jet

@@ -5,6 +5,7 @@
 // refused or changed). The file is opened read-only and never locked, so a file another
 // program holds open is read as its last write left it.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ class JetReader {
     std::vector<uint32_t> pages;
   };
   Loaded Load(const Table& t) const;
+  // Every live row on those of pages that are data pages of owner, in page order.
+  void ForEachLiveRow(uint32_t owner, const std::vector<uint32_t>& pages,
+                      const std::function<void(const Bytes&)>& f) const;
 
   int fd_;
   std::vector<Table> tables_;
